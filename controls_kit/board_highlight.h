@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class QMenuBar;
+class QAction;
+class TPopupForm;
+class TRadioPanel;
+
+Q_MOC_INCLUDE("radio_panel.h")
+
+// A soft coloured ring over one feature of the photographed card. Hovering lights its group and
+// opens the group's popup; a click pins it. Registers its group in the menu bar at first paint.
+class TBoardHighlight : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString Title READ Title WRITE setTitle)
+    Q_PROPERTY(THighlightType HighlightType READ HighlightType WRITE setHighlightType)
+    Q_PROPERTY(bool CreatePopup READ CreatePopup WRITE setCreatePopup)
+    Q_PROPERTY(TRadioPanel *RadioPanel READ RadioPanel WRITE setRadioPanel)
+    Q_PROPERTY(QString PopupCaption READ PopupCaption)
+    Q_PROPERTY(QString NameStem READ NameStem)
+    Q_PROPERTY(bool Hovered READ Hovered)
+    Q_PROPERTY(bool Pinned READ Pinned)
+    Q_PROPERTY(bool Active READ Active)
+    Q_PROPERTY(bool Initialized READ Initialized)
+
+public:
+    enum THighlightType : quint8 { htOptions = 0, htSettings = 1, htCalibration = 2 };
+    Q_ENUM(THighlightType)
+
+    explicit TBoardHighlight(QWidget *parent = nullptr);
+    ~TBoardHighlight() override;
+
+    QString Title() const { return m_title; }
+    void setTitle(const QString &value);
+    THighlightType HighlightType() const { return m_highlightType; }
+    void setHighlightType(THighlightType value);
+    bool CreatePopup() const { return m_createPopup; }
+    void setCreatePopup(bool value) { m_createPopup = value; }
+    TRadioPanel *RadioPanel() const { return m_radioPanel; }
+    void setRadioPanel(TRadioPanel *value);
+    QString PopupCaption() const { return m_popupCaption; }
+    QString NameStem() const { return m_nameStem; }
+    bool Hovered() const { return m_hovered; }
+    bool Pinned() const { return m_pinned; }
+    bool Active() const { return m_active; }
+    bool Initialized() const { return m_initialized; }
+
+    QColor RingColor() const { return m_ringColor; }
+    float IdleIntensity() const { return m_idleIntensity; }
+    float LitIntensity() const { return m_litIntensity; }
+    float GlowIntensity() const { return m_glowIntensity; }
+    QImage IdleImage() const { return m_idleImage; }
+    QImage LitImage() const { return m_litImage; }
+    QImage GlowImage() const { return m_glowImage; }
+    TPopupForm *Popup() const { return m_popup; }
+    QMenuBar *Menu() const { return m_menu; }
+
+    // The members of this highlight's group in the parent's child order (this one included).
+    QList<TBoardHighlight *> Group() const;
+    // Derived strings of a title.
+    static QString PopupCaptionOf(const QString &title);
+    static QString NameStemOf(const QString &title);
+    // Blends the ring into image (32 bits a pixel) with 32-bit float arithmetic.
+    static void DrawRing(QImage &image, bool glow, const QColor &colour, float intensity);
+
+    Q_INVOKABLE void BuildImages();
+    Q_INVOKABLE void Enter(bool Propagated);
+    Q_INVOKABLE void Leave(bool Propagated);
+    Q_INVOKABLE void Click();
+    Q_INVOKABLE void Pin();
+    Q_INVOKABLE void PinAndFocus();
+    Q_INVOKABLE void SetActive(bool Value, bool Propagate);
+    Q_INVOKABLE void ClearHover();
+    Q_INVOKABLE void PopupClosed();
+    Q_INVOKABLE void ShowPopup();
+    // Menus and the guided walk.
+    Q_INVOKABLE void RegisterMenuItem();
+    Q_INVOKABLE void CheckMenuItem(bool Value);
+    Q_INVOKABLE void MenuItemClick(QObject *Sender);
+    Q_INVOKABLE void PreviousClick();
+    Q_INVOKABLE void NextClick();
+    // The group's item in its type menu, or none.
+    QAction *FindMenuItem() const;
+
+signals:
+    void OnClick(QObject *Sender);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QImage m_idleImage;
+    QImage m_glowImage;
+    QImage m_litImage;
+    float m_idleIntensity = 0.5f;
+    float m_glowIntensity = 1.0f;
+    float m_litIntensity = 0.75f;
+    QColor m_ringColor{255, 255, 0};
+    THighlightType m_highlightType = htSettings;
+    bool m_hovered = false;
+    QPointer<TPopupForm> m_popup;
+    QString m_title;
+    QString m_popupCaption;
+    QString m_nameStem;
+    QMenuBar *m_menu = nullptr;
+    bool m_initialized = false;
+    bool m_createPopup = true;
+    bool m_pinned = false;
+    QPointer<TRadioPanel> m_radioPanel;
+    bool m_active = false;
+    bool m_pressed = false;
+};

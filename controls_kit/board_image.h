@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QEvent>
+#include <QImage>
+#include <QWidget>
+
+class QMenuBar;
+class TBoardHighlight;
+
+Q_MOC_INCLUDE("board_highlight.h")
+Q_MOC_INCLUDE(<QMenuBar>)
+
+// The photograph of the card, carrying the highlights as children so that each sits at a fixed
+// place over the picture. Keeps itself centred in its parent and remembers where it stood first.
+class TBoardImage : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(TBoardHighlight *First READ First WRITE setFirst)
+    Q_PROPERTY(QMenuBar *Menu READ Menu WRITE setMenu)
+    Q_PROPERTY(bool CenterOnForm READ CenterOnForm WRITE setCenterOnForm)
+    Q_PROPERTY(bool Scale READ Scale WRITE setScale)
+    Q_PROPERTY(bool Center READ Center WRITE setCenter)
+    Q_PROPERTY(bool Stretch READ Stretch WRITE setStretch)
+    Q_PROPERTY(bool Transparent READ Transparent WRITE setTransparent)
+    Q_PROPERTY(QImage Picture READ Picture WRITE setPicture)
+    Q_PROPERTY(bool AutoSize READ AutoSize WRITE setAutoSize)
+    Q_PROPERTY(double AspectRatio READ AspectRatio)
+    Q_PROPERTY(bool Drawing READ Drawing)
+    Q_PROPERTY(bool PositionRecorded READ PositionRecorded)
+    Q_PROPERTY(int HomeLeft READ HomeLeft)
+    Q_PROPERTY(int HomeTop READ HomeTop)
+    Q_PROPERTY(bool DesignMode READ DesignMode WRITE setDesignMode)
+
+public:
+    // The ShowFirst request: a custom event of this type with no arguments.
+    static constexpr int ShowFirstMessage = 0x4A2;
+    static QEvent::Type ShowFirstEvent() { return QEvent::Type(ShowFirstMessage); }
+
+    explicit TBoardImage(QWidget *parent = nullptr);
+    ~TBoardImage() override;
+
+    TBoardHighlight *First() const { return m_first; }
+    void setFirst(TBoardHighlight *value);
+    QMenuBar *Menu() const { return m_menu; }
+    void setMenu(QMenuBar *value);
+    bool CenterOnForm() const { return m_centerOnForm; }
+    void setCenterOnForm(bool value);
+    bool Scale() const { return m_scale; }
+    void setScale(bool value);
+    bool Center() const { return m_center; }
+    void setCenter(bool value);
+    bool Stretch() const { return m_stretch; }
+    void setStretch(bool value);
+    bool Transparent() const { return m_transparent; }
+    void setTransparent(bool value);
+    QImage Picture() const { return m_picture; }
+    void setPicture(const QImage &value);
+    bool AutoSize() const { return m_autoSize; }
+    void setAutoSize(bool value);
+    double AspectRatio() const { return m_aspectRatio; }
+    bool Drawing() const { return m_drawing; }
+    bool PositionRecorded() const { return m_positionRecorded; }
+    int HomeLeft() const { return m_homeLeft; }
+    int HomeTop() const { return m_homeTop; }
+    bool DesignMode() const { return m_designMode; }
+    void setDesignMode(bool value);
+
+    // Decodes a JPEG file's bytes with libjpeg into Picture; false (picture unchanged) when the
+    // bytes are not a JPEG that libjpeg can decode.
+    bool LoadJpeg(const QByteArray &jpegFile);
+
+    QRect DestRect() const;
+    void PictureChanged();
+    bool CanAutoSize(int &NewWidth, int &NewHeight) const;
+    // Opens and pins the popup of First (enter, click, leave); nothing without First.
+    void ShowFirst();
+
+    // The control's own drawing (background and picture, no children) of the area r, in the
+    // control's coordinates: what a highlight covering r sits on.
+    QImage RenderArea(const QRect &r) const;
+
+signals:
+    void OnClick(QObject *Sender);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QImage m_picture;
+    bool m_stretch = false;
+    bool m_center = false;
+    bool m_transparent = false;
+    bool m_drawing = false;
+    double m_aspectRatio = 1.0;
+    bool m_scale = true;
+    QMenuBar *m_menu = nullptr;
+    bool m_centerOnForm = true;
+    bool m_positionRecorded = false;
+    TBoardHighlight *m_first = nullptr;
+    int m_homeLeft = 0;
+    int m_homeTop = 0;
+    bool m_autoSize = true;
+    bool m_designMode = false;
+    mutable QImage m_scaledCache; // the picture as drawn into DestRect, kept between paints
+};

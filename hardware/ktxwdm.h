@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+// Run-time binding of the card maker's driver library (libKTXWDM.so, KTXWDM.dll). The library is
+// loaded by its bare name on the first BindDriverLibrary() and never unloaded. Its 33 entry
+// points are kept in a table in binding order; an entry whose name the library lacks stays empty
+// and must never be called.
+namespace KTXWDM {
+
+constexpr int EntryCount = 33;
+
+// The export names in binding order (GetNumCards first, RelOutPortDWord last).
+const char *EntryName(int index);
+// The entry point found for index (0-based), or nullptr.
+void *Entry(int index);
+
+void BindDriverLibrary();
+// True once one binding found all 33 entry points.
+bool DriverLibraryBound();
+
+using TGetNumCards = std::int32_t (*)();
+// The GetNumCards entry, or nullptr while it is empty.
+TGetNumCards GetNumCards();
+
+} // namespace KTXWDM

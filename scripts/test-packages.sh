@@ -1,0 +1,2 @@
+# Packages that only the test suite needs (sourced by setup.sh).
+packages+=(xauth)
