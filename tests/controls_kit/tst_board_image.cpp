@@ -1,3 +1,4 @@
+#include "board_highlight.h"
 #include "board_image.h"
 
 #include <QFile>
@@ -332,6 +333,32 @@ private slots:
         QVERIFY(QCoreApplication::sendEvent(&board, &request));
         QCOMPARE(int(TBoardImage::ShowFirstEvent()), 0x4A2);
         QVERIFY(board.isHidden());
+    }
+
+    void showFirstPinsFirst()
+    {
+        QWidget window;
+        window.resize(800, 600);
+        auto *const board = new TBoardImage(&window);
+        board->setAutoSize(false);
+        board->setGeometry(195, 133, 400, 370);
+        auto *const first = new TBoardHighlight(board);
+        first->setObjectName(QStringLiteral("BaseHighlight"));
+        first->setTitle(QStringLiteral("Control Base Address"));
+        first->setGeometry(52, 282, 40, 21);
+        board->setFirst(first);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        // The help window posts the request; the popup opens and stays pinned.
+        QCoreApplication::postEvent(board, new QEvent(TBoardImage::ShowFirstEvent()));
+        QTRY_VERIFY(first->Pinned());
+
+        // First is not owned: once it is gone the request must not reach it.
+        delete first;
+        QVERIFY(!board->First());
+        QEvent request(TBoardImage::ShowFirstEvent());
+        QVERIFY(QCoreApplication::sendEvent(board, &request));
     }
 
     void renderAreaMatchesPaint_data()
