@@ -2,6 +2,17 @@
 
 #include <dlfcn.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define SYMBOL_LOOKUPS_COUNTED 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SYMBOL_LOOKUPS_COUNTED 0
+#endif
+#endif
+#ifndef SYMBOL_LOOKUPS_COUNTED
+#define SYMBOL_LOOKUPS_COUNTED 1
+#endif
+
 #include <map>
 #include <mutex>
 #include <string>
@@ -20,6 +31,7 @@ std::map<std::string, int> &counts()
     return c;
 }
 
+#if SYMBOL_LOOKUPS_COUNTED
 using DlsymFunction = void *(*)(void *, const char *);
 
 DlsymFunction realDlsym()
@@ -45,11 +57,21 @@ extern "C" void *dlsym(void *handle, const char *name) noexcept
     const DlsymFunction real = realDlsym();
     return real ? real(handle, name) : nullptr;
 }
+#else
+} // namespace
+#endif
 
 namespace SymbolLookups {
 
+bool available()
+{
+    return SYMBOL_LOOKUPS_COUNTED;
+}
+
 int count(const char *name)
 {
+    if (!available())
+        return -1;
     const std::lock_guard<std::mutex> guard(lock());
     const auto it = counts().find(name);
     return it == counts().end() ? 0 : it->second;

@@ -50,7 +50,7 @@ private slots:
 
         KTXWDM::BindDriverLibrary(); // still absent: no change
         QVERIFY(!KTXWDM::DriverLibraryBound());
-        QCOMPARE(SymbolLookups::count("GetNumCards"), 0); // nothing to look into
+        COMPARE_LOOKUPS("GetNumCards", 0); // nothing to look into
     }
 
     void laterCallLoadsTheLibraryOnceItIsThere()

@@ -37,8 +37,8 @@ private slots:
         KTXWDM::BindDriverLibrary();
         QVERIFY(FakeKtxwdm::loaded());
         QVERIFY(!FakeKtxwdm::partial());
-        QCOMPARE(SymbolLookups::count("GetNumCards"), 1);
-        QCOMPARE(SymbolLookups::count("RelOutPortDWord"), 1);
+        COMPARE_LOOKUPS("GetNumCards", 1);
+        COMPARE_LOOKUPS("RelOutPortDWord", 1);
         QVERIFY(KTXWDM::DriverLibraryBound());
         for (int i = 0; i < KTXWDM::EntryCount; ++i)
             QVERIFY2(KTXWDM::Entry(i), KTXWDM::EntryName(i));
@@ -73,8 +73,8 @@ private slots:
         KTXWDM::BindDriverLibrary();
         KTXWDM::BindDriverLibrary();
         QVERIFY(KTXWDM::DriverLibraryBound());
-        QCOMPARE(SymbolLookups::count("GetNumCards"), 0);
-        QCOMPARE(SymbolLookups::count("RelOutPortDWord"), 0);
+        COMPARE_LOOKUPS("GetNumCards", 0);
+        COMPARE_LOOKUPS("RelOutPortDWord", 0);
         for (int i = 0; i < KTXWDM::EntryCount; ++i)
             QCOMPARE(KTXWDM::Entry(i), before[i]);
         QCOMPARE(FakeKtxwdm::loadCount(), 1);

@@ -41,8 +41,8 @@ private slots:
         KTXWDM::BindDriverLibrary();
         checkPartialTable();
         // every name is looked up again, the first as well as the missing one
-        QCOMPARE(SymbolLookups::count("GetNumCards"), 1);
-        QCOMPARE(SymbolLookups::count("RelOutPortDWord"), 1);
+        COMPARE_LOOKUPS("GetNumCards", 1);
+        COMPARE_LOOKUPS("RelOutPortDWord", 1);
         QCOMPARE(FakeKtxwdm::loadCount(), 1); // loaded again means the same loaded copy
         QCOMPARE(FakeKtxwdm::mappedCopies(), 1);
     }
