@@ -2,3 +2,5 @@
 packages+=(xauth)
 # The VM test of port access: an emulator, a static shell for its init, and the initramfs packer.
 packages+=(qemu-system-x86 busybox-static cpio)
+# The fuzz targets of the parsers: clang with libFuzzer and the sanitizer runtimes.
+packages+=(clang-14 libclang-rt-14-dev)
