@@ -39,6 +39,7 @@ private slots:
     void subclassPanelNeverSelects();
     void colourIsTheBackground();
     void onEnterWhenFocusComesFromOutside();
+    void designModeHidesOnceAtFirstPaint();
 };
 
 void TestRadioPanel::constructorState()
@@ -230,6 +231,27 @@ void TestRadioPanel::onEnterWhenFocusComesFromOutside()
     outside->setFocus();
     panel->setFocus(); // the popup focuses the panel itself
     QCOMPARE(enters.count(), 2);
+}
+
+void TestRadioPanel::designModeHidesOnceAtFirstPaint()
+{
+    QWidget window;
+    window.resize(220, 120);
+    auto *panel = new TRadioPanel(&window);
+    panel->setDesignMode(true);
+    panel->show();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(panel->isHidden());
+    // Only once: shown again, it stays.
+    panel->show();
+    QTest::qWait(50);
+    QVERIFY(panel->isVisible());
+
+    TRadioPanel running(&window);
+    running.show();
+    QTest::qWait(50);
+    QVERIFY(running.isVisible());
 }
 
 QTEST_MAIN(TestRadioPanel)
