@@ -1,7 +1,5 @@
 #include "help_form.h"
 
-#include "board_image.h"
-
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
@@ -21,6 +19,10 @@ constexpr int StartWidth = 173;
 constexpr int StartHeight = 25;
 constexpr int StartTop = 105;
 constexpr int BottomMargin = 8;
+
+// TBoardImage::ShowFirstMessage: the request that opens the board picture's first popup. The number
+// is repeated here so that the help window does not need the board picture's whole interface.
+constexpr int ShowFirstMessage = 0x4A2;
 
 bool isBoardImage(const QObject *object)
 {
@@ -125,7 +127,7 @@ void THelpForm::StartButtonClick()
     if (!board)
         board = firstBoardImage(owner);
     if (board) {
-        QEvent request(TBoardImage::ShowFirstEvent());
+        QEvent request{QEvent::Type(ShowFirstMessage)};
         QCoreApplication::sendEvent(board, &request);
     }
 }
