@@ -1,11 +1,14 @@
 #include "help_form.h"
 
+#include "rtf_reader.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTextCursor>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -94,6 +97,13 @@ QSize THelpForm::ScaledClientSize(const QSize &client, const QSize &screenSize)
         s = 1.0;
     // std::nearbyint rounds halves to the even neighbour in the default rounding mode.
     return QSize(int(std::nearbyint(client.width() * s)), int(std::nearbyint(client.height() * s)));
+}
+
+void THelpForm::setHelpText(const QByteArray &rtf)
+{
+    TRtfReader::read(rtf, m_helpRich->document());
+    m_helpRich->moveCursor(QTextCursor::Start);
+    m_helpRich->ensureCursorVisible();
 }
 
 void THelpForm::resizeEvent(QResizeEvent *event)

@@ -20,6 +20,9 @@ public:
     QPushButton *CloseButton() const { return m_closeButton; } // never created: always nullptr
     QPushButton *StartButton() const { return m_startButton; }
 
+    // Shows the rich text rtf, from its beginning.
+    void setHelpText(const QByteArray &rtf);
+
     // The client size of the window on a screen of screenSize, from its size on an 800 x 600
     // screen: larger screens scale it up by the smaller of the two screen ratios.
     static QSize ScaledClientSize(const QSize &client, const QSize &screenSize);

@@ -23,7 +23,8 @@ void registerKitFonts()
     // Debian's fonts-wine carries metric-compatible faces of the fonts the layouts were made with.
     const QString wineFonts = QStringLiteral("/usr/share/wine/fonts/");
     const bool tahoma = addFontFile(wineFonts + QStringLiteral("tahoma.ttf"));
-    addFontFile(wineFonts + QStringLiteral("tahomabd.ttf"));
+    // Wine's tahomabd.ttf draws hardly heavier than the regular face at header sizes; bold text
+    // reads better with the regular face emboldened by the font engine, so the bold file is left out.
     const bool msSansSerif = addFontFile(wineFonts + QStringLiteral("ms_sans_serif.ttf"));
 
     const QString sans = QStringLiteral("DejaVu Sans");

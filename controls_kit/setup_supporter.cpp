@@ -6,7 +6,6 @@
 #include "kit_fonts.h"
 #include "ktxwdm.h"
 #include "pci_form.h"
-#include "rtf_reader.h"
 #include "tech_form.h"
 
 #include <QAction>
@@ -306,7 +305,7 @@ void TSetupSupporter::Build()
 
     const QScreen *const screen = QGuiApplication::primaryScreen();
     m_helpForm = new THelpForm(owner, screen ? screen->size() : QSize());
-    TRtfReader::read(HelpText(), m_helpForm->HelpRich()->document());
+    m_helpForm->setHelpText(HelpText());
 
     m_techForm = new TTechForm(owner);
     m_techForm->TechMemo()->setPlainText(TechText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));

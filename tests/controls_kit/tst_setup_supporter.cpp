@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTest>
 #include <QTextCursor>
@@ -350,6 +351,11 @@ void TestSetupSupporter::helpWindowContents()
     QCOMPARE(body.fontPointSize(), 12.0);
     QCOMPARE(body.fontWeight(), int(QFont::Normal));
     QCOMPARE(formatOf(doc, QStringLiteral("Note:")).fontPointSize(), 16.0);
+
+    // The reader sees the beginning of the text first.
+    help->show();
+    QCOMPARE(help->HelpRich()->textCursor().position(), 0);
+    QCOMPARE(help->HelpRich()->verticalScrollBar()->value(), 0);
 }
 
 void TestSetupSupporter::helpWindowGeometry_data()
