@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QMenuBar;
+class QMenu;
 class QAction;
 class TPopupForm;
 class TRadioPanel;
@@ -42,7 +43,7 @@ public:
     void setHighlightType(THighlightType value);
     bool CreatePopup() const { return m_createPopup; }
     void setCreatePopup(bool value) { m_createPopup = value; }
-    TRadioPanel *RadioPanel() const { return m_radioPanel; }
+    TRadioPanel *RadioPanel() const;
     void setRadioPanel(TRadioPanel *value);
     QString PopupCaption() const { return m_popupCaption; }
     QString NameStem() const { return m_nameStem; }
@@ -58,7 +59,7 @@ public:
     QImage IdleImage() const { return m_idleImage; }
     QImage LitImage() const { return m_litImage; }
     QImage GlowImage() const { return m_glowImage; }
-    TPopupForm *Popup() const { return m_popup; }
+    TPopupForm *Popup() const;
     QMenuBar *Menu() const { return m_menu; }
 
     // The members of this highlight's group in the parent's child order (this one included).
@@ -99,6 +100,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void applyTypeColours();
+    QObject *menuOwner() const;
+    void addMenuItem(QMenu *typeMenu);
+    QAction *findMenuItem(QMenu **typeMenu) const;
+    // Closes the popup and opens the group step items away in the type menu, wrapping around.
+    void walk(int step);
+
     QImage m_idleImage;
     QImage m_glowImage;
     QImage m_litImage;
