@@ -487,6 +487,9 @@ void TBoardHighlight::ShowPopup()
 
     auto *popup = new TPopupForm(this);
     m_popup = popup;
+    // The native window tells the size of its frame, where the platform knows it before showing.
+    popup->winId();
+    const QSize frame = popup->frameGeometry().size() - popup->size();
     m_pinned = false;
 
     TRadioPanel *const panel = m_radioPanel;
@@ -505,12 +508,11 @@ void TBoardHighlight::ShowPopup()
         panel->setAnchors(panel->FinalAnchors());
         panel->setInPopup(true);
     } else {
-        popup->resize(194, 58 + 64 + 19);
+        popup->resize(QSize(194, 58 + 64 + 19) - frame);
     }
 
     popup->setWindowTitle(m_popupCaption);
     const QSize least(qMax(194, popup->frameGeometry().width()), qMax(122, popup->frameGeometry().height()));
-    const QSize frame = popup->frameGeometry().size() - popup->size();
     popup->resize(least - frame);
     popup->setMinimumSize(least - frame);
     popup->setTag(tag);
@@ -567,6 +569,7 @@ void TBoardHighlight::ShowPopup()
     memo->setObjectName(QStringLiteral("StatusMemo"));
     memo->setReadOnly(true);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // lines wrap at the width
     memo->setGeometry(6, done->y() - 6 - memoHeight, cw - 12, memoHeight);
     Anchoring::setAnchors(memo, Anchors::akLeft | Anchors::akTop | Anchors::akRight | Anchors::akBottom);
     if (panel)
