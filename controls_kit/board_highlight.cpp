@@ -96,6 +96,17 @@ bool pointerInside(const QWidget *window)
     return window->frameGeometry().contains(QCursor::pos());
 }
 
+// Group walks hold guarded pointers: a reaction may raise members (reordering the children) or,
+// through a handler, delete one.
+QList<QPointer<TBoardHighlight>> guarded(const QList<TBoardHighlight *> &members)
+{
+    QList<QPointer<TBoardHighlight>> list;
+    list.reserve(members.size());
+    for (TBoardHighlight *member : members)
+        list.append(member);
+    return list;
+}
+
 } // namespace
 
 TBoardHighlight::TBoardHighlight(QWidget *parent)
@@ -356,17 +367,6 @@ void TBoardHighlight::mouseReleaseEvent(QMouseEvent *event)
     QWidget::mouseReleaseEvent(event);
     if (click)
         Click();
-}
-
-// Group walks hold guarded pointers: a reaction may raise members (reordering the children) or,
-// through a handler, delete one.
-static QList<QPointer<TBoardHighlight>> guarded(const QList<TBoardHighlight *> &members)
-{
-    QList<QPointer<TBoardHighlight>> list;
-    list.reserve(members.size());
-    for (TBoardHighlight *member : members)
-        list.append(member);
-    return list;
 }
 
 void TBoardHighlight::Enter(bool Propagated)
