@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
@@ -447,19 +448,10 @@ private slots:
         if (dir.isEmpty())
             QSKIP("HIGHLIGHT_PNG_DIR not set");
         QDir().mkpath(dir);
-        QImage photo(QStringLiteral(TR4410_SOURCE_DIR "/assets/board.jpg"));
-        if (photo.isNull()) {
-            photo = QImage(600, 555, QImage::Format_RGB32);
-            QPainter painter(&photo);
-            QLinearGradient gradient(0, 0, 600, 555);
-            gradient.setColorAt(0, QColor(20, 90, 40));
-            gradient.setColorAt(1, QColor(120, 150, 90));
-            painter.fillRect(photo.rect(), gradient);
-            painter.setPen(QColor(220, 200, 120));
-            for (int x = 0; x < 600; x += 12)
-                painter.drawLine(x, 0, x, 555);
-        }
-        BoardWindow w(photo);
+        BoardWindow w;
+        QFile jpeg(QStringLiteral(TR4410_SOURCE_DIR "/assets/board.jpg"));
+        QVERIFY(jpeg.open(QIODevice::ReadOnly));
+        QVERIFY(w.board->LoadJpeg(jpeg.readAll()));
         TBoardHighlight *yellow =
             w.addHighlight(QStringLiteral("Y"), QStringLiteral("Load"), QRect(40, 40, 90, 70));
         TBoardHighlight *blue = w.addHighlight(QStringLiteral("B"), QStringLiteral("Serial Connector #1"),
