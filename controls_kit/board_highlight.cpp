@@ -591,6 +591,8 @@ void TBoardHighlight::ShowPopup()
     popup->move(place);
 
     popup->show();
+    // Giving the focus to a control of the popup makes the popup the active window.
+    popup->activateWindow();
     if (panel)
         panel->setFocus(Qt::OtherFocusReason);
     else

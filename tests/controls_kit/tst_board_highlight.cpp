@@ -441,6 +441,39 @@ private slots:
         QVERIFY(popup.isNull());
     }
 
+    void realPointer()
+    {
+        // The window system's own enter and leave notifications; run under an X server
+        // (QT_QPA_PLATFORM=xcb) where QCursor::setPos moves the real pointer.
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs a window system with a real pointer");
+        BoardWindow w;
+        w.window->move(0, 0);
+        TBoardHighlight *h =
+            w.addHighlight(QStringLiteral("H"), QStringLiteral("Load"), QRect(20, 20, 60, 60));
+        TRadioPanel *panel = w.addPanel(QStringLiteral("LoadPanel"), QRect(240, 170, 200, 100));
+        h->setRadioPanel(panel);
+        QCursor::setPos(650, 20);
+        w.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+        const QPoint onHighlight = h->mapToGlobal(QPoint(30, 30));
+        QCursor::setPos(onHighlight);
+        QTRY_VERIFY(h->Popup() && h->Popup()->isVisible());
+        // Away, not into the popup: closed.
+        QCursor::setPos(650, 20);
+        QTRY_VERIFY(h->Popup()->isHidden());
+        QVERIFY(!h->Hovered());
+        // Back, then straight into the popup: pinned; out of it again: closed.
+        QCursor::setPos(onHighlight);
+        QTRY_VERIFY(h->Popup()->isVisible());
+        QCursor::setPos(h->Popup()->frameGeometry().center());
+        QTRY_VERIFY(h->Pinned());
+        QVERIFY(h->Popup()->CloseOnLeave());
+        QTest::qWait(100);
+        QCursor::setPos(650, 20);
+        QTRY_VERIFY(h->Popup()->isHidden());
+    }
+
     void pictures()
     {
         // Pictures to look at: set HIGHLIGHT_PNG_DIR to keep them.

@@ -226,6 +226,7 @@ private slots:
         QSignalSpy deactivated(panel, &TRadioPanel::OnDeactivate);
         w.paint();
         w.window->show();
+        w.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
         h->Enter(false);
         QTRY_COMPARE(activated.size(), 1);
