@@ -78,6 +78,15 @@ private slots:
         QCOMPARE(Anchoring::anchors(next), TAnchors(Anchors::akBottom));
         QCOMPARE(Anchoring::anchors(done), Anchors::akRight | Anchors::akBottom);
 
+        // Enlarged, the controls follow their anchors: the memo grows, Next stays centred.
+        popup->resize(305, 422);
+        QCOMPARE(memo->geometry(), QRect(6, 218, 293, 154));
+        QCOMPARE(done->geometry(), QRect(241, 378, 58, 25));
+        QCOMPARE(previous->geometry(), QRect(6, 378, 58, 25));
+        QVERIFY(qAbs(next->geometry().center().x() - 305 / 2) <= 1);
+        QCOMPARE(status->geometry(), QRect(0, 403, 305, 19));
+        popup->resize(265, 392);
+
         // Placed where the panel stood, moved as far as the board moved since its first paint.
         QCOMPARE(w.board->HomeLeft(), 195);
         QCOMPARE(popup->frameGeometry().topLeft(), QPoint(100, 60));
