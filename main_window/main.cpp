@@ -1,11 +1,12 @@
+#include "main_form.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Setup"));
-    window.showMaximized();
+    QApplication::setApplicationDisplayName(QStringLiteral("Settings"));
+    TMainForm mainForm;
+    mainForm.showMaximized();
     return app.exec();
 }
