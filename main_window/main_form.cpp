@@ -1,8 +1,4 @@
 #include "main_form.h"
-
-// The highlight header hands out its popup inline, which needs the popup's full type.
-#include "popup_form.h"
-
 #include "ui_main_form.h"
 
 #include "application_idle.h"
@@ -11,6 +7,7 @@
 #include "help_form.h"
 #include "hex_address.h"
 #include "kit_fonts.h"
+#include "port_access.h"
 #include "port_resources_panel.h"
 #include "radio_panel.h"
 #include "setup_supporter.h"
@@ -149,7 +146,7 @@ void TMainForm::FormCreate(QObject *)
     ui->DittoLabel->setFont(dittoFont);
 
     // Port 0x61 answers the driver-absent value when the maker's kernel driver is not loaded.
-    m_driverPresent = InPortB(0x61) != VANTO32_DRIVER_ABSENT;
+    m_driverPresent = PortAccess::driverPresent(InPortB(PortAccess::DriverProbePort));
     if (!m_driverPresent) {
         QMessageBox warning(QMessageBox::NoIcon, QStringLiteral("Warning"),
                             QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
