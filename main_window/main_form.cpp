@@ -133,6 +133,8 @@ void TMainForm::FormCreate(QObject *)
     ApplicationIdle::setOnIdle([supporter](QObject *Sender, bool &Done) {
         if (supporter)
             supporter->AppIdle(Sender, Done);
+        else
+            ApplicationIdle::setOnIdle({}); // the window went before its first idle moment
     });
 
     // Selections set from code raise no handler: the layout's glyphs already show these choices.
