@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -34,6 +35,26 @@ T *control(const QObject *form, const QString &name)
         qFatal("no control %s", qPrintable(name));
     return found;
 }
+
+// Runs action once, from the event loop, as soon as the fake has seen the given number of writes.
+class AfterWrites : public QObject
+{
+public:
+    AfterWrites(int writes, std::function<void()> action)
+    {
+        m_poll.setInterval(1);
+        connect(&m_poll, &QTimer::timeout, this, [this, writes, action] {
+            if (FakePorts::writes().size() < writes)
+                return;
+            m_poll.stop();
+            action();
+        });
+        m_poll.start();
+    }
+
+private:
+    QTimer m_poll;
+};
 
 class Window
 {
@@ -137,6 +158,17 @@ private slots:
         for (int port = 0; port < 8; ++port)
             QCOMPARE(w.get<QCheckBox>(QStringLiteral("LockRTSCheck") + Ports.at(port))->isChecked(),
                      mask != 0);
+        // One key, one step; the spinner's arrow buttons go through the same report.
+        QTest::keyClick(w.edit(0), Qt::Key_PageDown);
+        QCOMPARE(w.spinner(0)->Position(), 952);
+        QCOMPARE(w.edit(0)->text(), QStringLiteral("3B8"));
+        w.spinner(1)->findChild<QToolButton *>(QStringLiteral("UpButton"))->click();
+        QCOMPARE(w.spinner(1)->Position(), 1016);
+        QCOMPARE(w.edit(1)->text(), QStringLiteral("3F8"));
+        w.spinner(1)->findChild<QToolButton *>(QStringLiteral("DownButton"))->click();
+        QCOMPARE(w.spinner(1)->Position(), 1008);
+        QCOMPARE(w.edit(1)->text(), QStringLiteral("3F0"));
+
         w.chooseExample(QStringLiteral("A"));
         QCOMPARE(w.edit(2)->text(), QStringLiteral("3E8"));
 
@@ -202,19 +234,13 @@ private slots:
         bool a9ClosedInside = false;
         // As soon as the first write is out, the user types a new address (its handler redraws
         // the jumpers) and something posts an event.
-        QTimer poll;
-        poll.setInterval(1);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (FakePorts::writes().isEmpty())
-                return;
-            poll.stop();
+        AfterWrites typing(1, [&] {
             baseEdit->setText(QStringLiteral("100"));
             a9ClosedInside = a9->Closed();
             QMetaObject::invokeMethod(
                 w.form.get(), [&] { writesWhenHandled = int(FakePorts::writes().size()); },
                 Qt::QueuedConnection);
         });
-        poll.start();
         MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
         w.use();
         QVERIFY(a9ClosedInside);
@@ -231,7 +257,7 @@ private slots:
         w.enter();
         w.chooseExample(QStringLiteral("C"));
         int writesAtSecondClick = -1;
-        QTimer::singleShot(40, [&] {
+        AfterWrites again(3, [&] {
             writesAtSecondClick = int(FakePorts::writes().size());
             QVERIFY(w.logic->Busy());
             w.use();
@@ -256,7 +282,7 @@ private slots:
         w.chooseExample(QStringLiteral("5"));
         bool visibleAfterClose = false;
         int writesAtClose = -1;
-        QTimer::singleShot(60, [&] {
+        AfterWrites closing(5, [&] {
             writesAtClose = int(FakePorts::writes().size());
             w.form->close();
             visibleAfterClose = w.form->isVisible();
@@ -315,6 +341,8 @@ private slots:
         w.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
         auto *highlight = w.get<TBoardHighlight>(QStringLiteral("COMBaseHighlight"));
+        // Hovering opens the popup, a click pins it.
+        highlight->ShowPopup();
         highlight->Pin();
         TPopupForm *popup = highlight->Popup();
         QVERIFY(popup && popup->isVisible());
@@ -328,6 +356,7 @@ private slots:
         w.get<QComboBox>(QStringLiteral("IRQCombo"))->setCurrentIndex(4);
         popup->close();
         QVERIFY(!popup->isVisible());
+        highlight->ShowPopup();
         highlight->Pin();
         QVERIFY(popup->isVisible());
         QVERIFY(w.inConfiguration());

@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -43,6 +44,9 @@ struct Fixture
     std::unique_ptr<TPortResourcesPanel> logic;
     QList<PortWrite> writes;
     QElapsedTimer clock;
+    // Posted to the event loop once the given number of writes is out, so it runs in a wait.
+    int triggerAt = -1;
+    std::function<void()> trigger;
 
     Fixture()
     {
@@ -105,6 +109,8 @@ struct Fixture
         clock.start();
         logic->Writer()->setPortWriter([this](quint32 port, quint8 value) {
             writes.append({port, value, clock.nsecsElapsed()});
+            if (writes.size() == triggerAt && trigger)
+                QTimer::singleShot(0, trigger);
         });
     }
 
@@ -446,16 +452,18 @@ private slots:
         f.enter();
         f.choose(ExamplePorts, QStringLiteral("A"));
         // Changes during the waits must not alter the sequence under way.
-        QTimer::singleShot(30, [&] {
+        f.triggerAt = 3;
+        f.trigger = [&] {
             f.spinner(7)->setPosition(0x300);
             f.irq->setCurrentIndex(0);
             f.baseEdit->setText(QStringLiteral("200"));
-        });
+        };
         MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
         f.logic->UseButtonClick();
         QCOMPARE(f.writes.size(), 20);
         QCOMPARE(int(f.writes.at(15).value), 0x23);
         QCOMPARE(int(f.writes.at(17).value), 10);
+        QCOMPARE(f.spinner(7)->Position(), 0x300); // the change did happen, during the waits
         for (const PortWrite &w : std::as_const(f.writes))
             QVERIFY(w.port == 0x301 || w.port == 0x302);
     }
@@ -470,13 +478,14 @@ private slots:
         int writesBefore = -1;
         int finishedDuring = -1;
         // Both buttons pressed again in the middle of the writes.
-        QTimer::singleShot(50, [&] {
+        f.triggerAt = 5;
+        f.trigger = [&] {
             busyDuring = f.logic->Busy();
             writesBefore = int(f.writes.size());
             finishedDuring = int(finished.count());
             f.logic->UseButtonClick();
             f.logic->ConfigButtonClick();
-        });
+        };
         MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
         f.logic->UseButtonClick();
         QVERIFY(busyDuring);
@@ -525,7 +534,8 @@ private slots:
         f->choose(ExamplePorts, QStringLiteral("A"));
         QPointer<TPortResourcesPanel> logic = f->logic.get();
         // The logic goes with its owner in the middle of a wait.
-        QTimer::singleShot(40, [&] { f.reset(); });
+        f->triggerAt = 4;
+        f->trigger = [&] { f.reset(); };
         MessageBoxAnswerer answers({QMessageBox::Ok});
         logic->UseButtonClick();
         QVERIFY(logic.isNull());
