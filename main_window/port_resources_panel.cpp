@@ -41,6 +41,29 @@ QMessageBox::StandardButton showMessage(QWidget *parent, QMessageBox::Icon icon,
     return QMessageBox::StandardButton(answer);
 }
 
+// Marks a click handler as running for as long as it runs, unless the panel went meanwhile.
+class ClickGuard
+{
+public:
+    ClickGuard(TPortResourcesPanel *panel, bool &flag)
+        : m_panel(panel)
+        , m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~ClickGuard()
+    {
+        if (m_panel)
+            m_flag = false;
+    }
+    ClickGuard(const ClickGuard &) = delete;
+    ClickGuard &operator=(const ClickGuard &) = delete;
+
+private:
+    const QPointer<TPortResourcesPanel> m_panel;
+    bool &m_flag;
+};
+
 } // namespace
 
 TPortResourcesPanel::TPortResourcesPanel(TRadioPanel *panel, QLineEdit *baseEdit, TTwoJumper *rs422Jumper,
@@ -85,8 +108,9 @@ TUpDown *TPortResourcesPanel::portSpinner(int port) const
 void TPortResourcesPanel::ConfigButtonClick()
 {
     // Entering afresh while a sequence runs would move the register address under it.
-    if (Busy() || !m_panel)
+    if (Busy() || m_inClick || !m_panel)
         return;
+    const ClickGuard running(this, m_inClick);
     const QPointer<TPortResourcesPanel> self(this);
     const auto answer = showMessage(
         dialogParent(), QMessageBox::Question, QStringLiteral("Access Warning"),
@@ -137,10 +161,11 @@ bool TPortResourcesPanel::checkResource(const QString &text, const QString &labe
 
 void TPortResourcesPanel::UseButtonClick()
 {
-    // The waits of a running sequence let this click in again; a second sequence would mix its
-    // index and data writes with the first one's.
-    if (Busy() || !m_panel)
+    // The waits of a running sequence and the message boxes let this click in again; a second
+    // sequence would mix its index and data writes with the first one's.
+    if (Busy() || m_inClick || !m_panel)
         return;
+    const ClickGuard running(this, m_inClick);
     const QPointer<TPortResourcesPanel> self(this);
 
     for (int port = 0; port < PortCount; ++port) {

@@ -58,6 +58,9 @@ private:
     quint16 m_controlBase = 0;
     bool m_portAccess = true;
     bool m_sequenceRunning = false;
+    // Set while ConfigButtonClick or UseButtonClick runs: their message boxes run nested event
+    // loops, in which a second click would start the handler again.
+    bool m_inClick = false;
     // Edit -> its spinner (the spinner's Associate is the way back).
     QHash<QLineEdit *, QPointer<TUpDown>> m_spinnerOfEdit;
     // The RS-422 boxes of ports A to H; box n gives bit n of the mask.
