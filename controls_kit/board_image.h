@@ -2,9 +2,11 @@
 
 #include <QEvent>
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 class QMenuBar;
+class QPainter;
 class TBoardHighlight;
 
 Q_MOC_INCLUDE("board_highlight.h")
@@ -39,9 +41,9 @@ public:
     explicit TBoardImage(QWidget *parent = nullptr);
     ~TBoardImage() override;
 
-    TBoardHighlight *First() const { return m_first; }
+    TBoardHighlight *First() const;
     void setFirst(TBoardHighlight *value);
-    QMenuBar *Menu() const { return m_menu; }
+    QMenuBar *Menu() const;
     void setMenu(QMenuBar *value);
     bool CenterOnForm() const { return m_centerOnForm; }
     void setCenterOnForm(bool value);
@@ -85,9 +87,18 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // Background where the picture does not cover, then the picture in DestRect.
+    void DrawControl(QPainter &painter) const;
+    // The picture at the size of DestRect, scaled once and kept until the picture or size changes.
+    const QImage &ScaledPicture(const QSize &size) const;
+    void CenterInParent();
+    void WatchParent();
+
     QImage m_picture;
     bool m_stretch = false;
     bool m_center = false;
@@ -95,13 +106,14 @@ private:
     bool m_drawing = false;
     double m_aspectRatio = 1.0;
     bool m_scale = true;
-    QMenuBar *m_menu = nullptr;
+    QPointer<QMenuBar> m_menu; // the highlights' menus live in it; owned by the window
     bool m_centerOnForm = true;
     bool m_positionRecorded = false;
-    TBoardHighlight *m_first = nullptr;
+    QPointer<TBoardHighlight> m_first;
     int m_homeLeft = 0;
     int m_homeTop = 0;
     bool m_autoSize = true;
     bool m_designMode = false;
-    mutable QImage m_scaledCache; // the picture as drawn into DestRect, kept between paints
+    mutable QImage m_scaledCache;      // the picture as drawn into DestRect, kept between paints
+    QPointer<QWidget> m_watchedParent; // whose resizing re-centres the control
 };

@@ -1,0 +1,303 @@
+#include "board_image.h"
+
+#include "board_highlight.h"
+#include "jpeg_decoder.h"
+// The highlight's inline accessors hand out pointers to these.
+#include "popup_form.h"
+#include "radio_panel.h"
+
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+TBoardImage::TBoardImage(QWidget *parent)
+    : QWidget(parent)
+{
+    // A fresh control is a square placeholder until it gets a picture; AutoSize is on from the
+    // start (the field's initial value) without collapsing the empty control.
+    resize(105, 105);
+    WatchParent();
+}
+
+TBoardImage::~TBoardImage() = default;
+
+TBoardHighlight *TBoardImage::First() const
+{
+    return m_first.data();
+}
+
+void TBoardImage::setFirst(TBoardHighlight *value)
+{
+    m_first = value;
+}
+
+QMenuBar *TBoardImage::Menu() const
+{
+    return m_menu.data();
+}
+
+void TBoardImage::setMenu(QMenuBar *value)
+{
+    m_menu = value;
+}
+
+void TBoardImage::setCenterOnForm(bool value)
+{
+    // Takes effect at the next paint, like every placement of the control.
+    m_centerOnForm = value;
+}
+
+void TBoardImage::setScale(bool value)
+{
+    if (m_scale == value)
+        return;
+    m_scale = value;
+    PictureChanged();
+}
+
+void TBoardImage::setCenter(bool value)
+{
+    if (m_center == value)
+        return;
+    m_center = value;
+    PictureChanged();
+}
+
+void TBoardImage::setStretch(bool value)
+{
+    if (m_stretch == value)
+        return;
+    m_stretch = value;
+    PictureChanged();
+}
+
+void TBoardImage::setTransparent(bool value)
+{
+    if (m_transparent == value)
+        return;
+    m_transparent = value;
+    PictureChanged();
+}
+
+void TBoardImage::setPicture(const QImage &value)
+{
+    m_picture = value;
+    PictureChanged();
+}
+
+void TBoardImage::setAutoSize(bool value)
+{
+    if (m_autoSize == value)
+        return;
+    m_autoSize = value;
+    // Only a picture gives a size to take; an empty control keeps its size rather than vanish.
+    if (m_autoSize && !m_picture.isNull()) {
+        int w = width();
+        int h = height();
+        if (CanAutoSize(w, h))
+            resize(w, h);
+    }
+}
+
+void TBoardImage::setDesignMode(bool value)
+{
+    if (m_designMode == value)
+        return;
+    m_designMode = value;
+    update();
+}
+
+bool TBoardImage::LoadJpeg(const QByteArray &jpegFile)
+{
+    const QImage decoded = decodeJpeg(jpegFile);
+    if (decoded.isNull())
+        return false;
+    setPicture(decoded);
+    return true;
+}
+
+QRect TBoardImage::DestRect() const
+{
+    const int pw = m_picture.width();
+    const int ph = m_picture.height();
+    if (m_stretch)
+        return rect();
+    if (m_center)
+        return QRect((width() - pw) / 2, (height() - ph) / 2, pw, ph);
+    return QRect(0, 0, pw, ph);
+}
+
+void TBoardImage::PictureChanged()
+{
+    const int pw = m_picture.width();
+    const int ph = m_picture.height();
+    m_scaledCache = QImage();
+
+    if (pw > 0 && ph > 0) {
+        const double ratio = double(ph) / double(pw);
+        m_aspectRatio = std::isfinite(ratio) ? ratio : 1.0;
+    }
+    if (m_autoSize && pw > 0 && ph > 0)
+        setGeometry(x(), y(), pw, ph);
+
+    if (!m_picture.isNull()) {
+        // A picture with its own alpha lets the background through just as a transparent one.
+        const bool transparent = m_transparent || m_picture.hasAlphaChannel();
+        const bool covers = m_stretch || (pw >= width() && ph >= height());
+        setAttribute(Qt::WA_OpaquePaintEvent, !transparent && covers);
+        // Colour palettes do not exist on the displays this runs on: no palette step.
+    } else {
+        setAttribute(Qt::WA_OpaquePaintEvent, false);
+    }
+
+    if (!m_drawing)
+        update();
+}
+
+bool TBoardImage::CanAutoSize(int &NewWidth, int &NewHeight) const
+{
+    if (m_designMode && m_picture.isNull())
+        return true;
+    // The control has no alignment of its own, so both sides follow the picture.
+    NewWidth = m_picture.width();
+    NewHeight = m_picture.height();
+    return true;
+}
+
+void TBoardImage::ShowFirst()
+{
+    if (!m_first)
+        return;
+    // Hovering opens the group's popup, the click pins it, and leaving then keeps it open.
+    const QPointer<TBoardHighlight> first = m_first;
+    first->Enter(false);
+    if (first)
+        first->Click();
+    if (first)
+        first->Leave(false);
+}
+
+const QImage &TBoardImage::ScaledPicture(const QSize &size) const
+{
+    if (m_scaledCache.isNull() || m_scaledCache.size() != size) {
+        QImage source = m_picture;
+        if (m_transparent && !source.isNull()) {
+            // A transparent graphic leaves out the colour of its bottom-left pixel.
+            const QRgb key = source.pixel(0, source.height() - 1);
+            source = source.convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < source.height(); ++y) {
+                auto *const line = reinterpret_cast<QRgb *>(source.scanLine(y));
+                for (int x = 0; x < source.width(); ++x) {
+                    if ((line[x] & 0xFFFFFF) == (key & 0xFFFFFF))
+                        line[x] = 0;
+                }
+            }
+        }
+        m_scaledCache = source.size() == size
+                            ? source
+                            : source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return m_scaledCache;
+}
+
+void TBoardImage::DrawControl(QPainter &painter) const
+{
+    const QRect dest = DestRect();
+    const bool picture = !m_picture.isNull() && dest.width() > 0 && dest.height() > 0;
+    if (!picture || !testAttribute(Qt::WA_OpaquePaintEvent) || !dest.contains(rect()))
+        painter.fillRect(rect(), palette().color(QPalette::Button));
+    if (picture)
+        painter.drawImage(dest.topLeft(), ScaledPicture(dest.size()));
+}
+
+QImage TBoardImage::RenderArea(const QRect &r) const
+{
+    if (r.isEmpty())
+        return {};
+    QImage area(r.size(), QImage::Format_RGB32);
+    area.fill(palette().color(QPalette::Button));
+    QPainter painter(&area);
+    painter.translate(-r.topLeft());
+    DrawControl(painter);
+    return area;
+}
+
+void TBoardImage::CenterInParent()
+{
+    const QWidget *const parent = parentWidget();
+    if (!parent)
+        return;
+    // A window's overall size counts its frame, caption and menu bar too.
+    const QSize outer = parent->isWindow() ? parent->frameGeometry().size() : parent->size();
+    move((outer.width() - width()) / 2, (outer.height() - height()) / 2);
+}
+
+void TBoardImage::paintEvent(QPaintEvent *)
+{
+    if (!m_positionRecorded) {
+        m_homeLeft = x();
+        m_homeTop = y();
+        m_positionRecorded = true;
+    }
+    if (m_centerOnForm && !m_designMode)
+        CenterInParent();
+
+    QPainter painter(this);
+    if (m_designMode) {
+        if (m_scale)
+            resize(width(), static_cast<int>(std::lrint(width() * m_aspectRatio)));
+        painter.setPen(Qt::DashLine);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
+    const bool saved = m_drawing;
+    m_drawing = true;
+    DrawControl(painter);
+    m_drawing = saved;
+}
+
+void TBoardImage::WatchParent()
+{
+    if (m_watchedParent == parentWidget())
+        return;
+    if (m_watchedParent)
+        m_watchedParent->removeEventFilter(this);
+    m_watchedParent = parentWidget();
+    if (m_watchedParent)
+        m_watchedParent->installEventFilter(this);
+}
+
+bool TBoardImage::eventFilter(QObject *watched, QEvent *event)
+{
+    // A resized parent may not expose the control again; the next paint is what re-centres it.
+    if (watched == m_watchedParent && event->type() == QEvent::Resize && m_centerOnForm)
+        update();
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TBoardImage::event(QEvent *event)
+{
+    if (event->type() == ShowFirstEvent()) {
+        ShowFirst();
+        return true;
+    }
+    if (event->type() == QEvent::ParentChange)
+        WatchParent();
+    return QWidget::event(event);
+}
+
+void TBoardImage::mousePressEvent(QMouseEvent *event)
+{
+    // Taking the press is what brings the release, and with it OnClick, to this control.
+    event->accept();
+}
+
+void TBoardImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit OnClick(this);
+    QWidget::mouseReleaseEvent(event);
+}

@@ -1,0 +1,12 @@
+# Runs the photograph's generator twice and compares both results with the photograph in the tree.
+foreach(run 1 2)
+    file(REMOVE ${OUTPUT})
+    execute_process(COMMAND ${GENERATOR} ${OUTPUT} RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "draw_board failed: ${result}")
+    endif()
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUTPUT} ${REFERENCE} RESULT_VARIABLE differs)
+    if(NOT differs EQUAL 0)
+        message(FATAL_ERROR "run ${run}: ${OUTPUT} differs from ${REFERENCE}")
+    endif()
+endforeach()
