@@ -42,7 +42,7 @@ public:
     void setHighlightType(THighlightType value);
     bool CreatePopup() const { return m_createPopup; }
     void setCreatePopup(bool value) { m_createPopup = value; }
-    TRadioPanel *RadioPanel() const { return m_radioPanel; }
+    TRadioPanel *RadioPanel() const;
     void setRadioPanel(TRadioPanel *value);
     QString PopupCaption() const { return m_popupCaption; }
     QString NameStem() const { return m_nameStem; }
@@ -58,7 +58,7 @@ public:
     QImage IdleImage() const { return m_idleImage; }
     QImage LitImage() const { return m_litImage; }
     QImage GlowImage() const { return m_glowImage; }
-    TPopupForm *Popup() const { return m_popup; }
+    TPopupForm *Popup() const;
     QMenuBar *Menu() const { return m_menu; }
 
     // The members of this highlight's group in the parent's child order (this one included).
