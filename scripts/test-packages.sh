@@ -2,3 +2,5 @@
 packages+=(xauth)
 # The checks of the desktop entry and AppStream metadata.
 packages+=(appstream desktop-file-utils)
+# The install test watches the privileged program's file accesses.
+packages+=(strace)

@@ -63,6 +63,19 @@ if [ "$(id -u)" -eq 0 ] && setcap cap_sys_rawio+ep "$program" 2>/dev/null; then
     run env LD_LIBRARY_PATH=/nonexistent HOME=/nonexistent QT_QPA_PLATFORM=offscreen \
         setpriv --reuid=65534 --regid=65534 --clear-groups timeout -s TERM 3 "$program"
     echo "secure-execution start: ok"
+
+    # The user's environment must not lead the privileged program to code of the user's choosing:
+    # a plugin folder named in QT_PLUGIN_PATH is never even looked at.
+    if command -v strace >/dev/null; then
+        mkdir -p "$prefix/user-plugins/platforms"
+        run env HOME=/nonexistent QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="$prefix/user-plugins" \
+            timeout -s TERM 3 strace -f -u nobody -e trace=%file -o "$prefix/strace.log" "$program"
+        if grep -q "$prefix/user-plugins" "$prefix/strace.log"; then
+            grep "$prefix/user-plugins" "$prefix/strace.log" | head -5 >&2
+            fail "the program with port access looked into the user's QT_PLUGIN_PATH"
+        fi
+        echo "secure-execution environment: ok"
+    fi
 else
     echo "secure-execution start: skipped (needs root and a file system with capabilities)"
 fi
