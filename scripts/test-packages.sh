@@ -4,3 +4,5 @@ packages+=(xauth)
 packages+=(appstream desktop-file-utils)
 # The install test watches the privileged program's file accesses.
 packages+=(strace)
+# The VM test of port access: an emulator, a static shell for its init, and the initramfs packer.
+packages+=(qemu-system-x86 busybox-static cpio)

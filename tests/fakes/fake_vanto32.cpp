@@ -1,11 +1,132 @@
+// Test double of the port-I/O library. It has the real library's name and exports, records every
+// call, answers reads with a value the test chooses, and models the card's register interface:
+// an index register at control base + 1 and a data register at control base + 2 that together
+// reach ten resource registers. Tests drive it through the FakeVanto_* exports (see fake_ports.h).
+
 #include "vanto32.h"
 
-// Placeholder until the recording double lands.
-extern "C" uint16_t InPortB(uint32_t)
+#include <time.h>
+
+#include <array>
+#include <vector>
+
+namespace {
+
+struct Call
 {
-    return 0x00;
+    bool write;
+    uint32_t port;
+    uint32_t value;
+    int64_t ns;
+};
+
+constexpr uint32_t NoCard = 0xFFFFFFFFu;
+constexpr int RegisterCount = 10;
+
+struct Card
+{
+    uint16_t inValue = 0x00; // "driver present"
+    uint32_t base = NoCard;
+    int index = 0; // last index written; 0 while none (or a bad one) is selected
+    std::array<int, RegisterCount> registers;
+    int strayWrites = 0;
+    std::vector<Call> calls;
+
+    Card() { registers.fill(-1); }
+};
+
+Card &card()
+{
+    static Card c;
+    return c;
 }
 
-extern "C" void OutPortB(uint32_t, uint32_t)
+int64_t now()
 {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
+
+} // namespace
+
+extern "C" {
+
+uint16_t InPortB(uint32_t port)
+{
+    Card &c = card();
+    c.calls.push_back({false, port, c.inValue, now()});
+    return c.inValue;
+}
+
+void OutPortB(uint32_t port, uint32_t value)
+{
+    Card &c = card();
+    c.calls.push_back({true, port, value, now()});
+    const uint32_t byte = value & 0xFFu; // only the low byte reaches the bus
+    if (c.base != NoCard && port == c.base + 1) {
+        if (byte >= 1 && byte <= RegisterCount) {
+            c.index = int(byte);
+        } else {
+            // an index the card does not have selects nothing
+            c.index = 0;
+            ++c.strayWrites;
+        }
+    } else if (c.base != NoCard && port == c.base + 2 && c.index != 0) {
+        c.registers[c.index - 1] = int(byte);
+    } else {
+        ++c.strayWrites;
+    }
+}
+
+void FakeVanto_Reset()
+{
+    card() = Card();
+}
+
+void FakeVanto_SetInValue(uint16_t value)
+{
+    card().inValue = value;
+}
+
+void FakeVanto_SetCardBase(uint32_t base)
+{
+    card().base = base;
+    card().index = 0;
+}
+
+int FakeVanto_CallCount()
+{
+    return int(card().calls.size());
+}
+
+int FakeVanto_Call(int i, int *isWrite, uint32_t *port, uint32_t *value, int64_t *ns)
+{
+    const std::vector<Call> &calls = card().calls;
+    if (i < 0 || size_t(i) >= calls.size())
+        return 0;
+    const Call &call = calls[size_t(i)];
+    if (isWrite)
+        *isWrite = call.write ? 1 : 0;
+    if (port)
+        *port = call.port;
+    if (value)
+        *value = call.value;
+    if (ns)
+        *ns = call.ns;
+    return 1;
+}
+
+int FakeVanto_Register(int k)
+{
+    if (k < 1 || k > RegisterCount)
+        return -1;
+    return card().registers[size_t(k - 1)];
+}
+
+int FakeVanto_StrayWrites()
+{
+    return card().strayWrites;
+}
+
+} // extern "C"

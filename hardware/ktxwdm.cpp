@@ -1,0 +1,91 @@
+#include "ktxwdm.h"
+
+#include <QLibrary>
+
+#include <array>
+
+namespace KTXWDM {
+
+namespace {
+
+constexpr std::array<const char *, EntryCount> Names = {"GetNumCards",
+                                                        "QueryCardInfo",
+                                                        "QueryBARBase",
+                                                        "WaitForIRQ",
+                                                        "COSWaitForIRQ",
+                                                        "WDGHandleIRQ",
+                                                        "AbortRequest",
+                                                        "CloseCard",
+                                                        "WDGInit",
+                                                        "WDGSetTimeout",
+                                                        "WDGSetResetDuration",
+                                                        "WDGPet",
+                                                        "WDGReadTemp",
+                                                        "WDGReadStatus",
+                                                        "WDGStart",
+                                                        "WDGStop",
+                                                        "EmergencyReboot",
+                                                        "InPortB",
+                                                        "OutPortB",
+                                                        "InPort",
+                                                        "OutPort",
+                                                        "InPortL",
+                                                        "OutPortL",
+                                                        "InPortDWord",
+                                                        "OutPortDWord",
+                                                        "RelInPortB",
+                                                        "RelOutPortB",
+                                                        "RelInPort",
+                                                        "RelOutPort",
+                                                        "RelInPortL",
+                                                        "RelOutPortL",
+                                                        "RelInPortDWord",
+                                                        "RelOutPortDWord"};
+
+// The entry table and the bound flag live for the whole run, like the library itself.
+std::array<QFunctionPointer, EntryCount> entries = {};
+bool bound = false;
+
+} // namespace
+
+const char *EntryName(int index)
+{
+    return index >= 0 && index < EntryCount ? Names[std::size_t(index)] : nullptr;
+}
+
+void *Entry(int index)
+{
+    if (index < 0 || index >= EntryCount)
+        return nullptr;
+    return reinterpret_cast<void *>(entries[std::size_t(index)]);
+}
+
+void BindDriverLibrary()
+{
+    if (bound)
+        return;
+    // The handle is not kept: the library is never unloaded, and a later QLibrary of the same
+    // name shares the loaded one.
+    QLibrary library(QStringLiteral("KTXWDM"));
+    library.setLoadHints(QLibrary::PreventUnloadHint);
+    if (!library.load())
+        return;
+    bool all = true;
+    for (int i = 0; i < EntryCount; ++i) {
+        entries[std::size_t(i)] = library.resolve(Names[std::size_t(i)]);
+        all = all && entries[std::size_t(i)] != nullptr;
+    }
+    bound = all;
+}
+
+bool DriverLibraryBound()
+{
+    return bound;
+}
+
+TGetNumCards GetNumCards()
+{
+    return reinterpret_cast<TGetNumCards>(entries[0]);
+}
+
+} // namespace KTXWDM

@@ -1,0 +1,65 @@
+/* Statically linked helper for the test VM's init:
+     vm_helper setcap FILE          gives FILE the file capability cap_sys_rawio+ep and reads it back
+     vm_helper as UID PROGRAM ARGS  runs PROGRAM as UID (and group UID) with no capabilities */
+
+#define _GNU_SOURCE
+#include <errno.h>
+#include <grp.h>
+#include <linux/capability.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#ifndef XATTR_NAME_CAPS
+#define XATTR_NAME_CAPS "security.capability"
+#endif
+
+static int setRawIoCapability(const char *file)
+{
+    struct vfs_cap_data cap;
+    memset(&cap, 0, sizeof cap);
+    cap.magic_etc = VFS_CAP_REVISION_2 | VFS_CAP_FLAGS_EFFECTIVE;
+    cap.data[0].permitted = 1u << CAP_SYS_RAWIO;
+    if (setxattr(file, XATTR_NAME_CAPS, &cap, XATTR_CAPS_SZ_2, 0) != 0) {
+        printf("VMHELPER setcap failed: %s\n", strerror(errno));
+        return 1;
+    }
+    struct vfs_cap_data back;
+    memset(&back, 0, sizeof back);
+    const ssize_t size = getxattr(file, XATTR_NAME_CAPS, &back, sizeof back);
+    if (size != XATTR_CAPS_SZ_2 || memcmp(&cap, &back, XATTR_CAPS_SZ_2) != 0) {
+        printf("VMHELPER setcap not kept (size %ld)\n", (long)size);
+        return 1;
+    }
+    printf("VMHELPER setcap ok\n");
+    return 0;
+}
+
+static int runAs(const char *uidText, char **argv)
+{
+    const uid_t uid = (uid_t)strtoul(uidText, NULL, 10);
+    if (setgroups(0, NULL) != 0 || setgid(uid) != 0 || setuid(uid) != 0) {
+        printf("VMHELPER cannot become %u: %s\n", (unsigned)uid, strerror(errno));
+        return 1;
+    }
+    if (setuid(0) == 0) { /* leaving root must be final */
+        printf("VMHELPER could regain root\n");
+        return 1;
+    }
+    fflush(stdout);
+    execv(argv[0], argv);
+    printf("VMHELPER cannot run %s: %s\n", argv[0], strerror(errno));
+    return 1;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && strcmp(argv[1], "setcap") == 0)
+        return setRawIoCapability(argv[2]);
+    if (argc >= 4 && strcmp(argv[1], "as") == 0)
+        return runAs(argv[2], argv + 3);
+    fprintf(stderr, "usage: vm_helper setcap FILE | as UID PROGRAM [ARGS...]\n");
+    return 2;
+}
