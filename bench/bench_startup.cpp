@@ -10,6 +10,7 @@
 #include "board_image.h"
 #include "first_complete_paint.h"
 #include "main_form.h"
+#include "startup_phases.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -32,33 +34,38 @@ extern char **environ;
 
 namespace {
 
+constexpr int PhaseCount = 5;
+
 struct Run
 {
     double wallMs = 0;
     double peakMiB = 0;
     int status = -1;
+    std::array<double, PhaseCount> phases{};
 };
 
 double nowMs()
 {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+    return StartupPhases::nowMs();
 }
 
 // Where the children's messages go; shown when a child fails.
 QByteArray childLog;
 
+// Runs the program (with the argument, if any) and the spawn time, and waits for its end.
 Run spawnAndWait(const char *program, const char *argument)
 {
     Run run;
-    char *const argv[] = {const_cast<char *>(program), const_cast<char *>(argument), nullptr};
+    const double start = nowMs();
+    QByteArray spawnedAt = QByteArray::number(start, 'f', 6);
+    char *const argv[] = {const_cast<char *>(program),
+                          const_cast<char *>(argument ? argument : spawnedAt.data()),
+                          argument ? spawnedAt.data() : nullptr, nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, childLog.constData(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    const double start = nowMs();
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -73,10 +80,16 @@ Run spawnAndWait(const char *program, const char *argument)
     run.wallMs = nowMs() - start;
     run.peakMiB = double(usage.ru_maxrss) / 1024.0;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    if (run.status != 0) {
-        QFile log(QFile::decodeName(childLog));
-        if (log.open(QIODevice::ReadOnly))
-            std::fprintf(stderr, "%s", log.readAll().constData());
+    QFile log(QFile::decodeName(childLog));
+    const QByteArray output = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    if (run.status != 0)
+        std::fprintf(stderr, "%s", output.constData());
+    for (const QByteArray &line : output.split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        if (words.size() == PhaseCount + 1 && words.first() == "phases") {
+            for (int i = 0; i < PhaseCount; ++i)
+                run.phases[std::size_t(i)] = words.at(i + 1).toDouble();
+        }
     }
     return run;
 }
@@ -84,17 +97,25 @@ Run spawnAndWait(const char *program, const char *argument)
 // One start of the main window, built as main() builds it, ending after its first complete paint.
 int child(int argc, char **argv)
 {
+    StartupPhases phases(argc > 2 ? argv[2] : nullptr);
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Settings"));
+    phases.applicationMade();
     TMainForm mainForm;
+    phases.windowMade();
     Bench::FirstCompletePaint firstPaint(Bench::boardOf(mainForm));
-    QObject::connect(&firstPaint, &Bench::FirstCompletePaint::reached, &app, &QCoreApplication::quit);
+    QObject::connect(&firstPaint, &Bench::FirstCompletePaint::reached, &app, [&phases] {
+        phases.painted();
+        QCoreApplication::quit();
+    });
     QTimer::singleShot(30000, &app, [] {
         std::fprintf(stderr, "bench_startup: no complete paint within 30 s\n");
         QCoreApplication::exit(3);
     });
     mainForm.showMaximized();
+    phases.windowShown();
     const int status = app.exec();
+    phases.print();
     return status == 0 && firstPaint.isReached() ? 0 : 3;
 }
 
@@ -133,6 +154,7 @@ int main(int argc, char *argv[])
         }
     }
     QList<double> formWall, formPeak, refWall, refPeak;
+    std::array<QList<double>, PhaseCount> formPhases, refPhases;
     for (int i = 0; i < runs; ++i) {
         // Alternate the order so that neither side always runs right after the other.
         for (int side = 0; side < 2; ++side) {
@@ -146,6 +168,8 @@ int main(int argc, char *argv[])
             }
             (form ? formWall : refWall).append(run.wallMs);
             (form ? formPeak : refPeak).append(run.peakMiB);
+            for (int p = 0; p < PhaseCount; ++p)
+                (form ? formPhases : refPhases)[std::size_t(p)].append(run.phases[std::size_t(p)]);
         }
     }
 
@@ -158,6 +182,14 @@ int main(int argc, char *argv[])
     std::printf("  %-18s %9.1f %11.1f\n", "settings program", fw, fp);
     std::printf("  %-18s %9.1f %11.1f\n", "reference viewer", rw, rp);
     std::printf("  %-18s %9.2f %11.2f   (target: at most 1.25 each)\n", "ratio", fw / rw, fp / rp);
+    // Where the time goes: medians of the moments since the spawn, and of the exit after the paint.
+    static const char *const phaseNames[PhaseCount] = {"main() entered", "QApplication made", "window made",
+                                                       "window shown", "first complete paint"};
+    std::printf("  phases (ms since spawn, medians):   settings  reference\n");
+    for (int p = 0; p < PhaseCount; ++p)
+        std::printf("    %-32s %8.1f %10.1f\n", phaseNames[p], Bench::median(formPhases[std::size_t(p)]),
+                    Bench::median(refPhases[std::size_t(p)]));
+    std::printf("    %-32s %8.1f %10.1f\n", "process ended", fw, rw);
     std::printf("  reproduce with:    %s\n", qPrintable(command));
     return 0;
 }

@@ -1,6 +1,9 @@
 // The reference of the start-up benchmark: the least a Qt Widgets program must do to show the
 // board photograph. It decodes the same JPEG with libjpeg, shows it centred in a maximised white
-// window and ends right after that window's first paint.
+// window and ends right after that window's first paint. Given the benchmark's spawn time as its
+// argument, it prints the moments of its start-up.
+#include "startup_phases.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QImage>
@@ -38,8 +41,9 @@ QImage decodeJpeg(const QByteArray &bytes)
 class PhotoWindow : public QWidget
 {
 public:
-    explicit PhotoWindow(QImage photo)
+    PhotoWindow(QImage photo, StartupPhases &phases)
         : m_photo(std::move(photo))
+        , m_phases(phases)
     {
         setWindowTitle(QStringLiteral("Reference"));
         setAutoFillBackground(true);
@@ -55,12 +59,14 @@ protected:
         painter.drawImage((width() - m_photo.width()) / 2, (height() - m_photo.height()) / 2, m_photo);
         if (!m_quitQueued) {
             m_quitQueued = true;
+            m_phases.painted();
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         }
     }
 
 private:
     QImage m_photo;
+    StartupPhases &m_phases;
     bool m_quitQueued = false;
 };
 
@@ -68,13 +74,19 @@ private:
 
 int main(int argc, char *argv[])
 {
+    StartupPhases phases(argc > 1 ? argv[1] : nullptr);
     QApplication app(argc, argv);
+    phases.applicationMade();
     QFile file(QStringLiteral(":/board.jpg"));
     if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "reference_viewer: the board photograph is not built in\n");
         return 1;
     }
-    PhotoWindow window(decodeJpeg(file.readAll()));
+    PhotoWindow window(decodeJpeg(file.readAll()), phases);
+    phases.windowMade();
     window.showMaximized();
-    return app.exec();
+    phases.windowShown();
+    const int status = app.exec();
+    phases.print();
+    return status;
 }
