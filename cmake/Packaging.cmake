@@ -22,6 +22,8 @@ endforeach()
 # directory actually used, so it is set again once the program is in place. This has to run after
 # the program's own install rule, hence deferred to the end of the top directory.
 function(tr4410_install_run_path)
+    # The port-I/O library needs no run path of its own.
+    set_target_properties(vanto32 PROPERTIES INSTALL_RPATH "")
     install(CODE "
         set(libdir \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}\")
         set(program \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tr4410-settings\")
@@ -51,15 +53,16 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "setup utility for the VANTO TR-4410 eight-port serial card")
 # The package's long description (the summary above is its first line).
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Shows a photograph of the TR-4410 with rings over its jumper groups and connectors, turns
-each option choice (control base address, RS-232/RS-485/RS-422 protocol, termination, baud
-clock, port disable) into the jumper pattern to fit, and writes the eight ports' I/O
-addresses, their shared IRQ and the RS-422 mask into an installed card.
+    "Shows a photograph of the TR-4410 with rings over its jumper groups and
+connectors, turns each option choice (control base address, RS-232, RS-485 or
+RS-422 protocol, termination, baud clock, port disable) into the jumper pattern
+to fit, and writes the eight ports' I/O addresses, their shared IRQ and the
+RS-422 mask into an installed card.
 
-Writing to the card needs access to I/O ports. The package grants the program the one
-capability this takes, cap_sys_rawio, as a file capability set at installation
-(setcap cap_sys_rawio+ep /usr/bin/tr4410-settings); the program is not installed
-set-user-ID root.")
+Writing to the card needs access to I/O ports. The package grants the program
+the one capability this takes, cap_sys_rawio, as a file capability set at
+installation (setcap cap_sys_rawio+ep /usr/bin/tr4410-settings); the program is
+not installed set-user-ID root.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -76,7 +79,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, libcap2-bin")
 set(TR4410_INSTALLED_PROGRAM ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tr4410-settings)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/postinst.in ${PROJECT_BINARY_DIR}/debian/postinst
     @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/postinst
+    ${CMAKE_CURRENT_LIST_DIR}/debian/triggers)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

@@ -39,6 +39,9 @@ fi
 dpkg-deb -x "$deb" "$out/root"
 runpath=$(readelf -d "$out/root/usr/$bindir/tr4410-settings" | sed -n 's/.*(R\(UN\)\?PATH).*\[\(.*\)\]/\2/p')
 [ "$runpath" = "/usr/$libdir" ] || fail "the packaged program's run path is '$runpath', expected '/usr/$libdir'"
+if readelf -d "$out/root/usr/$libdir/libvanto32.so" | grep -Eq '\((RUN)?PATH\)'; then
+    fail "the packaged libvanto32.so carries a run path"
+fi
 
 dpkg-deb -e "$deb" "$out/control"
 postinst=$out/control/postinst
