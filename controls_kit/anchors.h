@@ -24,4 +24,8 @@ using TAnchors = Anchors::TAnchors;
 namespace Anchoring {
 void setAnchors(QWidget *child, TAnchors anchors);
 TAnchors anchors(const QWidget *child); // akLeft | akTop for a child never anchored
+// Places the anchored children of parent for its current size at once. A hidden widget gets no
+// resize events until it is shown; call this after resizing one whose children must be in place
+// before that.
+void realign(QWidget *parent);
 } // namespace Anchoring

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFrame>
+#include <QPointer>
 #include <QStringList>
 
 class TTwoJumper;
@@ -57,6 +58,9 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    void applyColor();
+    void focusMoved(QWidget *old, QWidget *now);
+
     bool m_radioEnabled = false;
     QStringList m_lines;
     int m_memoHeight = 58;
@@ -65,4 +69,6 @@ private:
     bool m_inPopup = false;
     QColor m_color;
     bool m_designMode = false;
+    bool m_colorFollowsSystem = true;
+    QPointer<QWidget> m_lastFocus; // the last focus widget in the panel's window
 };

@@ -60,6 +60,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    QColor backgroundColor() const;
+    void drawFrame();
+    void turnFrame();
+
     // Declaration order follows the component's published layout.
     TOrientationType m_orientation = otUp;
     bool m_closed = false;
