@@ -54,9 +54,14 @@ QString machineSummary()
             memory = QString::number(match.captured(1).toDouble() / (1024.0 * 1024.0), 'f', 1) +
                      QStringLiteral(" GiB");
     }
-    return QStringLiteral("%1 processors, %2, %3 memory")
+    // Other work on the machine shows in the figures; the load at the start says how much.
+    QString load = QStringLiteral("?");
+    QFile loadavg(QStringLiteral("/proc/loadavg"));
+    if (loadavg.open(QIODevice::ReadOnly | QIODevice::Text))
+        load = QString::fromLatin1(loadavg.readAll()).section(QLatin1Char(' '), 0, 0);
+    return QStringLiteral("%1 processors, %2, %3 memory, load average %4")
         .arg(std::thread::hardware_concurrency())
-        .arg(model, memory);
+        .arg(model, memory, load);
 }
 
 QString commandLine(int argc, char **argv)

@@ -14,7 +14,7 @@ void useFakePorts(char **argv);
 // The directory of the fake port library, or empty when it was not built.
 QString fakePortsDir();
 
-// Processor count, processor model and memory, as recorded beside the figures.
+// Processor count and model, memory and the load average, as recorded beside the figures.
 QString machineSummary();
 // The command line that reproduces the figures of this run.
 QString commandLine(int argc, char **argv);
