@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QMenuBar;
+class QMenu;
 class QAction;
 class TPopupForm;
 class TRadioPanel;
@@ -99,6 +100,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void applyTypeColours();
+    QObject *menuOwner() const;
+    void addMenuItem(QMenu *typeMenu);
+    QAction *findMenuItem(QMenu **typeMenu) const;
+    // Closes the popup and opens the group step items away in the type menu, wrapping around.
+    void walk(int step);
+
     QImage m_idleImage;
     QImage m_glowImage;
     QImage m_litImage;

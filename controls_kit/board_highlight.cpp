@@ -1,0 +1,736 @@
+#include "board_highlight.h"
+
+#include "board_image.h"
+#include "menu_item.h"
+#include "popup_form.h"
+#include "radio_panel.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+bool isClass(const QObject *object, const char *className)
+{
+    return object && std::strcmp(object->metaObject()->className(), className) == 0;
+}
+
+// A board picture counts only as itself; a derived class is not one.
+TBoardImage *boardOf(const QWidget *highlight)
+{
+    QWidget *const parent = highlight->parentWidget();
+    return isClass(parent, "TBoardImage") ? static_cast<TBoardImage *>(parent) : nullptr;
+}
+
+struct TypeMenu
+{
+    const char *caption;
+    const char *nameBase;
+    QStringList insertBefore;
+};
+
+TypeMenu typeMenuOf(TBoardHighlight::THighlightType type)
+{
+    switch (type) {
+    case TBoardHighlight::htOptions:
+        return {"&Options", "Options", {QStringLiteral("&Help")}};
+    case TBoardHighlight::htCalibration:
+        return {"&Calibration", "Calibration", {QStringLiteral("&Options"), QStringLiteral("&Help")}};
+    case TBoardHighlight::htSettings:
+        break;
+    }
+    return {"&Settings",
+            "Settings",
+            {QStringLiteral("&Calibration"), QStringLiteral("&Options"), QStringLiteral("&Help")}};
+}
+
+// The base followed by the smallest number from 1 up that no component of owner carries yet.
+QString freeName(const QObject *owner, const QString &base)
+{
+    for (int n = 1;; ++n) {
+        const QString name = base + QString::number(n);
+        if (!owner || (owner->objectName() != name && !owner->findChild<QObject *>(name)))
+            return name;
+    }
+}
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
+
+bool isIdentStart(QChar c)
+{
+    return isAsciiLetter(c) || c == QLatin1Char('_');
+}
+
+bool isIdentChar(QChar c)
+{
+    return isIdentStart(c) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+}
+
+bool isValidIdent(const QString &text)
+{
+    if (text.isEmpty() || !isIdentStart(text.front()))
+        return false;
+    return std::all_of(text.begin(), text.end(), isIdentChar);
+}
+
+// Left and top in, right and bottom out: QRect::contains already works that way.
+bool pointerInside(const QWidget *window)
+{
+    return window->frameGeometry().contains(QCursor::pos());
+}
+
+// Group walks hold guarded pointers: a reaction may raise members (reordering the children) or,
+// through a handler, delete one.
+QList<QPointer<TBoardHighlight>> guarded(const QList<TBoardHighlight *> &members)
+{
+    QList<QPointer<TBoardHighlight>> list;
+    list.reserve(members.size());
+    for (TBoardHighlight *member : members)
+        list.append(member);
+    return list;
+}
+
+} // namespace
+
+TBoardHighlight::TBoardHighlight(QWidget *parent)
+    : QWidget(parent)
+{
+    resize(65, 65);
+    // The images start empty; BuildImages sizes them at the first paint.
+    m_idleImage = QImage(0, 0, QImage::Format_RGB32);
+    m_glowImage = QImage(0, 0, QImage::Format_RGB32);
+    m_litImage = QImage(0, 0, QImage::Format_RGB32);
+    applyTypeColours();
+}
+
+TBoardHighlight::~TBoardHighlight()
+{
+    // Delete the popup while this object is still whole: hiding it can deliver an activation change
+    // that calls back into SetActive.
+    delete m_popup.data();
+}
+
+void TBoardHighlight::applyTypeColours()
+{
+    switch (m_highlightType) {
+    case htOptions:
+        m_ringColor = QColor(0, 0, 255);
+        m_idleIntensity = 0.25f;
+        m_litIntensity = 0.5f;
+        m_glowIntensity = 1.0f;
+        return;
+    case htCalibration:
+        m_ringColor = QColor(255, 0, 0);
+        break;
+    case htSettings:
+        m_ringColor = QColor(255, 255, 0);
+        break;
+    }
+    m_idleIntensity = 0.5f;
+    m_litIntensity = 0.75f;
+    m_glowIntensity = 1.0f;
+}
+
+void TBoardHighlight::setTitle(const QString &value)
+{
+    if (value == m_title)
+        return;
+    m_title = value;
+    m_popupCaption = PopupCaptionOf(value);
+    m_nameStem = NameStemOf(value);
+}
+
+void TBoardHighlight::setHighlightType(THighlightType value)
+{
+    if (value == m_highlightType)
+        return;
+    m_highlightType = value;
+    applyTypeColours();
+    update();
+}
+
+TRadioPanel *TBoardHighlight::RadioPanel() const
+{
+    return m_radioPanel;
+}
+
+TPopupForm *TBoardHighlight::Popup() const
+{
+    return m_popup;
+}
+
+void TBoardHighlight::setRadioPanel(TRadioPanel *value)
+{
+    if (value == m_radioPanel)
+        return;
+    if (!value) {
+        m_radioPanel = nullptr;
+        return;
+    }
+    // One panel serves one group: a highlight of another group already linked to it wins.
+    if (const QWidget *parent = parentWidget()) {
+        for (QObject *child : parent->children()) {
+            if (child == this || !isClass(child, "TBoardHighlight"))
+                continue;
+            const auto *other = static_cast<const TBoardHighlight *>(child);
+            if (other->RadioPanel() == value &&
+                (other->Title() != m_title || other->HighlightType() != m_highlightType))
+                return;
+        }
+    }
+    m_radioPanel = value;
+}
+
+QList<TBoardHighlight *> TBoardHighlight::Group() const
+{
+    const TBoardImage *board = boardOf(this);
+    if (!board)
+        return {const_cast<TBoardHighlight *>(this)};
+    QList<TBoardHighlight *> members;
+    for (QObject *child : board->children()) {
+        if (!isClass(child, "TBoardHighlight"))
+            continue;
+        auto *other = static_cast<TBoardHighlight *>(child);
+        if (other->Title() == m_title && other->HighlightType() == m_highlightType)
+            members.append(other);
+    }
+    return members;
+}
+
+QString TBoardHighlight::PopupCaptionOf(const QString &title)
+{
+    QString caption = title;
+    caption.remove(QLatin1Char('&'));
+    return caption;
+}
+
+QString TBoardHighlight::NameStemOf(const QString &title)
+{
+    if (title.isEmpty() || isValidIdent(title))
+        return title;
+    int start = 0;
+    while (start < title.size() && !isIdentStart(title.at(start)))
+        ++start;
+    QString stem;
+    if (start == title.size())
+        return stem;
+    stem.append(title.at(start));
+    for (int i = start + 1; i < title.size(); ++i) {
+        if (isIdentChar(title.at(i)))
+            stem.append(title.at(i));
+    }
+    return stem;
+}
+
+void TBoardHighlight::DrawRing(QImage &image, bool glow, const QColor &colour, float intensity)
+{
+    const int w = image.width();
+    const int h = image.height();
+    // The steps divide by W - 1 and H - 1: a strip this thin keeps the plain photograph.
+    if (w < 2 || h < 2)
+        return;
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        image.convertTo(QImage::Format_RGB32);
+
+    const float stepX = 2.0f / float(w - 1);
+    const float stepY = 2.0f / float(h - 1);
+    const double ringRed = colour.red();
+    const double ringGreen = colour.green();
+    const double ringBlue = colour.blue();
+    const auto blend = [](int base, double ring, float alpha, float rest) {
+        return int(std::nearbyint(double(base) * double(rest) + ring * double(alpha)));
+    };
+
+    for (int y = 0; y < h; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        const float v = float(y) * stepY - 1.0f;
+        for (int x = 0; x < w; ++x) {
+            const float u = float(x) * stepX - 1.0f;
+            const float r2 = u * u + v * v;
+            if (r2 >= 1.0f)
+                continue;
+            QRgb base = line[x];
+            float alpha;
+            if (double(r2) < 0.5929) {
+                alpha = 0.16f;
+            } else {
+                const float radius = std::sqrt(r2);
+                alpha = float(1.0 - 8.0 * std::fabs(double(radius) - 0.875));
+            }
+            bool white = false;
+            if (glow) {
+                alpha = 2.0f * alpha;
+                if (alpha > 1.0f) {
+                    white = true;
+                    alpha = 2.0f - alpha;
+                }
+            }
+            alpha = alpha * intensity;
+            const float rest = 1.0f - alpha;
+            if (white)
+                base = qRgba(255, 255, 255, 0);
+            line[x] =
+                qRgba(blend(qRed(base), ringRed, alpha, rest), blend(qGreen(base), ringGreen, alpha, rest),
+                      blend(qBlue(base), ringBlue, alpha, rest), qAlpha(base));
+        }
+    }
+}
+
+void TBoardHighlight::BuildImages()
+{
+    const QSize area = size();
+    QImage beneath;
+    if (const TBoardImage *board = boardOf(this))
+        beneath = board->RenderArea(geometry());
+    if (beneath.size() != area) {
+        // Whatever the parent draws, this is what its background shows where nothing covers it.
+        QImage filled(area, QImage::Format_RGB32);
+        const QWidget *parent = parentWidget();
+        filled.fill((parent ? parent->palette() : palette()).color(QPalette::Window));
+        if (!beneath.isNull() && !filled.isNull()) {
+            QPainter painter(&filled);
+            painter.drawImage(0, 0, beneath);
+        }
+        beneath = filled;
+    }
+    beneath.convertTo(QImage::Format_RGB32);
+
+    m_idleImage = beneath.copy();
+    DrawRing(m_idleImage, false, m_ringColor, m_idleIntensity);
+    m_glowImage = beneath.copy();
+    DrawRing(m_glowImage, true, m_ringColor, m_glowIntensity);
+    m_litImage = beneath.copy();
+    DrawRing(m_litImage, false, m_ringColor, m_litIntensity);
+}
+
+void TBoardHighlight::paintEvent(QPaintEvent *)
+{
+    const TBoardImage *board = boardOf(this);
+    if (board && board->DesignMode()) {
+        BuildImages();
+    } else if (!m_initialized) {
+        BuildImages();
+        m_menu = board ? board->Menu() : nullptr;
+        RegisterMenuItem();
+        m_initialized = true;
+    }
+
+    const QImage &image = (m_active && m_hovered)   ? m_glowImage
+                          : (m_active || m_hovered) ? m_litImage
+                                                    : m_idleImage;
+    QPainter painter(this);
+    painter.drawImage(0, 0, image);
+}
+
+void TBoardHighlight::enterEvent(QEnterEvent *event)
+{
+    Enter(false);
+    QWidget::enterEvent(event);
+}
+
+void TBoardHighlight::leaveEvent(QEvent *event)
+{
+    Leave(false);
+    QWidget::leaveEvent(event);
+}
+
+void TBoardHighlight::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_pressed = true;
+    QWidget::mousePressEvent(event);
+}
+
+void TBoardHighlight::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click =
+        event->button() == Qt::LeftButton && m_pressed && rect().contains(event->position().toPoint());
+    if (event->button() == Qt::LeftButton)
+        m_pressed = false;
+    QWidget::mouseReleaseEvent(event);
+    if (click)
+        Click();
+}
+
+void TBoardHighlight::Enter(bool Propagated)
+{
+    if (m_hovered)
+        return;
+    m_hovered = true;
+    update();
+    if (m_createPopup)
+        ShowPopup();
+    if (Propagated)
+        return;
+    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
+        if (member)
+            member->Enter(true);
+    }
+}
+
+void TBoardHighlight::Leave(bool Propagated)
+{
+    if (!m_hovered)
+        return;
+    if (m_popup && !m_pinned) {
+        if (pointerInside(m_popup)) {
+            m_popup->setCloseOnLeave(true);
+            Pin();
+        } else {
+            m_popup->close();
+        }
+    }
+    if (Propagated)
+        return;
+    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
+        if (member)
+            member->Leave(true);
+    }
+}
+
+void TBoardHighlight::Click()
+{
+    emit OnClick(this);
+    Pin();
+}
+
+void TBoardHighlight::Pin()
+{
+    if (m_popup) {
+        m_pinned = true;
+        CheckMenuItem(true);
+    }
+    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
+        if (member)
+            member->PinAndFocus();
+    }
+}
+
+void TBoardHighlight::PinAndFocus()
+{
+    if (!m_popup)
+        return;
+    m_pinned = true;
+    CheckMenuItem(true);
+    // A hidden window cannot take the focus; it gets it when it is shown again.
+    if (m_popup->isVisible()) {
+        m_popup->raise();
+        m_popup->activateWindow();
+    }
+}
+
+void TBoardHighlight::SetActive(bool Value, bool Propagate)
+{
+    m_active = Value;
+    raise();
+    update();
+    if (!Propagate)
+        return;
+    // Raising moves a member to the end of the child list; the list taken first visits each once.
+    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
+        if (member && member != this)
+            member->SetActive(Value, false);
+    }
+}
+
+void TBoardHighlight::ClearHover()
+{
+    m_hovered = false;
+    update();
+}
+
+void TBoardHighlight::PopupClosed()
+{
+    CheckMenuItem(false);
+    if (m_popup)
+        m_popup->setCloseOnLeave(false);
+    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
+        if (member)
+            member->ClearHover();
+    }
+}
+
+void TBoardHighlight::ShowPopup()
+{
+    if (m_popup) {
+        if (m_popup->isHidden())
+            m_pinned = false;
+        m_popup->show();
+        m_popup->raise();
+        return;
+    }
+
+    // Another member of the group made the group's popup already.
+    const int tag = int(m_highlightType);
+    for (const QWidget *window : QApplication::topLevelWidgets()) {
+        const QVariant windowTag = window->property("Tag");
+        if (window->windowTitle() == m_popupCaption && (windowTag.isValid() ? windowTag.toInt() : 0) == tag)
+            return;
+    }
+
+    auto *popup = new TPopupForm(this);
+    m_popup = popup;
+    // The native window tells the size of its frame, where the platform knows it before showing.
+    popup->winId();
+    const QSize frame = popup->frameGeometry().size() - popup->size();
+    m_pinned = false;
+
+    TRadioPanel *const panel = m_radioPanel;
+    int memoHeight = 58;
+    QPoint panelHome(0, 0);
+    if (panel) {
+        memoHeight = panel->MemoHeight();
+        // The panel's handlers see the popup's activation as their own.
+        connect(popup, &TPopupForm::OnActivate, panel, &TRadioPanel::OnActivate);
+        connect(popup, &TPopupForm::OnDeactivate, panel, &TRadioPanel::OnDeactivate);
+        panelHome = panel->pos();
+        panel->move(0, 0);
+        popup->resize(panel->width(), panel->height() + 32 + memoHeight + 19);
+        panel->setParent(popup);
+        panel->setVisible(true);
+        panel->setAnchors(panel->FinalAnchors());
+        panel->setInPopup(true);
+    } else {
+        popup->resize(QSize(194, 58 + 64 + 19) - frame);
+    }
+
+    popup->setWindowTitle(m_popupCaption);
+    const QSize least(qMax(194, popup->frameGeometry().width()), qMax(122, popup->frameGeometry().height()));
+    popup->resize(least - frame);
+    popup->setMinimumSize(least - frame);
+    popup->setTag(tag);
+
+    // With a panel: where the panel stood on the main window, moved as far as the board picture
+    // has moved since its first paint. Without one: just below the board picture.
+    const QWidget *parent = parentWidget();
+    const QPoint parentPos = parent ? parent->pos() : QPoint();
+    int dx = 0;
+    int dy = 0;
+    if (const TBoardImage *board = boardOf(this)) {
+        dx = board->HomeLeft() - panelHome.x();
+        dy = board->HomeTop() - panelHome.y();
+    }
+    if (!panel) {
+        dx = 0;
+        dy = -((parent ? parent->height() : 0) + 38);
+    }
+    QPoint place(parentPos.x() - dx, parentPos.y() - dy);
+
+    connect(popup, &TPopupForm::OnClose, this, &TBoardHighlight::PopupClosed);
+
+    const int cw = popup->width();
+    const int ch = popup->height();
+
+    auto *status = new QStatusBar(popup);
+    status->setObjectName(QStringLiteral("PopupStatus"));
+    status->setSizeGripEnabled(false);
+    status->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
+    status->addWidget(new QLabel(status), 1);
+    status->setGeometry(0, ch - 19, cw, 19);
+    Anchoring::setAnchors(status, Anchors::akLeft | Anchors::akRight | Anchors::akBottom);
+    popup->setPopupStatus(status);
+
+    auto *previous = new QPushButton(QStringLiteral("Previous"), popup);
+    previous->setObjectName(QStringLiteral("PreviousButton"));
+    previous->setGeometry(6, ch - 44, 58, 25);
+    Anchoring::setAnchors(previous, Anchors::akLeft | Anchors::akBottom);
+    connect(previous, &QPushButton::clicked, this, &TBoardHighlight::PreviousClick);
+
+    auto *next = new QPushButton(QStringLiteral("Next"), popup);
+    next->setObjectName(QStringLiteral("NextButton"));
+    next->setGeometry((cw - 58) / 2, ch - 44, 58, 25);
+    Anchoring::setAnchors(next, Anchors::akBottom);
+    connect(next, &QPushButton::clicked, this, &TBoardHighlight::NextClick);
+
+    auto *done = new QPushButton(QStringLiteral("Done"), popup);
+    done->setObjectName(QStringLiteral("DoneButton"));
+    done->setGeometry(cw - 64, ch - 44, 58, 25);
+    Anchoring::setAnchors(done, Anchors::akRight | Anchors::akBottom);
+    connect(done, &QPushButton::clicked, popup, &QWidget::close);
+
+    auto *memo = new QPlainTextEdit(popup);
+    memo->setObjectName(QStringLiteral("StatusMemo"));
+    memo->setReadOnly(true);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // lines wrap at the width
+    memo->setGeometry(6, done->y() - 6 - memoHeight, cw - 12, memoHeight);
+    Anchoring::setAnchors(memo, Anchors::akLeft | Anchors::akTop | Anchors::akRight | Anchors::akBottom);
+    if (panel)
+        memo->setPlainText(panel->Lines().join(QLatin1Char('\n')));
+
+    // Keep the whole window on the screen.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize screenSize = screen->geometry().size();
+        const QSize outer = popup->frameGeometry().size();
+        if (place.x() < 0)
+            place.setX(0);
+        else if (place.x() + outer.width() > screenSize.width())
+            place.setX(screenSize.width() - outer.width());
+        if (place.y() < 0)
+            place.setY(0);
+        else if (place.y() + outer.height() > screenSize.height())
+            place.setY(screenSize.height() - outer.height());
+    }
+    popup->move(place);
+
+    popup->show();
+    // Giving the focus to a control of the popup makes the popup the active window.
+    popup->activateWindow();
+    if (panel)
+        panel->setFocus(Qt::OtherFocusReason);
+    else
+        done->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- Menus and the guided walk ----
+
+void TBoardHighlight::RegisterMenuItem()
+{
+    if (!m_menu)
+        return;
+    const TypeMenu type = typeMenuOf(m_highlightType);
+    const QString caption = QLatin1String(type.caption);
+    const QList<QAction *> topLevel = m_menu->actions();
+    for (QAction *top : topLevel) {
+        if (top->text() != caption || !top->menu())
+            continue;
+        QMenu *const typeMenu = top->menu();
+        const QList<QAction *> items = typeMenu->actions();
+        const bool registered = std::any_of(items.begin(), items.end(),
+                                            [this](const QAction *item) { return item->text() == m_title; });
+        if (!registered && !m_title.isEmpty())
+            addMenuItem(typeMenu);
+        return;
+    }
+
+    QObject *const owner = menuOwner();
+    auto *typeMenu = new QMenu(caption, qobject_cast<QWidget *>(owner));
+    typeMenu->setObjectName(freeName(owner, QLatin1String(type.nameBase)));
+    QAction *before = nullptr;
+    for (QAction *top : topLevel) {
+        if (type.insertBefore.contains(top->text())) {
+            before = top;
+            break;
+        }
+    }
+    m_menu->insertMenu(before, typeMenu);
+    if (!m_title.isEmpty())
+        addMenuItem(typeMenu);
+}
+
+QObject *TBoardHighlight::menuOwner() const
+{
+    if (!m_menu)
+        return nullptr;
+    // The window that carries the menu bar owns what is added to it.
+    if (QWidget *window = m_menu->parentWidget())
+        return window;
+    return m_menu;
+}
+
+void TBoardHighlight::addMenuItem(QMenu *typeMenu)
+{
+    QObject *const owner = menuOwner();
+    auto *item = new TMenuItem(m_title, owner);
+    // A title without a letter leaves no stem; a bare number is no usable name.
+    item->setObjectName(freeName(owner, m_nameStem.isEmpty() ? QStringLiteral("MenuItem") : m_nameStem));
+    item->setCheckable(true);
+    connect(item, &TMenuItem::OnClick, this, &TBoardHighlight::MenuItemClick);
+    typeMenu->addAction(item);
+}
+
+QAction *TBoardHighlight::FindMenuItem() const
+{
+    return findMenuItem(nullptr);
+}
+
+QAction *TBoardHighlight::findMenuItem(QMenu **typeMenu) const
+{
+    if (!m_menu)
+        return nullptr;
+    const QString caption = QLatin1String(typeMenuOf(m_highlightType).caption);
+    for (const QAction *top : m_menu->actions()) {
+        if (top->text() != caption || !top->menu())
+            continue;
+        for (QAction *item : top->menu()->actions()) {
+            if (item->text() == m_title) {
+                if (typeMenu)
+                    *typeMenu = top->menu();
+                return item;
+            }
+        }
+    }
+    return nullptr;
+}
+
+void TBoardHighlight::CheckMenuItem(bool Value)
+{
+    if (QAction *item = FindMenuItem())
+        item->setChecked(Value);
+}
+
+void TBoardHighlight::MenuItemClick(QObject *Sender)
+{
+    const bool checkedItem = isClass(Sender, "TMenuItem") && static_cast<TMenuItem *>(Sender)->isChecked();
+    if (!checkedItem) {
+        Enter(false);
+        Pin();
+        Leave(false);
+        return;
+    }
+    if (m_popup) {
+        m_popup->close();
+        return;
+    }
+    // The item was bound to this highlight, but another member made the popup.
+    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
+        if (member && member != this && member->Popup())
+            member->MenuItemClick(Sender);
+    }
+}
+
+void TBoardHighlight::walk(int step)
+{
+    QMenu *typeMenu = nullptr;
+    QAction *const item = findMenuItem(&typeMenu);
+    if (!item)
+        return;
+    const QList<QAction *> items = typeMenu->actions();
+    const int count = int(items.size());
+    const int index = int(items.indexOf(item));
+    if (m_popup)
+        m_popup->close();
+    QAction *const target = items.at((index + step + count) % count);
+    if (isClass(target, "TMenuItem")) {
+        auto *menuItem = static_cast<TMenuItem *>(target);
+        if (menuItem->HasClickHandler())
+            menuItem->Click(this);
+    }
+}
+
+void TBoardHighlight::PreviousClick()
+{
+    walk(-1);
+}
+
+void TBoardHighlight::NextClick()
+{
+    walk(+1);
+}
