@@ -1,0 +1,59 @@
+#include "pci_form.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QShortcut>
+
+#include <algorithm>
+
+namespace {
+constexpr int MemoWidth = 305;
+constexpr int MemoHeight = 89;
+constexpr int ButtonWidth = 73;
+constexpr int ButtonHeight = 25;
+constexpr int Margin = 8;
+// The button is centred on the window's initial outer width, before the controls are fitted.
+constexpr int InitialOuterWidth = 320;
+} // namespace
+
+TPCIForm::TPCIForm(QWidget *owner, const QString &cardName)
+    : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("PCIForm"));
+    setWindowTitle(cardName + QStringLiteral(" Cards installed"));
+
+    m_pciMemo = new QPlainTextEdit(this);
+    m_pciMemo->setObjectName(QStringLiteral("PCIMemo"));
+    m_pciMemo->setReadOnly(true);
+    m_pciMemo->setFont(QFont(QStringLiteral("Tahoma"), 10, QFont::Bold));
+    m_pciMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    m_closeButton = new QPushButton(QStringLiteral("Close"), this);
+    m_closeButton->setObjectName(QStringLiteral("CloseButton"));
+    setTabOrder(m_closeButton, m_pciMemo);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::hide);
+    auto *const escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, m_closeButton, &QPushButton::click);
+
+    // Fitting the controls (memo at 8, 8) to the client area moves them up and left by 8.
+    const int buttonLeft = (InitialOuterWidth - ButtonWidth) / 2;
+    m_pciMemo->setGeometry(0, 0, MemoWidth, MemoHeight);
+    m_closeButton->setGeometry(buttonLeft - Margin, MemoHeight + Margin, ButtonWidth, ButtonHeight);
+    resize(MemoWidth, MemoHeight + Margin + ButtonHeight);
+    m_closeButton->setFocus();
+}
+
+void TPCIForm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // Memo anchored to all edges; the button keeps its share of the width and its bottom gap.
+    const QSize old = event->oldSize().isValid() ? event->oldSize() : size();
+    const int w = width();
+    const int h = height();
+    m_pciMemo->resize(w, std::max(0, h - (Margin + ButtonHeight)));
+    const int left = old.width() > ButtonWidth
+                         ? int(qint64(m_closeButton->x()) * (w - ButtonWidth) / (old.width() - ButtonWidth))
+                         : m_closeButton->x();
+    m_closeButton->move(left, h - ButtonHeight);
+}

@@ -1,0 +1,52 @@
+#include "tech_form.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+
+#include <algorithm>
+
+namespace {
+constexpr int MemoWidth = 305;
+constexpr int MemoHeight = 89;
+constexpr int ButtonWidth = 73;
+constexpr int ButtonHeight = 25;
+// Distances of the memo's and the button's bottoms to the client area's bottom edge.
+constexpr int MemoBottomGap = 33;
+constexpr int ButtonBottomGap = 0;
+} // namespace
+
+TTechForm::TTechForm(QWidget *owner)
+    : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("TechForm"));
+    setWindowTitle(QStringLiteral("Technical Support"));
+
+    m_techMemo = new QPlainTextEdit(this);
+    m_techMemo->setObjectName(QStringLiteral("TechMemo"));
+    m_techMemo->setReadOnly(true);
+    m_techMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_techMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+
+    m_closeButton = new QPushButton(QStringLiteral("Close"), this);
+    m_closeButton->setObjectName(QStringLiteral("CloseButton"));
+    setTabOrder(m_closeButton, m_techMemo);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::hide);
+    auto *const escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, m_closeButton, &QPushButton::click);
+
+    // The controls fitted to the client area: memo at the origin, button centred below it.
+    m_techMemo->setGeometry(0, 0, MemoWidth, MemoHeight);
+    m_closeButton->setGeometry((MemoWidth - ButtonWidth) / 2, MemoHeight + 8, ButtonWidth, ButtonHeight);
+    resize(MemoWidth, MemoHeight + 8 + ButtonHeight);
+    m_closeButton->setFocus();
+}
+
+void TTechForm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int w = width();
+    const int h = height();
+    m_techMemo->resize(w, std::max(0, h - MemoBottomGap));
+    m_closeButton->move((w - ButtonWidth) / 2, h - ButtonHeight - ButtonBottomGap);
+}

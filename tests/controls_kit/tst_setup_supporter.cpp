@@ -1,0 +1,747 @@
+#include "application_idle.h"
+#include "help_form.h"
+#include "pci_form.h"
+#include "rtf_reader.h"
+#include "setup_supporter.h"
+#include "supporter_host.h"
+#include "tech_form.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextEdit>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+void setProgramValues(TSetupSupporter *sup)
+{
+    sup->setCompanyName(QStringLiteral("VANTO"));
+    sup->setCardNameA(QStringLiteral("TR-4410"));
+    sup->setCardNameB(QStringLiteral("TR-4410/B"));
+    sup->setCallHow(QStringLiteral("between 8 am and 5 pm Pacific Time at 1-800-555-0142"));
+    sup->setMultiPort(true);
+}
+
+// The help text of the program, written out in full.
+const char ProgramHelp[] =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset0 Verdana;}}"
+    "{\\colortbl\\red64\\green64\\blue64;\\red255\\green255\\blue64;\\red64\\green64\\blue255;"
+    "\\red255\\green64"
+    "\\blue64;}\\viewkind4\\uc1\\pard\\f0\\fs32\\cf0\r\n"
+    "{\\b VANTO TR-4410 Series Settings Program}\\par\\par\\fs24\r\n"
+    "This program will help you configure the option jumpers and settings associated with this product. You "
+    "should have the product in-hand when first using this program.\\par\\par\r\n"
+    "{\\cf1\\fs24\\b Yellow circles} provide information on configuring jumpers and switches.\\par\\par\r\n"
+    "{\\cf2\\fs24\\b Blue circles} are informational only. They provide information on standard and optional "
+    "features of the product family.\\par\\par\r\n"
+    "{\\cf3\\fs24\\b Red circles} handle calibration and types of configuration that require actually "
+    "controlling the hardware device. Run this settings program again once the card is installed. Repeat the "
+    "{\\cf1 setup circles} (using the same settings) to configure this program, then perform the {\\cf3 "
+    "calibration circles}.\\par\\par\r\n"
+    "Mouse over the highlight circles to see configuration or information popups for {\\cf1 setup}, {\\cf2 "
+    "features}, and {\\cf3 calibration}. Click a highlight circle to make its popup remain on-screen. You "
+    "can "
+    "have all or as many of these popups onscreen at the same time as you desire.\\par\\par\r\n"
+    "{\\fs32\\b Note:} Make sure to set the jumpers for each option group \\emdash  the configuration "
+    "options "
+    "for each port are handled identically; this program only shows the setup once, but you need to perform "
+    "this setup for each group of options on your device.\\par\\par\r\n"
+    "}";
+
+const char NoteParagraph[] =
+    "{\\fs32\\b Note:} Make sure to set the jumpers for each option group \\emdash  the configuration "
+    "options "
+    "for each port are handled identically; this program only shows the setup once, but you need to perform "
+    "this setup for each group of options on your device.\\par\\par\r\n";
+
+QTextCharFormat formatOf(QTextDocument *doc, const QString &text)
+{
+    const int at = doc->toPlainText().indexOf(text);
+    if (at < 0)
+        return QTextCharFormat();
+    QTextCursor cursor(doc);
+    cursor.setPosition(at + 1);
+    return cursor.charFormat();
+}
+
+// Runs the deferred start-up the way the program does: through the application's idle handler.
+void startUp(TSetupSupporter *sup, int *calls = nullptr)
+{
+    ApplicationIdle::setOnIdle([sup, calls](QObject *sender, bool &done) {
+        if (calls)
+            ++*calls;
+        sup->AppIdle(sender, done);
+    });
+    QTRY_VERIFY(sup->Built());
+}
+
+} // namespace
+
+class TestSetupSupporter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void publishedProperties();
+    void helpTextOfTheProgram();
+    void helpTextVariants_data();
+    void helpTextVariants();
+    void helpTextEscapesNames();
+    void deferredStartUpRunsOnce();
+    void helpShownOnceByTheTick();
+    void headerLabelSpansTheTop();
+    void helpWindowContents();
+    void helpWindowGeometry_data();
+    void helpWindowGeometry();
+    void helpKeysPressStart();
+    void startSendsShowFirstToFirstBoardOnly();
+    void techWindow();
+    void cardsStepWithoutDriverLibrary();
+    void calibrationPassGoodChannels();
+    void calibrationAllBadRetryThenCancel();
+    void calibrationWithoutReadingHandler();
+    void calibrationWithoutEntriesOrChannels();
+    void calibrationErrorIsReportedAndRunGoesOn();
+    void cleanup();
+};
+
+void TestSetupSupporter::cleanup()
+{
+    ApplicationIdle::setOnIdle(nullptr);
+}
+
+void TestSetupSupporter::publishedProperties()
+{
+    SupporterHost host;
+    TSetupSupporter sup(&host);
+    QCOMPARE(QString(sup.metaObject()->className()), QStringLiteral("TSetupSupporter"));
+    QCOMPARE(sup.property("CompanyName").toString(), QString());
+    QCOMPARE(sup.property("UseCardNameB").toBool(), false);
+    QCOMPARE(sup.property("MultiPort").toBool(), false);
+    QCOMPARE(sup.property("Channels").toInt(), 8);
+    QCOMPARE(sup.property("ChangeButtons").toBool(), true);
+    QCOMPARE(sup.property("bSeries").toBool(), true);
+    QVERIFY(!sup.HelpForm() && !sup.TechForm() && !sup.PCIForm() && !sup.HeaderLabel());
+    QVERIFY(!sup.TickActive());
+
+    // Channels is one byte.
+    sup.setChannels(300);
+    QCOMPARE(sup.Channels(), 255);
+    sup.setChannels(-3);
+    QCOMPARE(sup.Channels(), 0);
+
+    setProgramValues(&sup);
+    QCOMPARE(sup.CardName(), QStringLiteral("TR-4410"));
+    QCOMPARE(sup.SeriesSuffix(), QStringLiteral(" Series"));
+    QVERIFY(sup.setProperty("UseCardNameB", true));
+    QCOMPARE(sup.CardName(), QStringLiteral("TR-4410/B"));
+    QVERIFY(sup.setProperty("bSeries", false));
+    QCOMPARE(sup.SeriesSuffix(), QString());
+}
+
+void TestSetupSupporter::helpTextOfTheProgram()
+{
+    SupporterHost host;
+    TSetupSupporter sup(&host);
+    setProgramValues(&sup);
+    QCOMPARE(sup.HelpText(), QByteArray(ProgramHelp));
+}
+
+void TestSetupSupporter::helpTextVariants_data()
+{
+    QTest::addColumn<bool>("multiPort");
+    QTest::addColumn<bool>("series");
+    QTest::addColumn<bool>("useB");
+    QTest::addColumn<bool>("cardHandler");
+    QTest::addColumn<QByteArray>("title");
+
+    QTest::newRow("no MultiPort") << false << true << false << false
+                                  << QByteArray("{\\b VANTO TR-4410 Series Settings Program}");
+    QTest::newRow("no series") << true << false << false << false
+                               << QByteArray("{\\b VANTO TR-4410 Settings Program}");
+    QTest::newRow("card name B") << true << true << true << false
+                                 << QByteArray("{\\b VANTO TR-4410/B Series Settings Program}");
+    QTest::newRow("card handler") << true << true << false << true
+                                  << QByteArray("{\\b VANTO TR-4410 Series Settings Program}");
+    QTest::newRow("card handler, name B")
+        << false << false << true << true << QByteArray("{\\b VANTO TR-4410/B Settings Program}");
+}
+
+void TestSetupSupporter::helpTextVariants()
+{
+    QFETCH(bool, multiPort);
+    QFETCH(bool, series);
+    QFETCH(bool, useB);
+    QFETCH(bool, cardHandler);
+    QFETCH(QByteArray, title);
+
+    SupporterHost host;
+    TSetupSupporter sup(&host);
+    setProgramValues(&sup);
+    sup.setMultiPort(multiPort);
+    sup.setBSeries(series);
+    sup.setUseCardNameB(useB);
+    if (cardHandler)
+        sup.setOnGetCardString([](QObject *, int) { return QString(); });
+
+    const QByteArray text = sup.HelpText();
+    QVERIFY(text.contains("\\cf0\r\n" + title + "\\par\\par\\fs24\r\n"));
+    QCOMPARE(text.contains(NoteParagraph), multiPort);
+    const QByteArray card = useB ? "TR-4410/B" : "TR-4410";
+    const QByteArray sentence = "To see a list of " + card + " cards installed, click \"Display " + card +
+                                " Cards Installed\" under the File menu.\\par\\par\r\n}";
+    QCOMPARE(text.endsWith(sentence), cardHandler);
+    QCOMPARE(text.contains("To see a list of"), cardHandler);
+    if (!cardHandler)
+        QVERIFY(text.endsWith(multiPort ? "device.\\par\\par\r\n}" : "desire.\\par\\par\r\n}"));
+    // The name of the unused card never appears.
+    if (!useB)
+        QVERIFY(!text.contains("TR-4410/B"));
+}
+
+void TestSetupSupporter::helpTextEscapesNames()
+{
+    SupporterHost host;
+    TSetupSupporter sup(&host);
+    // Empty names leave the text around them in place.
+    QVERIFY(sup.HelpText().contains("{\\b   Series Settings Program}"));
+    QVERIFY(sup.TechText().contains(QStringLiteral("assistance, and  stands ready")));
+    QVERIFY(sup.TechText().contains(QStringLiteral("call us  for any")));
+
+    // Braces and backslashes in a name cannot break the markup; other characters survive.
+    sup.setCompanyName(QStringLiteral("A{b}\\c \u00c9\u20ac"));
+    sup.setCardNameA(QStringLiteral("X}"));
+    QTextDocument doc;
+    TRtfReader::read(sup.HelpText(), &doc);
+    QVERIFY(
+        doc.toPlainText().startsWith(QStringLiteral("A{b}\\c \u00c9\u20ac X} Series Settings Program\n")));
+    QVERIFY(doc.toPlainText().contains(QStringLiteral("Yellow circles")));
+}
+
+void TestSetupSupporter::deferredStartUpRunsOnce()
+{
+    SupporterHost host;
+    auto *const sup = new TSetupSupporter(&host);
+    setProgramValues(sup);
+    host.show();
+    int calls = 0;
+    startUp(sup, &calls);
+    QTest::qWait(50);
+    QCOMPARE(calls, 1);
+    QVERIFY(!ApplicationIdle::hasOnIdle());
+
+    // Owned by the main window, named as the kit names them.
+    QVERIFY(sup->HelpForm() && sup->TechForm() && sup->HeaderLabel());
+    QCOMPARE(sup->HelpForm()->parent(), &host);
+    QCOMPARE(sup->TechForm()->parent(), &host);
+    QCOMPARE(sup->HelpForm()->objectName(), QStringLiteral("HelpForm"));
+    QCOMPARE(sup->TechForm()->objectName(), QStringLiteral("TechForm"));
+    QVERIFY(sup->HelpForm()->isWindow() && sup->TechForm()->isWindow());
+    QCOMPARE(sup->HeaderLabel()->text(), QStringLiteral("TR-4410 Series Settings Program"));
+    // Without a card-string handler: no cards window and no menu item.
+    QVERIFY(!sup->PCIForm());
+    QCOMPARE(host.fileMenu->actions().first(), host.exitAction);
+    QVERIFY(!host.findChild<QAction *>(QStringLiteral("DisplayPCI")));
+
+    // A second call builds nothing more.
+    const THelpForm *const help = sup->HelpForm();
+    bool done = true;
+    sup->AppIdle(qApp, done);
+    QCOMPARE(sup->HelpForm(), help);
+    QCOMPARE(host.findChildren<THelpForm *>().size(), 1);
+    QCOMPARE(host.findChildren<QLabel *>(QStringLiteral("HeaderLabel")).size(), 1);
+}
+
+void TestSetupSupporter::helpShownOnceByTheTick()
+{
+    SupporterHost host;
+    auto *const sup = new TSetupSupporter(&host);
+    setProgramValues(sup);
+    host.move(100, 50);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    startUp(sup);
+    THelpForm *const help = sup->HelpForm();
+    // Not at once: about one tick later.
+    QVERIFY(!help->isVisible());
+    QVERIFY(sup->TickActive());
+    QTRY_VERIFY_WITH_TIMEOUT(help->isVisible(), 1000);
+    QVERIFY(!sup->TickActive());
+    QVERIFY(help->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // Centred on the main window.
+    const QPoint offset = help->frameGeometry().center() - host.frameGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 2,
+             qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+
+    // Once only: hidden, it stays hidden.
+    help->hide();
+    QTest::qWait(350);
+    QVERIFY(!help->isVisible());
+    QVERIFY(!sup->TechForm()->isVisible());
+}
+
+void TestSetupSupporter::headerLabelSpansTheTop()
+{
+    SupporterHost host;
+    auto *const sup = new TSetupSupporter(&host);
+    setProgramValues(sup);
+    sup->setBSeries(false);
+    host.show();
+    startUp(sup);
+    QLabel *const header = sup->HeaderLabel();
+    QCOMPARE(header->parentWidget(), host.centralWidget());
+    QCOMPARE(header->text(), QStringLiteral("TR-4410 Settings Program"));
+    QCOMPARE(header->pos(), QPoint(0, 0));
+    QCOMPARE(header->width(), host.centralWidget()->width());
+    QVERIFY(header->alignment().testFlag(Qt::AlignHCenter));
+    QCOMPARE(header->font().family(), QStringLiteral("Tahoma"));
+    QCOMPARE(header->font().pointSize(), 18);
+    QVERIFY(header->font().bold());
+    QCOMPARE(header->palette().color(QPalette::WindowText), QColor(Qt::black));
+    QVERIFY(header->isVisible());
+    // The whole text fits.
+    QVERIFY(header->fontMetrics().horizontalAdvance(header->text()) < header->width());
+    QVERIFY(header->height() >= header->fontMetrics().height());
+
+    host.resize(900, 500);
+    QTRY_COMPARE(header->width(), host.centralWidget()->width());
+    QCOMPARE(header->width(), 900);
+}
+
+void TestSetupSupporter::helpWindowContents()
+{
+    SupporterHost host;
+    auto *const sup = new TSetupSupporter(&host);
+    setProgramValues(sup);
+    startUp(sup);
+    THelpForm *const help = sup->HelpForm();
+    QCOMPARE(help->windowTitle(), QStringLiteral("Instructions for Settings utility"));
+    QCOMPARE(help->HelpLabel()->text(), QStringLiteral("How to use this program"));
+    QCOMPARE(help->HelpLabel()->font().family(), QStringLiteral("Verdana"));
+    QVERIFY(help->HelpLabel()->font().bold());
+    QCOMPARE(help->StartButton()->text(), QStringLiteral("Start"));
+    QVERIFY(!help->CloseButton());
+    QVERIFY(help->HelpRich()->isReadOnly());
+    QCOMPARE(help->HelpRich()->palette().color(QPalette::Base), QColor(221, 221, 221));
+    QCOMPARE(help->findChild<QTextEdit *>(QStringLiteral("HelpRich")), help->HelpRich());
+
+    // The rich text is read as such: a bold 16-point title, coloured lead words, the dash.
+    QTextDocument *const doc = help->HelpRich()->document();
+    const QString text = doc->toPlainText();
+    QVERIFY(
+        text.startsWith(QStringLiteral("VANTO TR-4410 Series Settings Program\n\nThis program will help")));
+    QVERIFY(!text.contains(QLatin1Char('{')) && !text.contains(QLatin1Char('\\')));
+    QVERIFY(text.contains(QStringLiteral("option group \u2014 the configuration")));
+    QVERIFY(!text.contains(QStringLiteral("To see a list of")));
+    const QTextCharFormat title = formatOf(doc, QStringLiteral("VANTO"));
+    QCOMPARE(title.fontWeight(), int(QFont::Bold));
+    QCOMPARE(title.fontPointSize(), 16.0);
+    QCOMPARE(formatOf(doc, QStringLiteral("Yellow circles")).foreground().color(), QColor(255, 255, 64));
+    QCOMPARE(formatOf(doc, QStringLiteral("Blue circles")).foreground().color(), QColor(64, 64, 255));
+    QCOMPARE(formatOf(doc, QStringLiteral("Red circles")).foreground().color(), QColor(255, 64, 64));
+    const QTextCharFormat body = formatOf(doc, QStringLiteral("This program"));
+    QCOMPARE(body.foreground().color(), QColor(64, 64, 64));
+    QCOMPARE(body.fontPointSize(), 12.0);
+    QCOMPARE(body.fontWeight(), int(QFont::Normal));
+    QCOMPARE(formatOf(doc, QStringLiteral("Note:")).fontPointSize(), 16.0);
+
+    // The reader sees the beginning of the text first.
+    help->show();
+    QCOMPARE(help->HelpRich()->textCursor().position(), 0);
+    QCOMPARE(help->HelpRich()->verticalScrollBar()->value(), 0);
+}
+
+void TestSetupSupporter::helpWindowGeometry_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QSize>("client");
+    QTest::newRow("640 x 480") << QSize(640, 480) << QSize(305, 138);
+    QTest::newRow("800 x 600") << QSize(800, 600) << QSize(305, 138);
+    QTest::newRow("1024 x 768") << QSize(1024, 768) << QSize(390, 177);
+    QTest::newRow("1280 x 1024") << QSize(1280, 1024) << QSize(488, 221);
+    QTest::newRow("1920 x 1080") << QSize(1920, 1080) << QSize(732, 331);
+    QTest::newRow("no screen") << QSize() << QSize(305, 138);
+}
+
+void TestSetupSupporter::helpWindowGeometry()
+{
+    QFETCH(QSize, screen);
+    QFETCH(QSize, client);
+    QCOMPARE(THelpForm::ScaledClientSize(QSize(305, 138), screen), client);
+
+    QWidget owner;
+    THelpForm help(&owner, screen);
+    help.show();
+    QCOMPARE(help.size(), client);
+    // The text box takes up the growth; the button stays centred, 8 pixels above the bottom.
+    QCOMPARE(help.HelpRich()->geometry(), QRect(0, 24, client.width(), client.height() - 65));
+    const QRect start = help.StartButton()->geometry();
+    QCOMPARE(start.size(), QSize(173, 25));
+    QCOMPARE(start.left(), (client.width() - 173) / 2);
+    QCOMPARE(client.height() - (start.bottom() + 1), 8);
+    QCOMPARE(help.HelpLabel()->width(), client.width());
+    QVERIFY(help.HelpLabel()->geometry().bottom() < 24);
+    if (screen == QSize(800, 600))
+        QCOMPARE(start.topLeft(), QPoint(66, 105));
+    // Fonts are not scaled.
+    QCOMPARE(help.HelpLabel()->font().pointSize(), 12);
+}
+
+void TestSetupSupporter::helpKeysPressStart()
+{
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        SupporterHost host;
+        THelpForm help(&host, QSize(800, 600));
+        host.show();
+        help.show();
+        help.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        // Also with the text box focused.
+        help.HelpRich()->setFocus();
+        QTest::keyClick(&help, key);
+        QVERIFY2(!help.isVisible(), qPrintable(QString::number(key)));
+        QCOMPARE(host.counter->count, 1);
+    }
+    // A click too.
+    SupporterHost host;
+    THelpForm help(&host, QSize(800, 600));
+    help.show();
+    QTest::mouseClick(help.StartButton(), Qt::LeftButton);
+    QVERIFY(!help.isVisible());
+    QCOMPARE(host.counter->count, 1);
+}
+
+void TestSetupSupporter::startSendsShowFirstToFirstBoardOnly()
+{
+    {
+        // In a main window's central widget: a plain widget first, then two boards.
+        SupporterHost host;
+        auto *const other = new QWidget(host.centralWidget());
+        other->stackUnder(host.board);
+        auto *const second = new TBoardImage(host.centralWidget());
+        ShowFirstCounter secondCounter;
+        second->installEventFilter(&secondCounter);
+        THelpForm help(&host, QSize(800, 600));
+        help.StartButtonClick();
+        QCOMPARE(host.counter->count, 1);
+        QCOMPARE(secondCounter.count, 0);
+    }
+    {
+        // A plain widget as main window, its board a direct child.
+        QWidget window;
+        new QLabel(&window);
+        auto *const board = new TBoardImage(&window);
+        ShowFirstCounter counter;
+        board->installEventFilter(&counter);
+        THelpForm help(&window, QSize(800, 600));
+        help.show();
+        help.StartButtonClick();
+        QVERIFY(!help.isVisible());
+        QCOMPARE(counter.count, 1);
+    }
+    {
+        // No board anywhere: the window just hides.
+        QWidget window;
+        THelpForm help(&window, QSize(800, 600));
+        help.show();
+        help.StartButtonClick();
+        QVERIFY(!help.isVisible());
+    }
+}
+
+void TestSetupSupporter::techWindow()
+{
+    SupporterHost host;
+    auto *const sup = new TSetupSupporter(&host);
+    setProgramValues(sup);
+    startUp(sup);
+    TTechForm *const tech = sup->TechForm();
+    QCOMPARE(tech->windowTitle(), QStringLiteral("Technical Support"));
+    QVERIFY(tech->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(!tech->isVisible());
+    tech->show();
+    QCOMPARE(tech->size(), QSize(305, 122));
+    QCOMPARE(tech->TechMemo()->geometry(), QRect(0, 0, 305, 89));
+    QCOMPARE(tech->CloseButton()->geometry(), QRect(116, 97, 73, 25));
+    QCOMPARE(tech->CloseButton()->text(), QStringLiteral("Close"));
+    QVERIFY(tech->TechMemo()->isReadOnly());
+
+    const QString expected = QStringLiteral(
+        "There are several ways to get technical support. First and fastest is to skim the relevant sections "
+        "of "
+        "the manual. However, some questions require personal assistance, and VANTO stands ready to provide "
+        "that "
+        "help. You can call us between 8 am and 5 pm Pacific Time at 1-800-555-0142 for any of your product "
+        "questions.\r\n\r\nIn order to provide the best and fastest support possible, we ask that you be at "
+        "your "
+        "computer when you call, and have the VANTO product manual and Utility Collection CD at hand.");
+    QCOMPARE(sup->TechText(), expected);
+    QCOMPARE(tech->TechMemo()->toPlainText(),
+             QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+
+    // Growing the window: the memo takes the room, the button stays centred at the bottom.
+    tech->resize(405, 222);
+    QCOMPARE(tech->TechMemo()->geometry(), QRect(0, 0, 405, 189));
+    QCOMPARE(tech->CloseButton()->geometry(), QRect(166, 197, 73, 25));
+
+    // Esc and Close hide it; shown again, it is unchanged.
+    tech->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(tech));
+    QTest::keyClick(tech, Qt::Key_Escape);
+    QVERIFY(!tech->isVisible());
+    tech->show();
+    QCOMPARE(tech->TechMemo()->toPlainText().left(20), expected.left(20));
+    tech->CloseButton()->click();
+    QVERIFY(!tech->isVisible());
+    QCOMPARE(sup->TechForm(), tech);
+}
+
+void TestSetupSupporter::cardsStepWithoutDriverLibrary()
+{
+    // No driver library on the search path: the cards step takes its no-card path.
+    for (const bool series : {true, false}) {
+        SupporterHost host;
+        auto *const sup = new TSetupSupporter(&host);
+        setProgramValues(sup);
+        sup->setBSeries(series);
+        int asked = 0;
+        sup->setOnGetCardString([&asked](QObject *, int) {
+            ++asked;
+            return QStringLiteral("card");
+        });
+        host.show();
+        startUp(sup);
+        QCOMPARE(asked, 0);
+        TPCIForm *const pci = sup->PCIForm();
+        QVERIFY(pci);
+        QCOMPARE(pci->parent(), &host);
+        QVERIFY(pci->isVisible());
+        QCOMPARE(pci->windowTitle(), QStringLiteral("TR-4410 Cards installed"));
+        QCOMPARE(pci->PCIMemo()->toPlainText(), QStringLiteral("No Card Found"));
+        QCOMPARE(sup->HeaderLabel()->text(), series ? QStringLiteral("No TR-4410 Series Card Found")
+                                                    : QStringLiteral("No TR-4410 Found"));
+        // The menu item is still made, first in the File menu.
+        QAction *const item = host.fileMenu->actions().first();
+        QCOMPARE(item->objectName(), QStringLiteral("DisplayPCI"));
+        QCOMPARE(item->text(), QStringLiteral("Display TR-4410 Cards Installed"));
+        QCOMPARE(item->parent(), &host);
+        QVERIFY(sup->HelpForm()->HelpRich()->toPlainText().contains(QStringLiteral(
+            "To see a list of TR-4410 cards installed, click \"Display TR-4410 Cards Installed\"")));
+        // Close hides it, the menu item shows it again.
+        pci->CloseButton()->click();
+        QVERIFY(!pci->isVisible());
+        item->trigger();
+        QVERIFY(pci->isVisible());
+    }
+}
+
+void TestSetupSupporter::calibrationPassGoodChannels()
+{
+    SupporterHost host;
+    auto *const sup = new TSetupSupporter(&host);
+    QPlainTextEdit readingsA(QStringLiteral("0\n1\n2\n3\n4\n5\n6\n7\nextra"));
+    QPlainTextEdit readingsB; // too short: lines are added
+    QPushButton button(QStringLiteral("Stop"));
+    QWidget hidden;
+    hidden.show();
+    sup->AddCalibrationEntry(&readingsA, &button, &hidden);
+    sup->AddCalibrationEntry(&readingsB, nullptr, nullptr);
+
+    int begun = 0;
+    QList<int> channels;
+    sup->setOnBeginCalib([&](QObject *sender) {
+        QCOMPARE(sender, sup);
+        ++begun;
+    });
+    sup->setOnGetCalibString([&](QObject *, quint8 channel, bool &itsAllBad) {
+        channels.append(channel);
+        if (channel == 5)
+            itsAllBad = false;
+        return QStringLiteral("%1.%2 V").arg(begun).arg(channel);
+    });
+    QVERIFY(!sup->TickActive()); // nothing pending: setting a handler starts nothing
+    sup->StartCalibration();
+    QVERIFY(sup->Calibrating());
+    QVERIFY(sup->TickActive());
+    QTRY_VERIFY_WITH_TIMEOUT(begun >= 2, 2000);
+    sup->StopCalibration();
+    QVERIFY(!sup->TickActive());
+    const int passes = begun;
+    QCOMPARE(channels.size(), 8 * passes);
+    QCOMPARE(channels.mid(0, 8), (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+
+    const QStringList linesA = readingsA.toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(linesA.size(), 9);
+    QCOMPARE(linesA.at(0), QStringLiteral("Channel 0\t%1.0 V").arg(passes));
+    QCOMPARE(linesA.at(7), QStringLiteral("Channel 7\t%1.7 V").arg(passes));
+    QCOMPARE(linesA.at(8), QStringLiteral("extra"));
+    QCOMPARE(readingsB.toPlainText().split(QLatin1Char('\n')).size(), 8);
+    QCOMPARE(readingsB.toPlainText().split(QLatin1Char('\n')).at(3),
+             QStringLiteral("Channel 3\t%1.3 V").arg(passes));
+    QCOMPARE(button.text(), QStringLiteral("Stop")); // a good run resets nothing
+    QVERIFY(hidden.isVisible());                     // shown again when the run is stopped
+    QTest::qWait(250);
+    QCOMPARE(begun, passes);
+}
+
+void TestSetupSupporter::calibrationAllBadRetryThenCancel()
+{
+    for (const bool changeButtons : {true, false}) {
+        SupporterHost host;
+        host.show();
+        auto *const sup = new TSetupSupporter(&host);
+        sup->setChannels(4);
+        sup->setChangeButtons(changeButtons);
+        QPlainTextEdit readings;
+        QPushButton button(QStringLiteral("Stop"));
+        int oldClicks = 0;
+        connect(&button, &QPushButton::clicked, &button, [&oldClicks] { ++oldClicks; });
+        QWidget hidden;
+        hidden.show();
+        sup->AddCalibrationEntry(&readings, &button, &hidden);
+        int passes = 0;
+        sup->setOnBeginCalib([&](QObject *) { ++passes; });
+        bool hiddenDuringPass = false;
+        sup->setOnGetCalibString([&](QObject *, quint8, bool &) {
+            hiddenDuringPass = !hidden.isVisible();
+            return QStringLiteral("bad");
+        });
+        QObject *startSender = nullptr;
+        sup->setOnStartButtonClick([&startSender](QObject *sender) { startSender = sender; });
+
+        SeenBox first;
+        answerNextBox(QMessageBox::Retry, &first);
+        sup->StartCalibration();
+        QTRY_VERIFY_WITH_TIMEOUT(first.seen, 2000);
+        QCOMPARE(first.caption, QStringLiteral("Total A/D failure"));
+        QCOMPARE(first.text, QStringLiteral("Total A/D failure. The card may not be installed, or it may be "
+                                            "installed at a different base address."));
+        QCOMPARE(first.icon, QMessageBox::Warning);
+        QCOMPARE(first.buttons, QMessageBox::Retry | QMessageBox::Cancel);
+        QCOMPARE(first.defaultButton, QMessageBox::Cancel);
+        QVERIFY(first.onTop);
+        QCOMPARE(passes, 1);
+        QVERIFY(hiddenDuringPass);
+
+        // Retry: the run starts again and fails again.
+        SeenBox second;
+        answerNextBox(QMessageBox::Cancel, &second);
+        QTRY_VERIFY_WITH_TIMEOUT(second.seen, 2000);
+        QTRY_VERIFY(!sup->Calibrating());
+        QCOMPARE(passes, 2);
+        QVERIFY(!sup->TickActive());
+        QCOMPARE(readings.toPlainText(),
+                 QStringLiteral("Channel 0\tbad\nChannel 1\tbad\nChannel 2\tbad\nChannel 3\tbad"));
+        QVERIFY(hidden.isVisible());
+
+        button.click();
+        if (changeButtons) {
+            QCOMPARE(button.text(), QStringLiteral("Start"));
+            QCOMPARE(startSender, &button);
+            QCOMPARE(oldClicks, 0); // the new handler replaces the old one
+        } else {
+            QCOMPARE(button.text(), QStringLiteral("Stop"));
+            QCOMPARE(startSender, nullptr);
+            QCOMPARE(oldClicks, 1);
+        }
+        QTest::qWait(250);
+        QCOMPARE(passes, 2);
+    }
+}
+
+void TestSetupSupporter::calibrationWithoutReadingHandler()
+{
+    SupporterHost host;
+    host.show();
+    auto *const sup = new TSetupSupporter(&host);
+    QPushButton button(QStringLiteral("Stop"));
+    QWidget hidden;
+    hidden.show();
+    sup->AddCalibrationEntry(nullptr, &button, &hidden);
+    int begun = 0;
+    sup->setOnBeginCalib([&begun](QObject *) { ++begun; });
+
+    SeenBox box;
+    answerNextBox(QMessageBox::Ok, &box);
+    sup->StartCalibration();
+    QTRY_VERIFY_WITH_TIMEOUT(box.seen, 2000);
+    QTRY_VERIFY(!sup->Calibrating());
+    QCOMPARE(box.caption, QStringLiteral("OnGetCalibString Not Assigned"));
+    QCOMPARE(box.text, QStringLiteral("Error: calibration begun, but OnGetCalibString isn't assigned."));
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(box.onTop);
+    QCOMPARE(begun, 1);
+    QCOMPARE(button.text(), QStringLiteral("Start"));
+    QVERIFY(hidden.isVisible());
+    QVERIFY(!sup->TickActive());
+}
+
+void TestSetupSupporter::calibrationWithoutEntriesOrChannels()
+{
+    SupporterHost host;
+    host.show();
+    auto *const sup = new TSetupSupporter(&host);
+    sup->setChannels(0);
+    int asked = 0;
+    sup->setOnGetCalibString([&asked](QObject *, quint8, bool &itsAllBad) {
+        ++asked;
+        itsAllBad = false;
+        return QString();
+    });
+    SeenBox box;
+    answerNextBox(QMessageBox::Cancel, &box);
+    sup->StartCalibration();
+    QTRY_VERIFY_WITH_TIMEOUT(box.seen, 2000);
+    QCOMPARE(box.caption, QStringLiteral("Total A/D failure"));
+    QCOMPARE(asked, 0);
+    QTRY_VERIFY(!sup->Calibrating());
+
+    // With channels but no entries the handlers still run.
+    sup->setChannels(3);
+    SeenBox again;
+    sup->setOnGetCalibString([&asked](QObject *, quint8, bool &) {
+        ++asked;
+        return QString();
+    });
+    answerNextBox(QMessageBox::Cancel, &again);
+    sup->StartCalibration();
+    QTRY_VERIFY_WITH_TIMEOUT(again.seen, 2000);
+    QCOMPARE(asked, 3);
+}
+
+void TestSetupSupporter::calibrationErrorIsReportedAndRunGoesOn()
+{
+    SupporterHost host;
+    host.show();
+    auto *const sup = new TSetupSupporter(&host);
+    sup->setChannels(1);
+    int calls = 0;
+    sup->setOnGetCalibString([&calls](QObject *, quint8, bool &itsAllBad) -> QString {
+        if (++calls == 1)
+            throw std::runtime_error("reading failed");
+        itsAllBad = false;
+        return QStringLiteral("ok");
+    });
+    SeenBox report;
+    answerNextBox(QMessageBox::Ok, &report);
+    sup->StartCalibration();
+    QTRY_VERIFY_WITH_TIMEOUT(report.seen, 2000);
+    QCOMPARE(report.text, QStringLiteral("reading failed"));
+    QCOMPARE(report.icon, QMessageBox::Critical);
+    // The run goes on with the next tick.
+    QTRY_VERIFY_WITH_TIMEOUT(calls >= 3, 2000);
+    QVERIFY(sup->Calibrating());
+    sup->StopCalibration();
+    QVERIFY(!sup->TickActive());
+}
+
+QTEST_MAIN(TestSetupSupporter)
+#include "tst_setup_supporter.moc"
