@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -112,6 +113,8 @@ int child(int argc, char **argv)
         std::fprintf(stderr, "bench_startup: no complete paint within 30 s\n");
         QCoreApplication::exit(3);
     });
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        mainForm.setGeometry(screen->availableGeometry());
     mainForm.showMaximized();
     phases.windowShown();
     const int status = app.exec();
