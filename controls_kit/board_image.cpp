@@ -241,8 +241,13 @@ void TBoardImage::paintEvent(QPaintEvent *)
         m_homeTop = y();
         m_positionRecorded = true;
     }
-    if (m_centerOnForm && !m_designMode)
+    if (m_centerOnForm && !m_designMode) {
+        const QPoint before = pos();
         CenterInParent();
+        // A paint that moved the control covers only what the old place shared with the new one.
+        if (pos() != before)
+            QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+    }
 
     QPainter painter(this);
     if (m_designMode) {

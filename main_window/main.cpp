@@ -1,11 +1,16 @@
+#include "main_form.h"
+
 #include <QApplication>
-#include <QWidget>
+#include <QScreen>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Setup"));
-    window.showMaximized();
+    QApplication::setApplicationDisplayName(QStringLiteral("Settings"));
+    TMainForm mainForm;
+    // Fill the work area even where no window manager honours the maximised state.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        mainForm.setGeometry(screen->availableGeometry());
+    mainForm.showMaximized();
     return app.exec();
 }

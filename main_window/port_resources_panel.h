@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 
+class QCheckBox;
 class QLineEdit;
+class QWidget;
 class TRadioPanel;
+class TResourceWriter;
 class TTwoJumper;
 class TUpDown;
 
@@ -19,8 +24,13 @@ public:
 
     // Whether the start-up presence test found port access; without it nothing is written.
     void setPortAccess(bool available);
+    bool PortAccess() const { return m_portAccess; }
     // True while a write sequence runs.
     bool Busy() const;
+    // The card's control base address taken at the last entry into the configuration state.
+    quint16 ControlBase() const { return m_controlBase; }
+    // The procedure that writes the registers (tests may give it another port writer).
+    TResourceWriter *Writer() const { return m_writer; }
 
     void ConfigButtonClick();
     void UseButtonClick();
@@ -31,4 +41,25 @@ public:
 signals:
     // A write sequence has ended (the window may now close if it was asked to meanwhile).
     void SequenceFinished();
+
+private:
+    QWidget *dialogParent() const;
+    QLineEdit *portEdit(int port) const;
+    TUpDown *portSpinner(int port) const;
+    bool checkResource(const QString &text, const QString &label) const;
+    void flipControls();
+    void pairControls();
+    quint8 rs422Mask() const;
+
+    QPointer<TRadioPanel> m_panel;
+    QPointer<QLineEdit> m_baseEdit;
+    QPointer<TTwoJumper> m_rs422Jumper;
+    TResourceWriter *m_writer;
+    quint16 m_controlBase = 0;
+    bool m_portAccess = true;
+    bool m_sequenceRunning = false;
+    // Edit -> its spinner (the spinner's Associate is the way back).
+    QHash<QLineEdit *, QPointer<TUpDown>> m_spinnerOfEdit;
+    // The RS-422 boxes of ports A to H; box n gives bit n of the mask.
+    QList<QPointer<QCheckBox>> m_rs422Checks;
 };

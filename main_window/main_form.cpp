@@ -1,0 +1,436 @@
+#include "main_form.h"
+#include "ui_main_form.h"
+
+#include "application_idle.h"
+#include "board_highlight.h"
+#include "board_image.h"
+#include "help_form.h"
+#include "hex_address.h"
+#include "kit_fonts.h"
+#include "port_access.h"
+#include "port_resources_panel.h"
+#include "radio_panel.h"
+#include "setup_supporter.h"
+#include "tech_form.h"
+#include "two_jumper.h"
+#include "up_down.h"
+#include "vanto32.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace {
+// The control base address lines A4 to A9 and their master glyphs' bits.
+constexpr quint32 SettableAddressMask = 0x3F0;
+
+QString upperHex(quint32 value)
+{
+    return QString::number(value, 16).toUpper();
+}
+
+// Removes leading and trailing blanks and control characters, as the address text is compared.
+QString trimmedText(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first).unicode() <= ' ')
+        ++first;
+    while (last > first && text.at(last - 1).unicode() <= ' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+const QStringList &twoEntryLoadList()
+{
+    static const QStringList list{QStringLiteral("No Termination"), QStringLiteral("Termination")};
+    return list;
+}
+
+const QStringList &fourEntryLoadList()
+{
+    static const QStringList list{QStringLiteral("No Termination"), QStringLiteral("Terminate Transmit"),
+                                  QStringLiteral("Terminate Receive"), QStringLiteral("Terminate Both")};
+    return list;
+}
+
+void replaceItems(QComboBox *combo, const QStringList &items)
+{
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    combo->addItems(items);
+}
+} // namespace
+
+TMainForm::TMainForm(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(std::make_unique<Ui::TMainForm>())
+{
+    // Fixed layouts are measured for these faces; they must be known before the first polish.
+    registerKitFonts();
+    ui->setupUi(this);
+    resolveReferences();
+    // The design's client area is 804 x 589 below the menu bar.
+    resize(804, 589 + ui->MainMenu1->sizeHint().height());
+    loadPhotograph();
+    setUpSupporter();
+
+    m_portResources = new TPortResourcesPanel(ui->COMBasePanel, ui->BaseEdit, ui->RS422JumperA, this);
+    connect(m_portResources, &TPortResourcesPanel::SequenceFinished, this, &TMainForm::closeWhenSequenceEnds);
+
+    m_portEdits = {ui->BaseEditA, ui->BaseEditB, ui->BaseEditC, ui->BaseEditD,
+                   ui->BaseEditE, ui->BaseEditF, ui->BaseEditG, ui->BaseEditH};
+    for (QLineEdit *edit : std::as_const(m_portEdits))
+        edit->installEventFilter(this);
+
+    FormCreate(this);
+}
+
+TMainForm::~TMainForm() = default;
+
+// The form names a highlight's panel, the board picture's first highlight and its menu bar by
+// name; the objects exist only once the whole form is built.
+void TMainForm::resolveReferences()
+{
+    const auto highlights = ui->BoardImage1->findChildren<TBoardHighlight *>(Qt::FindDirectChildrenOnly);
+    for (TBoardHighlight *highlight : highlights) {
+        const QString panelName = highlight->property("RadioPanelName").toString();
+        if (!panelName.isEmpty())
+            highlight->setRadioPanel(ui->centralwidget->findChild<TRadioPanel *>(panelName));
+    }
+    const QString firstName = ui->BoardImage1->property("FirstName").toString();
+    ui->BoardImage1->setFirst(ui->BoardImage1->findChild<TBoardHighlight *>(firstName));
+    const QString menuName = ui->BoardImage1->property("MenuName").toString();
+    ui->BoardImage1->setMenu(findChild<QMenuBar *>(menuName));
+}
+
+void TMainForm::loadPhotograph()
+{
+    QFile photograph(QStringLiteral(":/board.jpg"));
+    if (photograph.open(QIODevice::ReadOnly))
+        ui->BoardImage1->LoadJpeg(photograph.readAll());
+}
+
+void TMainForm::setUpSupporter()
+{
+    m_setSup = new TSetupSupporter(this);
+    m_setSup->setObjectName(QStringLiteral("SetSup"));
+    m_setSup->setCompanyName(QStringLiteral("VANTO"));
+    m_setSup->setCardNameA(QStringLiteral("TR-4410"));
+    m_setSup->setCardNameB(QStringLiteral("TR-4410/B"));
+    m_setSup->setCallHow(QStringLiteral("between 8 am and 5 pm Pacific Time at 1-800-555-0142"));
+    m_setSup->setMultiPort(true);
+    m_setSup->setChangeButtons(true);
+}
+
+void TMainForm::FormCreate(QObject *)
+{
+    // The supporter's deferred start-up runs on the first idle moment of the message loop.
+    const QPointer<TSetupSupporter> supporter = m_setSup;
+    ApplicationIdle::setOnIdle([supporter](QObject *Sender, bool &Done) {
+        if (supporter)
+            supporter->AppIdle(Sender, Done);
+        else
+            ApplicationIdle::setOnIdle({}); // the window went before its first idle moment
+    });
+
+    // Selections set from code raise no handler: the layout's glyphs already show these choices.
+    ui->ModeCombo->setCurrentIndex(1);
+    ui->LoadCombo->setCurrentIndex(0);
+    ui->ClockCombo->setCurrentIndex(0);
+    ui->DFCombo->setCurrentIndex(0);
+
+    QFont dittoFont = ui->DittoLabel->font();
+    dittoFont.setBold(true);
+    ui->DittoLabel->setFont(dittoFont);
+
+    // Port 0x61 answers the driver-absent value when the maker's kernel driver is not loaded.
+    m_driverPresent = PortAccess::driverPresent(InPortB(PortAccess::DriverProbePort));
+    if (!m_driverPresent) {
+        QMessageBox warning(QMessageBox::NoIcon, QStringLiteral("Warning"),
+                            QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
+                                           "[NT]/system32/drivers and re-run this setup program."),
+                            QMessageBox::Ok | QMessageBox::Cancel, this);
+        warning.exec(); // either answer carries on
+    }
+    m_portResources->setPortAccess(m_driverPresent);
+}
+
+void TMainForm::Exit2Click(QObject *)
+{
+    close();
+}
+
+void TMainForm::Howtousethisprogram1Click(QObject *)
+{
+    if (QWidget *help = m_setSup->HelpForm()) {
+        help->show();
+        help->raise();
+        help->activateWindow();
+    }
+}
+
+void TMainForm::TechnicalSupport1Click(QObject *)
+{
+    if (QWidget *tech = m_setSup->TechForm()) {
+        tech->show();
+        tech->raise();
+        tech->activateWindow();
+    }
+}
+
+void TMainForm::setBaseEditValid(bool valid)
+{
+    // A bad entry is shown by the edit taking on its panel's colour, nothing else.
+    QWidget *const panel = ui->BaseEdit->parentWidget();
+    QColor colour = QApplication::palette(ui->BaseEdit).color(QPalette::Base);
+    if (!valid) {
+        const auto *radioPanel = qobject_cast<const TRadioPanel *>(panel);
+        colour = radioPanel && radioPanel->Color().isValid()
+                     ? radioPanel->Color()
+                     : QApplication::palette(panel).color(QPalette::Button);
+    }
+    QPalette palette = ui->BaseEdit->palette();
+    palette.setColor(QPalette::Base, colour);
+    ui->BaseEdit->setPalette(palette);
+}
+
+// The master glyphs of the address lines A4 to A9, lowest bit first.
+std::array<TTwoJumper *, 6> TMainForm::addressMasters() const
+{
+    return {ui->BaseJumper4A, ui->BaseJumper5A, ui->BaseJumper6A,
+            ui->BaseJumper7A, ui->BaseJumper8A, ui->BaseJumper9A};
+}
+
+void TMainForm::BaseEditChange(QObject *)
+{
+    const QString text = ui->BaseEdit->text();
+    const std::optional<quint32> value = parseHexAddress(text);
+    if (!value) {
+        setBaseEditValid(false);
+        return;
+    }
+    const quint32 settable = *value & SettableAddressMask;
+    const QString canonical = StripLeadingZeros(trimmedText(text)).toUpper();
+    const QString expected = upperHex(settable);
+    ui->BaseLabelFeedback->setText(canonical != expected ? QStringLiteral("Actual: ") + expected : QString());
+
+    quint32 bit = 0x010;
+    for (TTwoJumper *master : addressMasters()) {
+        master->setClosed((settable & bit) == 0);
+        bit <<= 1;
+    }
+    setBaseEditValid(true);
+
+    ui->BaseJumper8B->setClosed(ui->BaseJumper8A->Closed());
+    ui->BaseJumper9B->setClosed(ui->BaseJumper9A->Closed());
+    ui->BaseJumper9C->setClosed(ui->BaseJumper9A->Closed());
+}
+
+void TMainForm::BaseJumperClick(QObject *)
+{
+    quint32 address = 0;
+    quint32 bit = 0x010;
+    for (const TTwoJumper *master : addressMasters()) {
+        if (!master->Closed())
+            address += bit;
+        bit <<= 1;
+    }
+    // The text change runs BaseEditChange, which sets every address glyph again.
+    ui->BaseEdit->setText(upperHex(address));
+}
+
+void TMainForm::ModeComboChange(QObject *)
+{
+    int index = ui->ModeCombo->currentIndex();
+    if (index != 1 && index != 2) {
+        // No selection, or anything unknown, counts as RS-232.
+        if (index != 0)
+            ui->ModeCombo->setCurrentIndex(0);
+        index = 0;
+    }
+    const bool rs232 = index == 0;
+    const bool rs485 = index == 1;
+    const bool rs422 = index == 2;
+
+    ui->RS232JumperA->setClosed(rs232);
+    ui->RS4xxJumperA->setClosed(!rs232);
+    ui->RS485JumperA->setClosed(rs485);
+    ui->RS422JumperA->setClosed(rs422);
+    ui->AutoRTSCheck->setVisible(rs485);
+    ui->AutoRTSCheck->setChecked(rs485); // raises AutoRTSCheckClick when it changes
+    ui->AutoRTSJumperA->setClosed(rs485);
+    ui->AutoRTSJumperB->setClosed(rs485);
+    ui->AutoRTSJumperA->setEnabled(rs485);
+    ui->LoadCombo->setVisible(!rs232);
+    if (!rs232) {
+        // RS-232 leaves the termination list as it was, hidden.
+        replaceItems(ui->LoadCombo, rs485 ? twoEntryLoadList() : fourEntryLoadList());
+        ui->LoadCombo->setCurrentIndex(0);
+    }
+
+    ui->RS232JumperB->setClosed(ui->RS232JumperA->Closed());
+    ui->RS4xxJumperB->setClosed(ui->RS4xxJumperA->Closed());
+    ui->RS485JumperB->setClosed(ui->RS485JumperA->Closed());
+    ui->RS422JumperB->setClosed(ui->RS422JumperA->Closed());
+
+    const bool loadShown = !ui->LoadCombo->isHidden();
+    ui->TLLabelB->setEnabled(loadShown);
+    ui->RLLabelB->setEnabled(loadShown);
+    ui->TLJumperA->setEnabled(loadShown);
+    ui->RLJumperA->setEnabled(loadShown);
+
+    LoadComboChange(this);
+}
+
+void TMainForm::LoadComboChange(QObject *)
+{
+    const int index = ui->LoadCombo->currentIndex();
+    ui->TLJumperA->setClosed((index & 1) != 0);
+    ui->TLJumperB->setClosed(ui->TLJumperA->Closed());
+    ui->RLJumperA->setClosed((index & 2) != 0);
+    ui->RLJumperB->setClosed(ui->RLJumperA->Closed());
+}
+
+void TMainForm::RS232JumperClick(QObject *)
+{
+    ui->ModeCombo->setCurrentIndex(ui->RS232JumperA->Closed() ? 0 : 1);
+    ModeComboChange(this);
+}
+
+void TMainForm::RS4xxJumperClick(QObject *)
+{
+    ui->ModeCombo->setCurrentIndex(ui->RS4xxJumperA->Closed() ? 1 : 0);
+    ModeComboChange(this);
+}
+
+void TMainForm::RS485JumperClick(QObject *)
+{
+    ui->ModeCombo->setCurrentIndex(ui->RS485JumperA->Closed() ? 1 : 2);
+    ModeComboChange(this);
+}
+
+void TMainForm::RS422JumperClick(QObject *)
+{
+    ui->ModeCombo->setCurrentIndex(ui->RS422JumperA->Closed() ? 2 : 1);
+    ModeComboChange(this);
+}
+
+void TMainForm::AutoRTSJumperClick(QObject *)
+{
+    ui->AutoRTSCheck->setChecked(ui->AutoRTSJumperA->Closed());
+    ui->AutoRTSJumperB->setClosed(ui->AutoRTSJumperA->Closed());
+}
+
+void TMainForm::AutoRTSCheckClick(QObject *)
+{
+    ui->AutoRTSJumperA->setClosed(ui->AutoRTSCheck->isChecked());
+    ui->AutoRTSJumperB->setClosed(ui->AutoRTSCheck->isChecked());
+}
+
+void TMainForm::RLJumperClick(QObject *)
+{
+    int index = ui->LoadCombo->currentIndex();
+    if (ui->ModeCombo->currentIndex() == 1) {
+        // RS-485 uses TL alone: a click on RL toggles the one termination.
+        index = ui->TLJumperA->Closed() ? (index & ~1) : (index | 1);
+    } else {
+        index = ui->RLJumperA->Closed() ? (index | 2) : (index & ~2);
+    }
+    ui->LoadCombo->setCurrentIndex(index);
+    LoadComboChange(this);
+}
+
+void TMainForm::TLJumperClick(QObject *)
+{
+    int index = ui->LoadCombo->currentIndex();
+    index = ui->TLJumperA->Closed() ? (index | 1) : (index & ~1);
+    ui->LoadCombo->setCurrentIndex(index);
+    LoadComboChange(this);
+}
+
+void TMainForm::ClockComboChange(QObject *)
+{
+    ui->ClockJumperA->setClosed(ui->ClockCombo->currentIndex() != 0);
+    ui->ClockJumperB->setClosed(ui->ClockJumperA->Closed());
+    ui->ClockJumperC->setClosed(ui->ClockJumperA->Closed());
+}
+
+void TMainForm::ClockJumperClick(QObject *)
+{
+    ui->ClockCombo->setCurrentIndex(ui->ClockJumperA->Closed() ? 1 : 0);
+    ClockComboChange(this);
+}
+
+void TMainForm::DFComboChange(QObject *)
+{
+    ui->DFJumperA->setClosed(ui->DFCombo->currentIndex() != 0);
+    ui->DFJumperB->setClosed(ui->DFJumperA->Closed());
+    ui->DFJumperC->setClosed(ui->DFJumperA->Closed());
+}
+
+void TMainForm::DFJumperClick(QObject *)
+{
+    ui->DFCombo->setCurrentIndex(ui->DFJumperA->Closed() ? 1 : 0);
+    DFComboChange(this);
+}
+
+void TMainForm::ConfigButtonClick(QObject *)
+{
+    m_portResources->ConfigButtonClick();
+}
+
+void TMainForm::UseButtonClick(QObject *)
+{
+    m_portResources->UseButtonClick();
+}
+
+void TMainForm::BaseUDChangingEx(QObject *Sender, bool &AllowChange, int NewValue, int Direction)
+{
+    if (auto *upDown = qobject_cast<TUpDown *>(Sender))
+        m_portResources->BaseUDChangingEx(upDown, AllowChange, NewValue, Direction);
+}
+
+void TMainForm::BaseEditKeyDown(QObject *Sender, int Key, int)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(Sender))
+        m_portResources->BaseEditKeyDown(edit, Key);
+}
+
+void TMainForm::COMBasePanelEnter(QObject *)
+{
+    m_portResources->COMBasePanelEnter();
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && m_portEdits.contains(watched)) {
+        const auto *keyEvent = static_cast<const QKeyEvent *>(event);
+        BaseEditKeyDown(watched, keyEvent->key(), int(keyEvent->modifiers()));
+        // The key goes on to the edit.
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    // A resource write cut short would leave the card half configured: close once it has ended.
+    if (m_portResources && m_portResources->Busy()) {
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm::closeWhenSequenceEnds()
+{
+    if (!m_closePending)
+        return;
+    m_closePending = false;
+    // Not from inside the write's own call chain.
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}

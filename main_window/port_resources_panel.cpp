@@ -1,0 +1,290 @@
+#include "port_resources_panel.h"
+
+#include "error_report.h"
+#include "hex_address.h"
+#include "radio_panel.h"
+#include "resource_writer.h"
+#include "two_jumper.h"
+#include "up_down.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace {
+
+constexpr int PortCount = 8;
+constexpr int PortAddressMin = 0x100;
+constexpr int PortAddressMax = 0x3F8;
+// The card decodes its control registers on A4 to A9 only: this is the address its jumpers set.
+constexpr quint32 SettableAddressMask = 0x3F0;
+// A port base address is a multiple of 8 up to 0x3F8 (address bits 3 to 9).
+constexpr quint32 PortAddressMask = 0x3F8;
+// Asked of every spinner on entry: the register code 0xFF, which stands for every port.
+constexpr int EntryRequest = 8 * 0xFF;
+const QString Unchosen = QStringLiteral("***");
+
+QChar portLetter(int port)
+{
+    return QChar(QLatin1Char('A').unicode() + port);
+}
+
+// Message boxes are created on the heap and watched: the window that owns one may be destroyed
+// while it waits for its answer.
+QMessageBox::StandardButton showMessage(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
+                                        const QString &text, QMessageBox::StandardButtons buttons)
+{
+    const QPointer<QMessageBox> box = new QMessageBox(icon, caption, text, buttons, parent);
+    const int answer = box->exec();
+    delete box.data();
+    return QMessageBox::StandardButton(answer);
+}
+
+} // namespace
+
+TPortResourcesPanel::TPortResourcesPanel(TRadioPanel *panel, QLineEdit *baseEdit, TTwoJumper *rs422Jumper,
+                                         QObject *parent)
+    : QObject(parent)
+    , m_panel(panel)
+    , m_baseEdit(baseEdit)
+    , m_rs422Jumper(rs422Jumper)
+    , m_writer(new TResourceWriter(this))
+{
+    setObjectName(QStringLiteral("PortResources"));
+    // The focus entering the panel pairs the controls again; pairing now as well means the mask
+    // and the keys work even if the panel is used before it ever had the focus.
+    pairControls();
+}
+
+void TPortResourcesPanel::setPortAccess(bool available)
+{
+    m_portAccess = available;
+}
+
+bool TPortResourcesPanel::Busy() const
+{
+    return m_sequenceRunning || m_writer->Busy();
+}
+
+QWidget *TPortResourcesPanel::dialogParent() const
+{
+    return m_panel ? m_panel->window() : nullptr;
+}
+
+QLineEdit *TPortResourcesPanel::portEdit(int port) const
+{
+    return m_panel ? m_panel->findChild<QLineEdit *>(QStringLiteral("BaseEdit") + portLetter(port)) : nullptr;
+}
+
+TUpDown *TPortResourcesPanel::portSpinner(int port) const
+{
+    return m_panel ? m_panel->findChild<TUpDown *>(QStringLiteral("BaseUD") + portLetter(port)) : nullptr;
+}
+
+void TPortResourcesPanel::ConfigButtonClick()
+{
+    // Entering afresh while a sequence runs would move the register address under it.
+    if (Busy() || !m_panel)
+        return;
+    const QPointer<TPortResourcesPanel> self(this);
+    const auto answer = showMessage(
+        dialogParent(), QMessageBox::Question, QStringLiteral("Access Warning"),
+        QStringLiteral("The setup program will now try to access the card. Only continue if the base address "
+                       "has been set correctly(Settings | Base Address) and the card is installed."),
+        QMessageBox::Ok | QMessageBox::Cancel);
+    if (!self || answer != QMessageBox::Ok)
+        return;
+
+    const QString text = m_baseEdit ? m_baseEdit->text() : QString();
+    const std::optional<quint32> value = parseHexAddress(text);
+    if (!value) {
+        ShowException(QLatin1Char('"') + text + QLatin1Char('"') +
+                          QStringLiteral(" is not a valid hexadecimal value."),
+                      dialogParent());
+        return;
+    }
+    // The card answers at the address its jumpers set, whatever else was typed.
+    m_controlBase = quint16(*value & SettableAddressMask);
+
+    flipControls();
+    for (int port = 0; port < PortCount; ++port) {
+        if (TUpDown *spinner = portSpinner(port))
+            spinner->setPosition(EntryRequest);
+    }
+    for (int port = 0; port < PortCount; ++port) {
+        if (QLineEdit *edit = portEdit(port))
+            edit->setText(Unchosen);
+    }
+    if (auto *irq = m_panel->findChild<QComboBox *>(QStringLiteral("IRQCombo")))
+        irq->setCurrentIndex(-1);
+    const bool rs422 = m_rs422Jumper && m_rs422Jumper->Closed();
+    for (const QPointer<QCheckBox> &check : std::as_const(m_rs422Checks)) {
+        if (check)
+            check->setChecked(rs422);
+    }
+}
+
+bool TPortResourcesPanel::checkResource(const QString &text, const QString &label) const
+{
+    const std::optional<quint32> value = parseHexAddress(text);
+    if (value && (*value & ~PortAddressMask) == 0)
+        return true;
+    showMessage(dialogParent(), QMessageBox::Warning, QStringLiteral("Invalid Setting"),
+                QStringLiteral("Error: ") + label + QStringLiteral(" is invalid."), QMessageBox::Ok);
+    return false;
+}
+
+void TPortResourcesPanel::UseButtonClick()
+{
+    // The waits of a running sequence let this click in again; a second sequence would mix its
+    // index and data writes with the first one's.
+    if (Busy() || !m_panel)
+        return;
+    const QPointer<TPortResourcesPanel> self(this);
+
+    for (int port = 0; port < PortCount; ++port) {
+        const QLineEdit *edit = portEdit(port);
+        // A port without its spinner has nothing to write: judged like an unchosen address.
+        const QString text = edit && portSpinner(port) ? edit->text() : QString();
+        const bool valid = checkResource(text, QStringLiteral("base address for port ") + portLetter(port));
+        if (!self || !valid)
+            return;
+    }
+    auto *irq = m_panel->findChild<QComboBox *>(QStringLiteral("IRQCombo"));
+    if (!irq || irq->currentIndex() < 0) {
+        checkResource(QStringLiteral("*"), QStringLiteral("IRQ for all ports"));
+        return;
+    }
+
+    if (!m_portAccess) {
+        // Writing would silently do nothing: say so instead of reporting success.
+        showMessage(
+            dialogParent(), QMessageBox::Critical, QStringLiteral("No Port Access"),
+            QStringLiteral("The card could not be reached: this program has no access to the I/O "
+                           "ports, so nothing has been written to the card.\n\nRun the program with "
+                           "the CAP_SYS_RAWIO capability (see \"Port access on Linux\" in the README) "
+                           "and try again. Your settings are kept."),
+            QMessageBox::Ok);
+        return;
+    }
+
+    const auto answer = showMessage(
+        dialogParent(), QMessageBox::Question, QStringLiteral("Confirmation"),
+        QStringLiteral("The setup program will now write the port resources. If they conflict with another "
+                       "device in your system, neither may function once the DF jumper is removed. Are you "
+                       "sure you want to use these resources?"),
+        QMessageBox::Ok | QMessageBox::Cancel);
+    if (!self || answer != QMessageBox::Ok || !m_panel)
+        return;
+
+    // Everything is gathered before the first write: changes made during the waits do not alter
+    // the sequence under way.
+    TResourceWriter::Values values{};
+    for (int port = 0; port < PortCount; ++port) {
+        const TUpDown *spinner = portSpinner(port);
+        values[std::size_t(port)] = quint8((spinner ? spinner->Position() : 0) / 8);
+    }
+    values[8] = quint8(parseHexAddress(irq->currentText()).value_or(0));
+    values[9] = rs422Mask();
+
+    m_sequenceRunning = true;
+    const bool written = m_writer->Write(m_controlBase, values);
+    if (!self)
+        return;
+    if (written) {
+        flipControls();
+        showMessage(
+            dialogParent(), QMessageBox::Information, QStringLiteral("Confirmation"),
+            QStringLiteral("The resources have been written to the card. You will now need to shut down "
+                           "the stack, remove the DF jumper, and start back up. Your card will then be "
+                           "ready for use!"),
+            QMessageBox::Ok | QMessageBox::Cancel);
+        if (!self)
+            return;
+    }
+    m_sequenceRunning = false;
+    emit SequenceFinished();
+}
+
+void TPortResourcesPanel::BaseUDChangingEx(TUpDown *Sender, bool &AllowChange, int NewValue, int Direction)
+{
+    Q_UNUSED(AllowChange)
+    Q_UNUSED(Direction)
+    if (!Sender)
+        return;
+    auto *edit = qobject_cast<QLineEdit *>(Sender->Associate());
+    if (!edit)
+        return;
+    const int value = qBound(PortAddressMin, NewValue, PortAddressMax);
+    edit->setText(QStringLiteral("%1").arg(value, 3, 16, QLatin1Char('0')).toUpper());
+}
+
+void TPortResourcesPanel::BaseEditKeyDown(QLineEdit *Sender, int Key)
+{
+    int change = 0;
+    switch (Key) {
+    case Qt::Key_PageUp:
+        change = 64;
+        break;
+    case Qt::Key_PageDown:
+        change = -64;
+        break;
+    case Qt::Key_Up:
+        change = 8;
+        break;
+    case Qt::Key_Down:
+        change = -8;
+        break;
+    default:
+        return;
+    }
+    if (TUpDown *spinner = m_spinnerOfEdit.value(Sender))
+        spinner->setPosition(spinner->Position() + change);
+}
+
+void TPortResourcesPanel::COMBasePanelEnter()
+{
+    pairControls();
+}
+
+void TPortResourcesPanel::pairControls()
+{
+    m_spinnerOfEdit.clear();
+    m_rs422Checks.clear();
+    if (!m_panel)
+        return;
+    for (int port = 0; port < PortCount; ++port) {
+        QLineEdit *edit = portEdit(port);
+        TUpDown *spinner = portSpinner(port);
+        if (spinner)
+            spinner->setAssociate(edit);
+        if (edit && spinner)
+            m_spinnerOfEdit.insert(edit, spinner);
+    }
+    for (int port = 0; port < PortCount; ++port)
+        m_rs422Checks.append(
+            m_panel->findChild<QCheckBox *>(QStringLiteral("LockRTSCheck") + portLetter(port)));
+}
+
+void TPortResourcesPanel::flipControls()
+{
+    if (!m_panel)
+        return;
+    // The state lives in the controls' own visibility; isHidden() is a control's own flag,
+    // independent of whether the panel itself is on screen.
+    const auto controls = m_panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget *control : controls)
+        control->setVisible(control->isHidden());
+}
+
+quint8 TPortResourcesPanel::rs422Mask() const
+{
+    quint8 mask = 0;
+    for (int port = 0; port < m_rs422Checks.size() && port < PortCount; ++port) {
+        const QPointer<QCheckBox> &check = m_rs422Checks.at(port);
+        if (check && check->isChecked())
+            mask |= quint8(1u << port);
+    }
+    return mask;
+}

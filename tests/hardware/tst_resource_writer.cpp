@@ -1,0 +1,156 @@
+#include "resource_writer.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+
+#include <ctime>
+
+namespace {
+struct Write
+{
+    quint32 port;
+    quint8 value;
+    qint64 ns;
+};
+} // namespace
+
+class TestResourceWriter : public QObject
+{
+    Q_OBJECT
+
+    QElapsedTimer m_clock;
+    QList<Write> m_writes;
+
+    void record(TResourceWriter &writer)
+    {
+        writer.setPortWriter([this](quint32 port, quint8 value) {
+            m_writes.append({port, value, m_clock.nsecsElapsed()});
+        });
+    }
+
+    static TResourceWriter::Values sample()
+    {
+        return {0x7F, 0x5F, 0x7D, 0x5D, 0x20, 0x21, 0x22, 0x23, 0x0A, 0xFF};
+    }
+
+private slots:
+    void init()
+    {
+        m_writes.clear();
+        m_clock.start();
+    }
+
+    void writesIndexThenDataForEachRegister()
+    {
+        TResourceWriter writer;
+        record(writer);
+        QVERIFY(writer.Write(0x300, sample()));
+        QCOMPARE(m_writes.size(), 20);
+        const auto values = sample();
+        for (int k = 1; k <= 10; ++k) {
+            const Write &index = m_writes.at(2 * (k - 1));
+            const Write &data = m_writes.at(2 * (k - 1) + 1);
+            QCOMPARE(index.port, 0x301u);
+            QCOMPARE(int(index.value), k);
+            QCOMPARE(data.port, 0x302u);
+            QCOMPARE(data.value, values[std::size_t(k - 1)]);
+        }
+        QVERIFY(!writer.Busy());
+    }
+
+    void portsStayInSixteenBitsRange()
+    {
+        // The top of the port space: the registers are base + 1 and + 2 without wrapping to 0.
+        TResourceWriter writer;
+        record(writer);
+        QVERIFY(writer.Write(0xFFF0, sample()));
+        QCOMPARE(m_writes.first().port, 0xFFF1u);
+        QCOMPARE(m_writes.at(1).port, 0xFFF2u);
+    }
+
+    void everyWriteIsFollowedBySettleTime()
+    {
+        TResourceWriter writer;
+        record(writer);
+        QVERIFY(writer.Write(0x300, sample()));
+        const qint64 end = m_clock.nsecsElapsed();
+        const qint64 settle = qint64(TResourceWriter::SettleMilliseconds) * 1000000;
+        for (int i = 1; i < m_writes.size(); ++i)
+            QVERIFY2(m_writes.at(i).ns - m_writes.at(i - 1).ns >= settle, qPrintable(QString::number(i)));
+        // The last write settles too before the sequence counts as done.
+        QVERIFY(end - m_writes.last().ns >= settle);
+    }
+
+    void waitsSleepInsteadOfSpinning()
+    {
+        TResourceWriter writer;
+        record(writer);
+        const std::clock_t cpuStart = std::clock();
+        QElapsedTimer wall;
+        wall.start();
+        QVERIFY(writer.Write(0x300, sample()));
+        const double cpuMs = 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        const qint64 wallMs = wall.elapsed();
+        QVERIFY(wallMs >= 200);
+        QVERIFY2(cpuMs < wallMs / 2.0,
+                 qPrintable(QStringLiteral("cpu %1 ms of %2 ms").arg(cpuMs).arg(wallMs)));
+    }
+
+    void eventsAreHandledDuringTheWaits()
+    {
+        TResourceWriter writer;
+        record(writer);
+        int writesBeforeTimer = -1;
+        int writesBeforePosted = -1;
+        QTimer::singleShot(30, this, [&] { writesBeforeTimer = int(m_writes.size()); });
+        writer.setPortWriter([&](quint32 port, quint8 value) {
+            m_writes.append({port, value, m_clock.nsecsElapsed()});
+            if (m_writes.size() == 3)
+                QMetaObject::invokeMethod(
+                    this, [&] { writesBeforePosted = int(m_writes.size()); }, Qt::QueuedConnection);
+        });
+        QVERIFY(writer.Write(0x300, sample()));
+        // Both ran inside the sequence, not after it.
+        QVERIFY(writesBeforeTimer > 0 && writesBeforeTimer < 20);
+        QCOMPARE(writesBeforePosted, 3);
+    }
+
+    void secondSequenceIsRefusedWhileOneRuns()
+    {
+        TResourceWriter writer;
+        record(writer);
+        bool busyInside = false;
+        bool secondAccepted = true;
+        int writesAtSecond = -1;
+        QTimer::singleShot(25, this, [&] {
+            busyInside = writer.Busy();
+            writesAtSecond = int(m_writes.size());
+            secondAccepted = writer.Write(0x200, sample());
+        });
+        QVERIFY(writer.Write(0x300, sample()));
+        QVERIFY(busyInside);
+        QVERIFY(!secondAccepted);
+        QVERIFY(writesAtSecond > 0);
+        QCOMPARE(m_writes.size(), 20);
+        for (const Write &w : std::as_const(m_writes))
+            QVERIFY(w.port == 0x301 || w.port == 0x302);
+        // Free again afterwards.
+        QVERIFY(writer.Write(0x300, sample()));
+        QCOMPARE(m_writes.size(), 40);
+    }
+
+    void writerDestroyedDuringAWait()
+    {
+        QPointer<TResourceWriter> writer = new TResourceWriter;
+        record(*writer);
+        QTimer::singleShot(35, this, [&] { delete writer.data(); });
+        QVERIFY(!writer->Write(0x300, sample()));
+        QVERIFY(writer.isNull());
+        QVERIFY(m_writes.size() < 20);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestResourceWriter)
+#include "tst_resource_writer.moc"

@@ -1,0 +1,591 @@
+#include "main_form.h"
+
+#include "board_highlight.h"
+#include "board_image.h"
+#include "popup_form.h"
+#include "radio_panel.h"
+#include "two_jumper.h"
+#include "up_down.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+// Every mirror glyph and the master it repeats.
+const QList<QPair<const char *, const char *>> MirrorPairs = {
+    {"BaseJumper8B", "BaseJumper8A"}, {"BaseJumper9B", "BaseJumper9A"}, {"BaseJumper9C", "BaseJumper9A"},
+    {"RS232JumperB", "RS232JumperA"}, {"RS485JumperB", "RS485JumperA"}, {"AutoRTSJumperB", "AutoRTSJumperA"},
+    {"RS4xxJumperB", "RS4xxJumperA"}, {"RS422JumperB", "RS422JumperA"}, {"RLJumperB", "RLJumperA"},
+    {"TLJumperB", "TLJumperA"},       {"ClockJumperB", "ClockJumperA"}, {"ClockJumperC", "ClockJumperA"},
+    {"DFJumperB", "DFJumperA"},       {"DFJumperC", "DFJumperA"},
+};
+
+const char *const AddressMasters[] = {"BaseJumper4A", "BaseJumper5A", "BaseJumper6A",
+                                      "BaseJumper7A", "BaseJumper8A", "BaseJumper9A"};
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startState();
+    void addressText_data();
+    void addressText();
+    void invalidAddressKeepsGlyphs();
+    void addressJumperClicks();
+    void protocolChoices();
+    void protocolGlyphClicks();
+    void autoRts();
+    void termination();
+    void clockAndPortDisable();
+    void layoutStructure();
+    void panelControls();
+    void portEditKeysReachHandler();
+
+private:
+    template<typename T = QWidget>
+    T *get(const char *name) const
+    {
+        T *const object = form->findChild<T *>(QLatin1String(name));
+        if (!object)
+            qWarning("no %s", name);
+        return object;
+    }
+    bool closed(const char *name) const { return get<TTwoJumper>(name)->Closed(); }
+    void click(const char *name) const { get<TTwoJumper>(name)->Click(); }
+    // A user's choice in a drop-down list.
+    void choose(const char *combo, int index) const
+    {
+        auto *box = get<QComboBox>(combo);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+    void setAddress(const QString &text) const { get<QLineEdit>("BaseEdit")->setText(text); }
+    QString feedback() const { return get<QLabel>("BaseLabelFeedback")->text(); }
+    QColor editColour() const { return get<QLineEdit>("BaseEdit")->palette().color(QPalette::Base); }
+    bool mirrorsAgree() const;
+    // The six address glyphs as the settable address they draw (open = bit set).
+    quint32 drawnAddress() const;
+    QStringList loadItems() const;
+
+    std::unique_ptr<TMainForm> form;
+};
+
+void TestMainForm::init()
+{
+    form = std::make_unique<TMainForm>();
+}
+
+void TestMainForm::cleanup()
+{
+    form.reset();
+}
+
+bool TestMainForm::mirrorsAgree() const
+{
+    for (const auto &[mirror, master] : MirrorPairs) {
+        if (closed(mirror) != closed(master)) {
+            qWarning("%s differs from %s", mirror, master);
+            return false;
+        }
+    }
+    return true;
+}
+
+quint32 TestMainForm::drawnAddress() const
+{
+    quint32 address = 0;
+    quint32 bit = 0x010;
+    for (const char *name : AddressMasters) {
+        if (!closed(name))
+            address |= bit;
+        bit <<= 1;
+    }
+    return address;
+}
+
+QStringList TestMainForm::loadItems() const
+{
+    QStringList items;
+    auto *combo = get<QComboBox>("LoadCombo");
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+void TestMainForm::startState()
+{
+    QCOMPARE(form->metaObject()->className(), "TMainForm");
+    QCOMPARE(form->objectName(), QStringLiteral("MainForm"));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Setup"));
+    form->layout()->activate();
+    QCOMPARE(form->centralWidget()->size(), QSize(804, 589));
+    QCOMPARE(form->palette().color(QPalette::Window), QColor(255, 255, 255));
+    QCOMPARE(form->font().family(), QStringLiteral("MS Sans Serif"));
+    QVERIFY(form->findChild<QObject *>(QStringLiteral("SetSup")));
+
+    QCOMPARE(get<QLineEdit>("BaseEdit")->text(), QStringLiteral("300"));
+    QCOMPARE(feedback(), QString());
+    QCOMPARE(drawnAddress(), 0x300u);
+    QCOMPARE(get<QComboBox>("ModeCombo")->currentIndex(), 1);
+    QCOMPARE(get<QComboBox>("LoadCombo")->currentIndex(), 0);
+    QCOMPARE(loadItems(), (QStringList{"No Termination", "Termination"}));
+    QCOMPARE(get<QComboBox>("ClockCombo")->currentIndex(), 0);
+    QCOMPARE(get<QComboBox>("DFCombo")->currentIndex(), 0);
+    QCOMPARE(get<QComboBox>("IRQCombo")->currentIndex(), -1);
+    QVERIFY(get<QCheckBox>("AutoRTSCheck")->isChecked());
+    QVERIFY(!get("AutoRTSCheck")->isHidden());
+    QVERIFY(get<QLabel>("DittoLabel")->font().bold());
+
+    // 32 open, 85 closed, R8 closed, 4x closed, 42 open, RL, TL, X8 and DF open: masters and mirrors.
+    const QList<QPair<const char *, bool>> glyphs = {
+        {"RS232JumperA", false}, {"RS485JumperA", true},  {"AutoRTSJumperA", true},
+        {"RS4xxJumperA", true},  {"RS422JumperA", false}, {"RLJumperA", false},
+        {"TLJumperA", false},    {"ClockJumperA", false}, {"DFJumperA", false},
+    };
+    for (const auto &[name, isClosed] : glyphs)
+        QVERIFY2(closed(name) == isClosed, name);
+    QVERIFY(mirrorsAgree());
+
+    // Masters take clicks, mirrors only show.
+    for (const auto &[mirror, master] : MirrorPairs) {
+        QVERIFY2(!get(mirror)->isEnabled(), mirror);
+        QVERIFY2(get(master)->isEnabled(), master);
+    }
+}
+
+void TestMainForm::addressText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("actual"); // the feedback after "Actual: ", or empty
+    QTest::addColumn<quint32>("settable");
+
+    QTest::newRow("300") << "300" << true << "" << 0x300u;
+    QTest::newRow("305") << "305" << true << "300" << 0x300u;
+    QTest::newRow("3f0 lower case") << "3f0" << true << "" << 0x3F0u;
+    QTest::newRow("leading zero") << "0300" << true << "" << 0x300u;
+    QTest::newRow("zero") << "0" << true << "" << 0x000u;
+    QTest::newRow("400") << "400" << true << "0" << 0x000u;
+    QTest::newRow("1300") << "1300" << true << "300" << 0x300u;
+    QTest::newRow("FFFFFFFF") << "FFFFFFFF" << true << "3F0" << 0x3F0u;
+    QTest::newRow("eight digits after zeros") << "000000003F0" << true << "" << 0x3F0u;
+    QTest::newRow("nine digits") << "100000000" << false << "" << 0u;
+    QTest::newRow("empty") << "" << false << "" << 0u;
+    QTest::newRow("leading blank") << " 300" << false << "" << 0u;
+    QTest::newRow("trailing blank") << "300 " << false << "" << 0u;
+    QTest::newRow("dollar") << "$300" << false << "" << 0u;
+    QTest::newRow("0x prefix") << "0x300" << false << "" << 0u;
+    QTest::newRow("minus") << "-300" << false << "" << 0u;
+    QTest::newRow("plus") << "+300" << false << "" << 0u;
+    QTest::newRow("G") << "30G" << false << "" << 0u;
+}
+
+void TestMainForm::addressText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(QString, actual);
+    QFETCH(quint32, settable);
+
+    const QColor validColour = editColour();
+    // Start from a state that differs from every expectation, to see the change.
+    setAddress(QStringLiteral("1F0"));
+    QCOMPARE(drawnAddress(), 0x1F0u);
+    setAddress(text);
+    if (valid) {
+        QCOMPARE(feedback(), actual.isEmpty() ? QString() : QStringLiteral("Actual: ") + actual);
+        QCOMPARE(drawnAddress(), settable);
+        QCOMPARE(editColour(), validColour);
+    } else {
+        QCOMPARE(drawnAddress(), 0x1F0u);
+        QVERIFY(editColour() != validColour);
+    }
+    QVERIFY(mirrorsAgree());
+}
+
+void TestMainForm::invalidAddressKeepsGlyphs()
+{
+    const QColor validColour = editColour();
+    setAddress(QStringLiteral("305"));
+    setAddress(QStringLiteral("30G"));
+    // Only the colour tells: the feedback and the glyphs of 305 stay.
+    QCOMPARE(feedback(), QStringLiteral("Actual: 300"));
+    QCOMPARE(drawnAddress(), 0x300u);
+    auto *panel = get<TRadioPanel>("BasePanel");
+    const QColor panelColour =
+        panel->Color().isValid() ? panel->Color() : panel->palette().color(QPalette::Button);
+    QCOMPARE(editColour(), panelColour);
+    QVERIFY(panelColour != validColour);
+
+    setAddress(QStringLiteral("3F0"));
+    QCOMPARE(editColour(), validColour);
+    QCOMPARE(feedback(), QString());
+}
+
+void TestMainForm::addressJumperClicks()
+{
+    click("BaseJumper9A"); // closes: A9 off
+    QCOMPARE(get<QLineEdit>("BaseEdit")->text(), QStringLiteral("100"));
+    QVERIFY(closed("BaseJumper9B") && closed("BaseJumper9C"));
+    QVERIFY(mirrorsAgree());
+
+    setAddress(QStringLiteral("300"));
+    click("BaseJumper4A"); // opens: A4 on
+    QCOMPARE(get<QLineEdit>("BaseEdit")->text(), QStringLiteral("310"));
+
+    setAddress(QStringLiteral("305"));
+    QCOMPARE(feedback(), QStringLiteral("Actual: 300"));
+    click("BaseJumper4A");
+    QCOMPARE(get<QLineEdit>("BaseEdit")->text(), QStringLiteral("310"));
+    QCOMPARE(feedback(), QString());
+
+    // After a bad entry a click writes a valid text built from the glyphs.
+    const QColor validColour = editColour();
+    setAddress(QStringLiteral("xyz"));
+    QVERIFY(editColour() != validColour);
+    click("BaseJumper8A"); // 310 with A8 closed: 210
+    QCOMPARE(get<QLineEdit>("BaseEdit")->text(), QStringLiteral("210"));
+    QCOMPARE(editColour(), validColour);
+    QVERIFY(mirrorsAgree());
+
+    // Every jumper closed writes "0".
+    for (const char *name : AddressMasters) {
+        if (!closed(name))
+            click(name);
+    }
+    QCOMPARE(get<QLineEdit>("BaseEdit")->text(), QStringLiteral("0"));
+    QVERIFY(closed("BaseJumper8B") && closed("BaseJumper9B") && closed("BaseJumper9C"));
+}
+
+void TestMainForm::protocolChoices()
+{
+    // RS-485 with "Termination", then RS-422.
+    choose("LoadCombo", 1);
+    QVERIFY(closed("TLJumperA") && !closed("RLJumperA"));
+    choose("ModeCombo", 2);
+    QCOMPARE(loadItems(),
+             (QStringList{"No Termination", "Terminate Transmit", "Terminate Receive", "Terminate Both"}));
+    QCOMPARE(get<QComboBox>("LoadCombo")->currentIndex(), 0);
+    QVERIFY(!closed("TLJumperA") && !closed("RLJumperA"));
+    QVERIFY(get("AutoRTSCheck")->isHidden());
+    QVERIFY(!get<QCheckBox>("AutoRTSCheck")->isChecked());
+    QVERIFY(!closed("AutoRTSJumperA") && !get("AutoRTSJumperA")->isEnabled());
+    QVERIFY(!closed("RS232JumperA") && closed("RS4xxJumperA") && !closed("RS485JumperA") &&
+            closed("RS422JumperA"));
+    QVERIFY(mirrorsAgree());
+
+    // RS-232 after "Terminate Both": the list hides, TL and RL keep showing it, disabled.
+    choose("LoadCombo", 3);
+    choose("ModeCombo", 0);
+    QVERIFY(get("LoadCombo")->isHidden());
+    QCOMPARE(get<QComboBox>("LoadCombo")->currentIndex(), 3);
+    QVERIFY(closed("TLJumperA") && closed("RLJumperA"));
+    for (const char *name : {"TLJumperA", "RLJumperA", "TLLabelB", "RLLabelB"})
+        QVERIFY2(!get(name)->isEnabled(), name);
+    QVERIFY(closed("RS232JumperA") && !closed("RS4xxJumperA") && !closed("RS485JumperA") &&
+            !closed("RS422JumperA"));
+    QVERIFY(!closed("AutoRTSJumperA") && !closed("AutoRTSJumperB"));
+    QVERIFY(mirrorsAgree());
+
+    // Back to RS-485: the two-entry list at "No Termination", Auto RTS ticked and R8 closed.
+    choose("ModeCombo", 1);
+    QVERIFY(!get("LoadCombo")->isHidden());
+    QCOMPARE(loadItems(), (QStringList{"No Termination", "Termination"}));
+    QCOMPARE(get<QComboBox>("LoadCombo")->currentIndex(), 0);
+    QVERIFY(!closed("TLJumperA") && !closed("RLJumperA"));
+    for (const char *name : {"TLJumperA", "RLJumperA", "TLLabelB", "RLLabelB", "AutoRTSJumperA"})
+        QVERIFY2(get(name)->isEnabled(), name);
+    QVERIFY(get<QCheckBox>("AutoRTSCheck")->isChecked() && !get("AutoRTSCheck")->isHidden());
+    QVERIFY(closed("AutoRTSJumperA") && closed("AutoRTSJumperB"));
+    QVERIFY(mirrorsAgree());
+
+    // RS-485 ticks Auto RTS whatever was chosen before, also from RS-485 with it unticked.
+    get<QCheckBox>("AutoRTSCheck")->setChecked(false);
+    choose("ModeCombo", 1);
+    QVERIFY(get<QCheckBox>("AutoRTSCheck")->isChecked() && closed("AutoRTSJumperA"));
+
+    // No selection counts as RS-232.
+    get<QComboBox>("ModeCombo")->setCurrentIndex(-1);
+    form->ModeComboChange();
+    QCOMPARE(get<QComboBox>("ModeCombo")->currentIndex(), 0);
+    QVERIFY(closed("RS232JumperA"));
+    QVERIFY(mirrorsAgree());
+}
+
+void TestMainForm::protocolGlyphClicks()
+{
+    auto mode = [this] { return get<QComboBox>("ModeCombo")->currentIndex(); };
+    click("RS232JumperA"); // closes
+    QCOMPARE(mode(), 0);
+    QVERIFY(mirrorsAgree());
+    click("RS232JumperA"); // opens
+    QCOMPARE(mode(), 1);
+    click("RS485JumperA"); // opens
+    QCOMPARE(mode(), 2);
+    click("RS422JumperA"); // opens
+    QCOMPARE(mode(), 1);
+    choose("ModeCombo", 2);
+    click("RS4xxJumperA"); // opens
+    QCOMPARE(mode(), 0);
+    QVERIFY(get("LoadCombo")->isHidden());
+    click("RS422JumperA"); // closes
+    QCOMPARE(mode(), 2);
+    QVERIFY(closed("RS4xxJumperA") && closed("RS422JumperA") && !closed("RS232JumperA"));
+    click("RS4xxJumperA"); // opens again: RS-232
+    click("RS4xxJumperA"); // closes: RS-485
+    QCOMPARE(mode(), 1);
+    click("RS485JumperA"); // opens: RS-422
+    click("RS485JumperA"); // closes: RS-485
+    QCOMPARE(mode(), 1);
+    QVERIFY(closed("AutoRTSJumperA"));
+    QVERIFY(mirrorsAgree());
+}
+
+void TestMainForm::autoRts()
+{
+    click("AutoRTSJumperA"); // opens
+    QVERIFY(!get<QCheckBox>("AutoRTSCheck")->isChecked());
+    QVERIFY(!closed("AutoRTSJumperB"));
+    click("AutoRTSJumperA"); // closes
+    QVERIFY(get<QCheckBox>("AutoRTSCheck")->isChecked());
+    QVERIFY(closed("AutoRTSJumperB"));
+
+    // Unticking by the user opens both R8 glyphs.
+    auto *check = get<QCheckBox>("AutoRTSCheck");
+    check->click();
+    QVERIFY(!check->isChecked());
+    QVERIFY(!closed("AutoRTSJumperA") && !closed("AutoRTSJumperB"));
+    check->click();
+    QVERIFY(closed("AutoRTSJumperA") && closed("AutoRTSJumperB"));
+}
+
+void TestMainForm::termination()
+{
+    auto load = [this] { return get<QComboBox>("LoadCombo")->currentIndex(); };
+    // RS-485: RL toggles the one termination, which is TL.
+    click("RLJumperA");
+    QCOMPARE(load(), 1);
+    QVERIFY(closed("TLJumperA") && !closed("RLJumperA"));
+    QVERIFY(mirrorsAgree());
+    click("RLJumperA");
+    QCOMPARE(load(), 0);
+    QVERIFY(!closed("TLJumperA") && !closed("RLJumperA"));
+    click("TLJumperA");
+    QCOMPARE(load(), 1);
+    click("TLJumperA");
+    QCOMPARE(load(), 0);
+
+    // RS-422: each glyph is its own bit.
+    choose("ModeCombo", 2);
+    choose("LoadCombo", 2); // Terminate Receive
+    QVERIFY(!closed("TLJumperA") && closed("RLJumperA"));
+    click("TLJumperA");
+    QCOMPARE(load(), 3); // Terminate Both
+    QVERIFY(closed("TLJumperB") && closed("RLJumperB"));
+    click("RLJumperA");
+    QCOMPARE(load(), 1); // Terminate Transmit
+    click("TLJumperA");
+    QCOMPARE(load(), 0);
+    QVERIFY(mirrorsAgree());
+}
+
+void TestMainForm::clockAndPortDisable()
+{
+    choose("ClockCombo", 1);
+    QVERIFY(closed("ClockJumperA") && closed("ClockJumperB") && closed("ClockJumperC"));
+    click("ClockJumperA"); // opens
+    QCOMPARE(get<QComboBox>("ClockCombo")->currentIndex(), 0);
+    QVERIFY(!closed("ClockJumperA") && !closed("ClockJumperB") && !closed("ClockJumperC"));
+    click("ClockJumperA"); // closes
+    QCOMPARE(get<QComboBox>("ClockCombo")->currentIndex(), 1);
+
+    choose("DFCombo", 1);
+    QVERIFY(closed("DFJumperA") && closed("DFJumperB") && closed("DFJumperC"));
+    click("DFJumperA"); // opens
+    QCOMPARE(get<QComboBox>("DFCombo")->currentIndex(), 0);
+    QVERIFY(!closed("DFJumperA") && !closed("DFJumperB") && !closed("DFJumperC"));
+    click("DFJumperA");
+    QCOMPARE(get<QComboBox>("DFCombo")->currentIndex(), 1);
+    QVERIFY(mirrorsAgree());
+}
+
+void TestMainForm::layoutStructure()
+{
+    struct Row
+    {
+        const char *name;
+        QRect place;
+        TBoardHighlight::THighlightType type;
+        const char *panel;
+        const char *title;
+    };
+    using H = TBoardHighlight;
+    const Row rows[] = {
+        {"BaseHighlight", {52, 282, 40, 21}, H::htSettings, "BasePanel", "Control Base Address"},
+        {"ModeHighlight0", {138, 219, 18, 40}, H::htSettings, "ModePanel", "Protocol/Mode"},
+        {"LoadHighlight0", {138, 260, 18, 18}, H::htSettings, "LoadPanel", "Load"},
+        {"ClockHighlight", {106, 282, 13, 21}, H::htSettings, "ClockPanel", "Baud Clock Rate"},
+        {"COMHighlight", {5, 64, 44, 217}, H::htOptions, "COMPanel0", "Serial Connector #1"},
+        {"DFHighlight", {93, 282, 13, 21}, H::htSettings, "DFPanel", "Port Disable"},
+        {"COMBaseHighlight", {157, 160, 84, 84}, H::htSettings, "COMBasePanel", "Port Resources"},
+        {"ModeHighlight1", {138, 159, 18, 39}, H::htSettings, "ModePanel", "Protocol/Mode"},
+        {"ModeHighlight2", {138, 98, 18, 38}, H::htSettings, "ModePanel", "Protocol/Mode"},
+        {"ModeHighlight3", {243, 43, 18, 32}, H::htSettings, "ModePanel", "Protocol/Mode"},
+        {"ModeHighlight4", {138, 43, 18, 32}, H::htSettings, "ModePanel", "Protocol/Mode"},
+        {"ModeHighlight5", {243, 98, 18, 38}, H::htSettings, "ModePanel", "Protocol/Mode"},
+        {"ModeHighlight6", {243, 159, 18, 39}, H::htSettings, "ModePanel", "Protocol/Mode"},
+        {"ModeHighlight7", {243, 219, 18, 40}, H::htSettings, "ModePanel", "Protocol/Mode"},
+        {"LoadHighlight1", {138, 197, 18, 18}, H::htSettings, "LoadPanel", "Load"},
+        {"LoadHighlight2", {138, 136, 18, 18}, H::htSettings, "LoadPanel", "Load"},
+        {"LoadHighlight3", {138, 75, 18, 18}, H::htSettings, "LoadPanel", "Load"},
+        {"LoadHighlight4", {243, 75, 18, 18}, H::htSettings, "LoadPanel", "Load"},
+        {"LoadHighlight5", {243, 136, 18, 18}, H::htSettings, "LoadPanel", "Load"},
+        {"LoadHighlight6", {243, 197, 18, 18}, H::htSettings, "LoadPanel", "Load"},
+        {"LoadHighlight7", {243, 260, 18, 18}, H::htSettings, "LoadPanel", "Load"},
+        {"BoardHighlight1", {349, 64, 44, 217}, H::htOptions, "COMPanel1", "Serial Connector #2"},
+    };
+    auto *board = get<TBoardImage>("BoardImage1");
+    QCOMPARE(board->parentWidget(), form->centralWidget());
+    QCOMPARE(board->maximumSize(), QSize(400, 400));
+    QVERIFY(board->Stretch() && !board->AutoSize() && !board->Center() && !board->Transparent());
+    QVERIFY(board->Scale() && board->CenterOnForm());
+    QCOMPARE(board->First(), get<TBoardHighlight>("BaseHighlight"));
+    QCOMPARE(board->Menu(), form->menuBar());
+    QVERIFY(!board->Picture().isNull());
+
+    const auto highlights = board->findChildren<TBoardHighlight *>(Qt::FindDirectChildrenOnly);
+    QCOMPARE(highlights.size(), 22);
+    for (int i = 0; i < 22; ++i) {
+        const Row &row = rows[i];
+        const TBoardHighlight *highlight = highlights.at(i);
+        QCOMPARE(highlight->objectName(), QLatin1String(row.name));
+        QCOMPARE(highlight->geometry(), row.place);
+        QCOMPARE(highlight->HighlightType(), row.type);
+        QCOMPARE(highlight->Title(), QLatin1String(row.title));
+        QVERIFY(highlight->CreatePopup());
+        QVERIFY2(highlight->RadioPanel() && highlight->RadioPanel()->objectName() == QLatin1String(row.panel),
+                 row.name);
+    }
+
+    struct PanelRow
+    {
+        const char *name;
+        QRect place;
+        int memoHeight;
+        int lines;
+    };
+    const PanelRow panels[] = {
+        {"BasePanel", {0, 472, 185, 121}, 58, 3}, {"ModePanel", {272, -24, 185, 169}, 58, 1},
+        {"LoadPanel", {0, 40, 185, 169}, 58, 1},  {"ClockPanel", {448, 504, 233, 81}, 58, 1},
+        {"DFPanel", {224, 504, 185, 81}, 58, 1},  {"COMPanel0", {-88, 328, 273, 9}, 58, 1},
+        {"COMPanel1", {608, 328, 273, 9}, 58, 1}, {"COMBasePanel", {536, 8, 265, 217}, 124, 9},
+    };
+    for (const PanelRow &row : panels) {
+        auto *panel = get<TRadioPanel>(row.name);
+        QVERIFY2(panel, row.name);
+        QCOMPARE(panel->parentWidget(), form->centralWidget());
+        QCOMPARE(panel->geometry(), row.place);
+        QCOMPARE(panel->MemoHeight(), row.memoHeight);
+        QCOMPARE(panel->Lines().size(), row.lines);
+        QVERIFY(!panel->RadioEnabled());
+    }
+    QCOMPARE(
+        get<TRadioPanel>("ModePanel")->Lines().constFirst(),
+        QStringLiteral("The 32 jumper is used to select RS-232 operation, the 4x and 85 jumpers together are "
+                       "used to select RS-485 operation, and the 4x and 42 jumpers are used together to "
+                       "select RS-422 operation."));
+    QCOMPARE(get<TRadioPanel>("COMBasePanel")->Lines().at(1), QString());
+    QVERIFY(get<TRadioPanel>("COMPanel0")->findChildren<QWidget *>().isEmpty());
+
+    // The menu the form holds; the highlights add theirs at first paint.
+    const auto menus = form->menuBar()->actions();
+    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus.at(0)->text(), QStringLiteral("&File"));
+    QCOMPARE(menus.at(1)->text(), QStringLiteral("&Help"));
+    QCOMPARE(menus.at(0)->menu()->actions().constFirst()->text(), QStringLiteral("&Exit"));
+    QCOMPARE(menus.at(1)->menu()->actions().at(0)->text(), QStringLiteral("H&ow to use this program"));
+    QCOMPARE(menus.at(1)->menu()->actions().at(1)->text(), QStringLiteral("&Technical Support"));
+    QCOMPARE(form->menuBar()->objectName(), QStringLiteral("MainMenu1"));
+}
+
+void TestMainForm::panelControls()
+{
+    // A few places that matter for the pictures: the jumper row and the port column.
+    QCOMPARE(get("BaseEdit")->geometry(), QRect(64, 7, 57, 21));
+    QCOMPARE(get("ClockJumperC")->geometry(), QRect(144, 72, 18, 34));
+    QCOMPARE(get<TTwoJumper>("BaseJumper4A")->Orientation(), TTwoJumper::otLeft);
+    QCOMPARE(get<TTwoJumper>("RS232JumperA")->Orientation(), TTwoJumper::otUp);
+    QCOMPARE(get("BaseJumper8B")->geometry(), QRect(-8, 32, 18, 34));
+    QCOMPARE(get("TLJumperA")->geometry(), QRect(64, 120, 32, 16));
+    QCOMPARE(get("ModeCombo")->geometry(), QRect(8, 144, 169, 21));
+    QCOMPARE(get<QLabel>("Label27")->alignment(), Qt::AlignRight | Qt::AlignTop);
+    QCOMPARE(get<QLabel>("Label11")->alignment(), Qt::AlignRight | Qt::AlignVCenter);
+    QCOMPARE(get<QLabel>("Label30")->alignment(), Qt::AlignHCenter | Qt::AlignVCenter);
+    QVERIFY(!get("BaseLabel5")->isEnabled() && !get("Label26")->isEnabled() && get("Label20")->isEnabled());
+    QVERIFY(!get("Label12")->isEnabled() && get("RLLabelB")->isEnabled());
+    for (const char *combo : {"ModeCombo", "LoadCombo", "ClockCombo", "DFCombo", "IRQCombo"})
+        QVERIFY2(!get<QComboBox>(combo)->isEditable(), combo);
+
+    // The port-resources panel starts in its overview state.
+    for (const char *name : {"ConfigButton", "Label35", "LockRTSCheckA", "LockRTSCheckH"})
+        QVERIFY2(!get(name)->isHidden(), name);
+    for (const char *name :
+         {"UseButton", "IRQCombo", "DittoLabel", "BaseEditA", "BaseUDH", "Label16", "Label10"})
+        QVERIFY2(get(name)->isHidden(), name);
+    for (const char *name : {"BaseEditA", "BaseEditE"})
+        QVERIFY(get<QLineEdit>(name)->isReadOnly());
+    auto *upDown = get<TUpDown>("BaseUDC");
+    QCOMPARE(upDown->Min(), 256);
+    QCOMPARE(upDown->Max(), 1016);
+    QCOMPARE(upDown->Increment(), 8);
+    QCOMPARE(upDown->Position(), 256);
+    QCOMPARE(get("LockRTSCheckF")->geometry(), QRect(96, 160, 41, 17));
+    QCOMPARE(get<QComboBox>("IRQCombo")->count(), 10);
+    QCOMPARE(get<QComboBox>("IRQCombo")->itemText(6), QStringLiteral("A"));
+
+    // Tab order within the port-resources panel: edits and spinners alternately, then the button,
+    // the IRQ list, the other button and the check boxes.
+    QStringList expectedOrder;
+    for (const QChar letter : QStringLiteral("ABCDEFGH"))
+        expectedOrder << QStringLiteral("BaseEdit") + letter << QStringLiteral("BaseUD") + letter;
+    expectedOrder << "ConfigButton"
+                  << "IRQCombo"
+                  << "UseButton";
+    for (const QChar letter : QStringLiteral("ABCDEFGH"))
+        expectedOrder << QStringLiteral("LockRTSCheck") + letter;
+    QStringList chain;
+    QWidget *widget = get("BaseEditA");
+    while (chain.size() < expectedOrder.size() && !chain.contains(widget->objectName())) {
+        if (expectedOrder.contains(widget->objectName()))
+            chain << widget->objectName();
+        widget = widget->nextInFocusChain();
+    }
+    QCOMPARE(chain, expectedOrder);
+}
+
+void TestMainForm::portEditKeysReachHandler()
+{
+    // Up arrow in a port edit asks the paired spinner for one step more.
+    form->COMBasePanelEnter();
+    auto *upDown = get<TUpDown>("BaseUDB");
+    QList<int> requested;
+    connect(upDown, &TUpDown::OnChangingEx, this,
+            [&requested](QObject *, bool &, int newValue, int) { requested << newValue; });
+    QTest::keyClick(get("BaseEditB"), Qt::Key_Up);
+    QCOMPARE(requested, QList<int>{264});
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_main_form.moc"

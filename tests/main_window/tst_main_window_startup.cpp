@@ -1,0 +1,177 @@
+#include "main_form.h"
+
+#include "fakes/fake_ports.h"
+#include "help_form.h"
+#include "setup_supporter.h"
+#include "tech_form.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+// Answers every modal box that appears while it lives, noting what it saw.
+class BoxAnswerer : public QObject
+{
+public:
+    explicit BoxAnswerer(QMessageBox::StandardButton answer)
+        : m_answer(answer)
+    {
+        m_timer.setInterval(20);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            titles << box->windowTitle();
+            texts << box->text();
+            icons << box->icon();
+            buttons << box->standardButtons();
+            box->button(m_answer) ? box->button(m_answer)->click() : box->reject();
+        });
+        m_timer.start();
+    }
+
+    QStringList titles;
+    QStringList texts;
+    QList<QMessageBox::Icon> icons;
+    QList<QMessageBox::StandardButtons> buttons;
+
+private:
+    QMessageBox::StandardButton m_answer;
+    QTimer m_timer;
+};
+
+QStringList menuCaptions(const QMenuBar *bar)
+{
+    QStringList captions;
+    for (const QAction *action : bar->actions())
+        captions << action->text();
+    return captions;
+}
+} // namespace
+
+class TestMainWindowStartup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void driverPresentShowsNothing();
+    void driverAbsentWarnsAndCarriesOn();
+    void deferredStartUpAndHelpMenu();
+    void menuBarAfterFirstPaint();
+    void exitEndsWithoutQuestion();
+};
+
+void TestMainWindowStartup::initTestCase()
+{
+    QVERIFY2(FakePorts::available(), FakePorts::unavailableReason());
+}
+
+void TestMainWindowStartup::cleanup()
+{
+    FakePorts::reset();
+}
+
+void TestMainWindowStartup::driverPresentShowsNothing()
+{
+    FakePorts::reset();
+    BoxAnswerer answerer(QMessageBox::Ok);
+    const auto form = std::make_unique<TMainForm>();
+    QCoreApplication::processEvents();
+    QVERIFY(answerer.titles.isEmpty());
+    QVERIFY(form->DriverPresent());
+
+    // The presence test is one read of port 0x61 and start-up writes nothing.
+    const QList<PortCall> calls = FakePorts::calls();
+    QCOMPARE(calls.size(), 1);
+    QVERIFY(!calls.first().write);
+    QCOMPARE(calls.first().port, 0x61u);
+}
+
+void TestMainWindowStartup::driverAbsentWarnsAndCarriesOn()
+{
+    FakePorts::setInValue(0xAA55);
+    BoxAnswerer answerer(QMessageBox::Cancel);
+    const auto form = std::make_unique<TMainForm>();
+    QCOMPARE(answerer.titles, QStringList{QStringLiteral("Warning")});
+    QCOMPARE(answerer.texts.first(), QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
+                                                    "[NT]/system32/drivers and re-run this setup program."));
+    QCOMPARE(answerer.icons.first(), QMessageBox::NoIcon);
+    QCOMPARE(answerer.buttons.first(), QMessageBox::Ok | QMessageBox::Cancel);
+    QVERIFY(!form->DriverPresent());
+
+    // Cancel does not stop the program: the window opens and its options work.
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    auto *mode = form->findChild<QComboBox *>(QStringLiteral("ModeCombo"));
+    mode->setCurrentIndex(2);
+    emit mode->activated(2);
+    QVERIFY(form->findChild<QObject *>(QStringLiteral("RS422JumperA"))->property("Closed").toBool());
+    QCOMPARE(answerer.titles.size(), 1);
+}
+
+void TestMainWindowStartup::deferredStartUpAndHelpMenu()
+{
+    const auto form = std::make_unique<TMainForm>();
+    TSetupSupporter *const supporter = form->SetSup();
+    QCOMPARE(supporter->objectName(), QStringLiteral("SetSup"));
+    QCOMPARE(supporter->CompanyName(), QStringLiteral("VANTO"));
+    QCOMPARE(supporter->CardName(), QStringLiteral("TR-4410"));
+    QCOMPARE(supporter->CardNameB(), QStringLiteral("TR-4410/B"));
+    QCOMPARE(supporter->CallHow(), QStringLiteral("between 8 am and 5 pm Pacific Time at 1-800-555-0142"));
+    QVERIFY(supporter->MultiPort() && supporter->ChangeButtons() && supporter->bSeries());
+    QCOMPARE(supporter->Channels(), 8);
+    QVERIFY(!supporter->Built());
+
+    form->show();
+    QTRY_VERIFY(supporter->Built());
+    QCOMPARE(supporter->HeaderLabel()->text(), QStringLiteral("TR-4410 Series Settings Program"));
+    QVERIFY(!supporter->PCIForm());
+    // The help window shows itself shortly after start-up, once.
+    QTRY_VERIFY(supporter->HelpForm()->isVisible());
+    supporter->HelpForm()->close();
+    QTest::qWait(300);
+    QVERIFY(!supporter->HelpForm()->isVisible());
+
+    auto *help = form->findChild<QAction *>(QStringLiteral("Howtousethisprogram1"));
+    auto *tech = form->findChild<QAction *>(QStringLiteral("TechnicalSupport1"));
+    QVERIFY(help && tech);
+    help->trigger();
+    QVERIFY(supporter->HelpForm()->isVisible());
+    QVERIFY(!supporter->TechForm()->isVisible());
+    tech->trigger();
+    QVERIFY(supporter->TechForm()->isVisible());
+}
+
+void TestMainWindowStartup::menuBarAfterFirstPaint()
+{
+    const auto form = std::make_unique<TMainForm>();
+    QCOMPARE(menuCaptions(form->menuBar()), (QStringList{"&File", "&Help"}));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTRY_COMPARE(menuCaptions(form->menuBar()), (QStringList{"&File", "&Settings", "&Options", "&Help"}));
+}
+
+void TestMainWindowStartup::exitEndsWithoutQuestion()
+{
+    BoxAnswerer answerer(QMessageBox::Cancel);
+    const auto form = std::make_unique<TMainForm>();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    form->findChild<QAction *>(QStringLiteral("Exit2"))->trigger();
+    QVERIFY(!form->isVisible());
+    QTest::qWait(50);
+    QVERIFY(answerer.titles.isEmpty());
+}
+
+QTEST_MAIN(TestMainWindowStartup)
+#include "tst_main_window_startup.moc"

@@ -1,0 +1,547 @@
+// The port-resources logic on a panel built here control by control, the way the main window's
+// layout names them; the writes go to a recorder instead of the port library.
+#include "main_window/message_box_answerer.h"
+#include "port_resources_panel.h"
+#include "radio_panel.h"
+#include "resource_writer.h"
+#include "two_jumper.h"
+#include "up_down.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+struct PortWrite
+{
+    quint32 port;
+    quint8 value;
+    qint64 ns;
+};
+
+const QString Ports = QStringLiteral("ABCDEFGH");
+
+// The main window's COMBasePanel with its controls and the two controls the logic reads from
+// other panels, BaseEdit and RS422JumperA.
+struct Fixture
+{
+    QWidget window;
+    TRadioPanel *panel;
+    QLineEdit *baseEdit;
+    TTwoJumper *rs422Jumper;
+    QComboBox *irq;
+    QPushButton *configButton;
+    QPushButton *useButton;
+    std::unique_ptr<TPortResourcesPanel> logic;
+    QList<PortWrite> writes;
+    QElapsedTimer clock;
+    // Posted to the event loop once the given number of writes is out, so it runs in a wait.
+    int triggerAt = -1;
+    std::function<void()> trigger;
+
+    Fixture()
+    {
+        window.setObjectName(QStringLiteral("MainForm"));
+        panel = new TRadioPanel(&window);
+        panel->setObjectName(QStringLiteral("COMBasePanel"));
+        baseEdit = new QLineEdit(QStringLiteral("300"), &window);
+        baseEdit->setObjectName(QStringLiteral("BaseEdit"));
+        rs422Jumper = new TTwoJumper(&window);
+        rs422Jumper->setObjectName(QStringLiteral("RS422JumperA"));
+
+        const auto hidden = [](QWidget *w) {
+            w->setVisible(false);
+            return w;
+        };
+        hidden(new QLabel(QStringLiteral("I/O Addr."), panel))->setObjectName(QStringLiteral("Label16"));
+        hidden(new QLabel(QStringLiteral("I/O Addr."), panel))->setObjectName(QStringLiteral("Label18"));
+        hidden(new QLabel(QStringLiteral("IRQ (All)"), panel))->setObjectName(QStringLiteral("Label19"));
+        for (int i = 0; i < 8; ++i) {
+            const QString l = Ports.at(i);
+            hidden(new QLabel(l, panel))->setObjectName(QStringLiteral("Label%1").arg(i + 3));
+            auto *edit = new QLineEdit(panel);
+            edit->setObjectName(QStringLiteral("BaseEdit") + l);
+            edit->setReadOnly(true);
+            hidden(edit);
+            auto *spinner = new TUpDown(panel);
+            spinner->setObjectName(QStringLiteral("BaseUD") + l);
+            spinner->setMin(256);
+            spinner->setMax(1016);
+            spinner->setIncrement(8);
+            spinner->setPosition(256);
+            spinner->setWrap(false);
+            spinner->setThousands(false);
+            hidden(spinner);
+        }
+        irq = new QComboBox(panel);
+        irq->setObjectName(QStringLiteral("IRQCombo"));
+        irq->addItems({"2", "3", "4", "5", "6", "7", "A", "B", "C", "F"});
+        irq->setCurrentIndex(-1);
+        hidden(irq);
+        hidden(new QLabel(QStringLiteral(".\n.\n."), panel))->setObjectName(QStringLiteral("DittoLabel"));
+        configButton = new QPushButton(QStringLiteral("Configure Port Resources..."), panel);
+        configButton->setObjectName(QStringLiteral("ConfigButton"));
+        (new QLabel(QStringLiteral("Ports using RS-422:"), panel))->setObjectName(QStringLiteral("Label35"));
+        for (int i = 0; i < 8; ++i)
+            (new QCheckBox(Ports.at(i), panel))->setObjectName(QStringLiteral("LockRTSCheck") + Ports.at(i));
+        useButton = new QPushButton(QStringLiteral("Use These Resources"), panel);
+        useButton->setObjectName(QStringLiteral("UseButton"));
+        hidden(useButton);
+
+        logic = std::make_unique<TPortResourcesPanel>(panel, baseEdit, rs422Jumper, nullptr);
+        for (int i = 0; i < 8; ++i) {
+            QObject::connect(spinner(i), &TUpDown::OnChangingEx,
+                             [this](QObject *sender, bool &allow, int value, int direction) {
+                                 logic->BaseUDChangingEx(qobject_cast<TUpDown *>(sender), allow, value,
+                                                         direction);
+                             });
+        }
+        logic->COMBasePanelEnter();
+        clock.start();
+        logic->Writer()->setPortWriter([this](quint32 port, quint8 value) {
+            writes.append({port, value, clock.nsecsElapsed()});
+            if (writes.size() == triggerAt && trigger)
+                QTimer::singleShot(0, trigger);
+        });
+    }
+
+    QLineEdit *edit(int i) const
+    {
+        return panel->findChild<QLineEdit *>(QStringLiteral("BaseEdit") + Ports.at(i));
+    }
+    TUpDown *spinner(int i) const
+    {
+        return panel->findChild<TUpDown *>(QStringLiteral("BaseUD") + Ports.at(i));
+    }
+    QCheckBox *check(int i) const
+    {
+        return panel->findChild<QCheckBox *>(QStringLiteral("LockRTSCheck") + Ports.at(i));
+    }
+    bool inConfiguration() const { return !useButton->isHidden() && configButton->isHidden(); }
+
+    // Enters the configuration state answering the warning with OK.
+    void enter()
+    {
+        MessageBoxAnswerer answers({QMessageBox::Ok});
+        logic->ConfigButtonClick();
+        QVERIFY(inConfiguration());
+    }
+
+    // Asks every spinner for an address. A set to the value a spinner holds reports nothing, so an
+    // arrow step comes first, as a user at the top bound would press the arrow.
+    void choose(const QList<int> &addresses, const QString &irqItem)
+    {
+        for (int i = 0; i < 8; ++i) {
+            spinner(i)->StepUp();
+            spinner(i)->setPosition(addresses.at(i));
+        }
+        irq->setCurrentIndex(irq->findText(irqItem));
+    }
+};
+
+const QList<int> ExamplePorts{0x3F8, 0x2F8, 0x3E8, 0x2E8, 0x100, 0x108, 0x110, 0x118};
+
+} // namespace
+
+class TestPortResourcesPanel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startsInTheOverviewState()
+    {
+        Fixture f;
+        QVERIFY(!f.inConfiguration());
+        QVERIFY(!f.check(0)->isHidden());
+        QVERIFY(f.edit(0)->isHidden());
+        QCOMPARE(f.edit(0)->text(), QString());
+    }
+
+    void enteringStartsAfresh_data()
+    {
+        QTest::addColumn<bool>("rs422");
+        QTest::newRow("RS-422") << true;
+        QTest::newRow("other protocol") << false;
+    }
+    void enteringStartsAfresh()
+    {
+        QFETCH(bool, rs422);
+        Fixture f;
+        f.rs422Jumper->setClosed(rs422);
+        // What the user ticked in the overview does not survive the entry.
+        f.check(2)->setChecked(!rs422);
+        f.baseEdit->setText(QStringLiteral("3f5"));
+        MessageBoxAnswerer answers({QMessageBox::Ok});
+        f.logic->ConfigButtonClick();
+        QCOMPARE(answers.seen().size(), 1);
+        const auto &warning = answers.seen().first();
+        QCOMPARE(warning.caption, QStringLiteral("Access Warning"));
+        QCOMPARE(warning.text,
+                 QStringLiteral("The setup program will now try to access the card. Only continue if "
+                                "the base address has been set correctly(Settings | Base Address) "
+                                "and the card is installed."));
+        QCOMPARE(warning.icon, QMessageBox::Question);
+        QCOMPARE(warning.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QVERIFY(warning.modal);
+        QCOMPARE(warning.parent, &f.window);
+
+        QVERIFY(f.inConfiguration());
+        // Every control of the panel changed sides.
+        for (QWidget *w : f.panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+            const bool overview = w == f.configButton || w->objectName() == QLatin1String("Label35") ||
+                                  w->objectName().startsWith(QLatin1String("LockRTSCheck"));
+            QVERIFY2(w->isHidden() == overview, qPrintable(w->objectName()));
+        }
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(f.spinner(i)->Position(), 1016);
+            QCOMPARE(f.edit(i)->text(), QStringLiteral("***"));
+            QCOMPARE(f.check(i)->isChecked(), rs422);
+        }
+        QCOMPARE(f.irq->currentIndex(), -1);
+        // The card answers at its jumper address.
+        QCOMPARE(f.logic->ControlBase(), quint16(0x3F0));
+    }
+
+    void cancelledWarningChangesNothing()
+    {
+        Fixture f;
+        f.check(1)->setChecked(true);
+        MessageBoxAnswerer answers({QMessageBox::Cancel});
+        f.logic->ConfigButtonClick();
+        QCOMPARE(answers.seen().size(), 1);
+        QVERIFY(!f.inConfiguration());
+        QVERIFY(f.check(1)->isChecked());
+        QCOMPARE(f.edit(0)->text(), QString());
+        QCOMPARE(f.spinner(0)->Position(), 256);
+    }
+
+    void invalidBaseAddressText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("letter G") << "30G";
+        QTest::newRow("empty") << "";
+        QTest::newRow("prefix") << "0x300";
+        QTest::newRow("nine digits") << "100000000";
+    }
+    void invalidBaseAddressText()
+    {
+        QFETCH(QString, text);
+        Fixture f;
+        f.enter();
+        // A later failed entry keeps both the state and the address of the last good one.
+        {
+            MessageBoxAnswerer toOverview({QMessageBox::Ok, QMessageBox::Ok});
+            f.choose(ExamplePorts, QStringLiteral("5"));
+            f.logic->UseButtonClick();
+            QVERIFY(!f.inConfiguration());
+        }
+        f.writes.clear();
+
+        f.baseEdit->setText(text);
+        MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
+        f.logic->ConfigButtonClick();
+        QCOMPARE(answers.seen().size(), 2);
+        const auto &error = answers.seen().at(1);
+        QCOMPARE(error.text,
+                 QLatin1Char('"') + text + QStringLiteral("\" is not a valid hexadecimal value."));
+        QCOMPARE(error.icon, QMessageBox::Critical);
+        QCOMPARE(error.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(!f.inConfiguration());
+        QCOMPARE(f.logic->ControlBase(), quint16(0x300));
+        QVERIFY(f.writes.isEmpty());
+    }
+
+    void checksStopTheClick()
+    {
+        Fixture f;
+        f.enter();
+        {
+            // Straight after entering: port A still shows "***".
+            MessageBoxAnswerer answers({QMessageBox::Ok});
+            f.logic->UseButtonClick();
+            QCOMPARE(answers.seen().size(), 1);
+            const auto &box = answers.seen().first();
+            QCOMPARE(box.caption, QStringLiteral("Invalid Setting"));
+            QCOMPARE(box.text, QStringLiteral("Error: base address for port A is invalid."));
+            QCOMPARE(box.icon, QMessageBox::Warning);
+            QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        }
+        {
+            // The first port still unchosen is named.
+            for (int i = 0; i < 5; ++i)
+                f.spinner(i)->setPosition(0x200 + 8 * i);
+            // Set to the value it already holds: no request, the edit still shows "***".
+            f.spinner(5)->setPosition(1016);
+            MessageBoxAnswerer answers({QMessageBox::Ok});
+            f.logic->UseButtonClick();
+            QCOMPARE(answers.seen().size(), 1);
+            QCOMPARE(answers.seen().first().text,
+                     QStringLiteral("Error: base address for port F is invalid."));
+        }
+        {
+            // All ports set, no IRQ.
+            f.choose(ExamplePorts, QString());
+            MessageBoxAnswerer answers({QMessageBox::Ok});
+            f.logic->UseButtonClick();
+            QCOMPARE(answers.seen().size(), 1);
+            QCOMPARE(answers.seen().first().text, QStringLiteral("Error: IRQ for all ports is invalid."));
+            QCOMPARE(answers.seen().first().icon, QMessageBox::Warning);
+        }
+        {
+            // Everything valid, but the question answered with Cancel.
+            f.choose(ExamplePorts, QStringLiteral("3"));
+            MessageBoxAnswerer answers({QMessageBox::Cancel});
+            f.logic->UseButtonClick();
+            QCOMPARE(answers.seen().size(), 1);
+            QCOMPARE(answers.seen().first().caption, QStringLiteral("Confirmation"));
+            QCOMPARE(answers.seen().first().icon, QMessageBox::Question);
+            QCOMPARE(answers.seen().first().buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        }
+        QVERIFY(f.writes.isEmpty());
+        QVERIFY(f.inConfiguration());
+        QCOMPARE(f.edit(0)->text(), QStringLiteral("3F8"));
+        QCOMPARE(f.irq->currentText(), QStringLiteral("3"));
+    }
+
+    void spinnerAndKeys()
+    {
+        Fixture f;
+        f.enter();
+        TUpDown *a = f.spinner(0);
+        // Straight after entering: 1016.
+        a->StepDown();
+        QCOMPARE(a->Position(), 1008);
+        QCOMPARE(f.edit(0)->text(), QStringLiteral("3F0"));
+        a->StepUp();
+        a->StepUp(); // requests 1024
+        QCOMPARE(a->Position(), 1016);
+        QCOMPARE(f.edit(0)->text(), QStringLiteral("3F8"));
+
+        // Keys in an edit move the paired spinner, whichever modifiers are held.
+        TUpDown *c = f.spinner(2);
+        QLineEdit *editC = f.edit(2);
+        f.logic->BaseEditKeyDown(editC, Qt::Key_Down);
+        QCOMPARE(c->Position(), 1008);
+        QCOMPARE(editC->text(), QStringLiteral("3F0"));
+        c->setPosition(256);
+        f.logic->BaseEditKeyDown(editC, Qt::Key_PageDown); // requests 192
+        QCOMPARE(c->Position(), 256);
+        QCOMPARE(editC->text(), QStringLiteral("100"));
+        c->setPosition(1000);
+        f.logic->BaseEditKeyDown(editC, Qt::Key_PageUp); // requests 1064
+        QCOMPARE(c->Position(), 1016);
+        QCOMPARE(editC->text(), QStringLiteral("3F8"));
+        f.logic->BaseEditKeyDown(editC, Qt::Key_PageDown);
+        QCOMPARE(c->Position(), 952);
+        QCOMPARE(editC->text(), QStringLiteral("3B8"));
+        f.logic->BaseEditKeyDown(editC, Qt::Key_Up);
+        QCOMPARE(c->Position(), 960);
+        f.logic->BaseEditKeyDown(editC, Qt::Key_Left);
+        f.logic->BaseEditKeyDown(editC, Qt::Key_A);
+        QCOMPARE(c->Position(), 960);
+        QCOMPARE(editC->text(), QStringLiteral("3C0"));
+        // Only its own pair moved.
+        QCOMPARE(f.spinner(1)->Position(), 1016);
+        QCOMPARE(f.edit(1)->text(), QStringLiteral("***"));
+        // Edits show exactly three digits.
+        c->setPosition(0x108);
+        QCOMPARE(editC->text(), QStringLiteral("108"));
+    }
+
+    void pairingFollowsTheNames()
+    {
+        Fixture f;
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(f.spinner(i)->Associate(), f.edit(i));
+        // Enter again (the focus came back): still one pair per port, nothing doubled.
+        f.logic->COMBasePanelEnter();
+        f.enter();
+        f.logic->BaseEditKeyDown(f.edit(7), Qt::Key_Down);
+        QCOMPARE(f.spinner(7)->Position(), 1008);
+        QCOMPARE(f.spinner(6)->Position(), 1016);
+    }
+
+    void writesTheExample_data()
+    {
+        QTest::addColumn<bool>("rs422");
+        QTest::addColumn<QString>("baseText");
+        QTest::addColumn<quint32>("indexPort");
+        QTest::addColumn<int>("mask");
+        QTest::newRow("RS-422 at 300") << true << "300" << 0x301u << 0xFF;
+        QTest::newRow("RS-485 at 300") << false << "300" << 0x301u << 0x00;
+        // The card's registers answer at its jumper address, not at the typed extras.
+        QTest::newRow("typed 3F5") << true << "3F5" << 0x3F1u << 0xFF;
+        QTest::newRow("typed 12300") << true << "12300" << 0x301u << 0xFF;
+        QTest::newRow("typed 0") << true << "0" << 0x001u << 0xFF;
+    }
+    void writesTheExample()
+    {
+        QFETCH(bool, rs422);
+        QFETCH(QString, baseText);
+        QFETCH(quint32, indexPort);
+        QFETCH(int, mask);
+        Fixture f;
+        f.rs422Jumper->setClosed(rs422);
+        f.baseEdit->setText(baseText);
+        f.enter();
+        f.choose(ExamplePorts, QStringLiteral("A"));
+        QSignalSpy finished(f.logic.get(), &TPortResourcesPanel::SequenceFinished);
+        MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Cancel});
+        f.logic->UseButtonClick();
+        QCOMPARE(answers.unexpected(), 0);
+        QCOMPARE(answers.seen().size(), 2);
+        QCOMPARE(answers.seen().at(0).text,
+                 QStringLiteral(
+                     "The setup program will now write the port resources. If they conflict with another "
+                     "device in your system, neither may function once the DF jumper is removed. Are "
+                     "you sure you want to use these resources?"));
+        const auto &done = answers.seen().at(1);
+        QCOMPARE(done.caption, QStringLiteral("Confirmation"));
+        QCOMPARE(done.text,
+                 QStringLiteral("The resources have been written to the card. You will now need to shut "
+                                "down the stack, remove the DF jumper, and start back up. Your card will "
+                                "then be ready for use!"));
+        QCOMPARE(done.icon, QMessageBox::Information);
+        QCOMPARE(done.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+
+        const QList<int> values{0x7F, 0x5F, 0x7D, 0x5D, 0x20, 0x21, 0x22, 0x23, 10, mask};
+        QCOMPARE(f.writes.size(), 20);
+        for (int k = 1; k <= 10; ++k) {
+            QCOMPARE(f.writes.at(2 * k - 2).port, indexPort);
+            QCOMPARE(int(f.writes.at(2 * k - 2).value), k);
+            QCOMPARE(f.writes.at(2 * k - 1).port, indexPort + 1);
+            QCOMPARE(int(f.writes.at(2 * k - 1).value), values.at(k - 1));
+        }
+        for (int i = 1; i < f.writes.size(); ++i)
+            QVERIFY(f.writes.at(i).ns - f.writes.at(i - 1).ns >= 10'000'000);
+        // Back in the overview, the boxes show the mask written.
+        QVERIFY(!f.inConfiguration());
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(f.check(i)->isChecked(), rs422);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!f.logic->Busy());
+    }
+
+    void maskFollowsTheBoxesOfEachPort()
+    {
+        Fixture f;
+        f.enter();
+        f.choose(ExamplePorts, QStringLiteral("F"));
+        // The boxes are not on screen in this state, but the mask is built from them (A = bit 0).
+        f.check(0)->setChecked(true);
+        f.check(3)->setChecked(true);
+        f.check(7)->setChecked(true);
+        MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
+        f.logic->UseButtonClick();
+        QCOMPARE(f.writes.size(), 20);
+        QCOMPARE(int(f.writes.at(17).value), 15);
+        QCOMPARE(int(f.writes.at(19).value), 0x89);
+    }
+
+    void valuesAreTakenBeforeTheFirstWrite()
+    {
+        Fixture f;
+        f.enter();
+        f.choose(ExamplePorts, QStringLiteral("A"));
+        // Changes during the waits must not alter the sequence under way.
+        f.triggerAt = 3;
+        f.trigger = [&] {
+            f.spinner(7)->setPosition(0x300);
+            f.irq->setCurrentIndex(0);
+            f.baseEdit->setText(QStringLiteral("200"));
+        };
+        MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
+        f.logic->UseButtonClick();
+        QCOMPARE(f.writes.size(), 20);
+        QCOMPARE(int(f.writes.at(15).value), 0x23);
+        QCOMPARE(int(f.writes.at(17).value), 10);
+        QCOMPARE(f.spinner(7)->Position(), 0x300); // the change did happen, during the waits
+        for (const PortWrite &w : std::as_const(f.writes))
+            QVERIFY(w.port == 0x301 || w.port == 0x302);
+    }
+
+    void oneSequenceAtATime()
+    {
+        Fixture f;
+        f.enter();
+        f.choose(ExamplePorts, QStringLiteral("A"));
+        QSignalSpy finished(f.logic.get(), &TPortResourcesPanel::SequenceFinished);
+        bool busyDuring = false;
+        int writesBefore = -1;
+        int finishedDuring = -1;
+        // Both buttons pressed again in the middle of the writes.
+        f.triggerAt = 5;
+        f.trigger = [&] {
+            busyDuring = f.logic->Busy();
+            writesBefore = int(f.writes.size());
+            finishedDuring = int(finished.count());
+            f.logic->UseButtonClick();
+            f.logic->ConfigButtonClick();
+        };
+        MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
+        f.logic->UseButtonClick();
+        QVERIFY(busyDuring);
+        QVERIFY(writesBefore > 0 && writesBefore < 20);
+        QCOMPARE(finishedDuring, 0);
+        // Only the first click's two boxes, twenty writes, one end.
+        QCOMPARE(answers.seen().size(), 2);
+        QCOMPARE(answers.unexpected(), 0);
+        QCOMPARE(f.writes.size(), 20);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!f.inConfiguration());
+        QVERIFY(!f.logic->Busy());
+    }
+
+    void withoutPortAccessNothingIsWritten()
+    {
+        Fixture f;
+        f.logic->setPortAccess(false);
+        f.enter();
+        f.choose(ExamplePorts, QStringLiteral("7"));
+        MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
+        f.logic->UseButtonClick();
+        QVERIFY(f.writes.isEmpty());
+        QCOMPARE(answers.seen().size(), 1);
+        const auto &box = answers.seen().first();
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(box.text.contains(QLatin1String("CAP_SYS_RAWIO")));
+        QVERIFY(box.text.contains(QLatin1String("README")));
+        QVERIFY(!box.text.contains(QLatin1String("have been written")));
+        // Still configuring, with the user's values.
+        QVERIFY(f.inConfiguration());
+        QCOMPARE(f.edit(1)->text(), QStringLiteral("2F8"));
+        QCOMPARE(f.irq->currentText(), QStringLiteral("7"));
+        // Once access is there, the same click writes.
+        f.logic->setPortAccess(true);
+        MessageBoxAnswerer again({QMessageBox::Ok, QMessageBox::Ok});
+        f.logic->UseButtonClick();
+        QCOMPARE(f.writes.size(), 20);
+    }
+
+    void windowDestroyedDuringTheWrites()
+    {
+        auto f = std::make_unique<Fixture>();
+        f->enter();
+        f->choose(ExamplePorts, QStringLiteral("A"));
+        QPointer<TPortResourcesPanel> logic = f->logic.get();
+        // The logic goes with its owner in the middle of a wait.
+        f->triggerAt = 4;
+        f->trigger = [&] { f.reset(); };
+        MessageBoxAnswerer answers({QMessageBox::Ok});
+        logic->UseButtonClick();
+        QVERIFY(logic.isNull());
+        QCOMPARE(answers.unexpected(), 0);
+    }
+};
+
+QTEST_MAIN(TestPortResourcesPanel)
+#include "tst_port_resources_panel.moc"
