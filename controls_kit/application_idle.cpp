@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 
@@ -46,7 +47,7 @@ private:
 
     void aboutToBlock()
     {
-        if (!m_handler || m_timer.isActive())
+        if (!m_handler || m_timer.isActive() || QGuiApplication::modalWindow())
             return;
         if (m_blockedSinceRun)
             m_timer.start();
@@ -58,6 +59,15 @@ private:
     {
         if (!m_handler)
             return;
+        // A modal box runs a loop of its own: the application is not idle until it is answered
+        // (the start-up warning must not be covered by windows the handler builds).
+        if (QGuiApplication::modalWindow()) {
+            QTimer::singleShot(50, this, [this] {
+                if (m_handler && !m_timer.isActive())
+                    m_timer.start();
+            });
+            return;
+        }
         // A copy: the handler may replace or clear itself while it runs.
         const ApplicationIdle::Handler handler = m_handler;
         bool done = true;

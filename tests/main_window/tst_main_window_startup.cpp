@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -29,6 +30,8 @@ public:
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box)
                 return;
+            if (onBox)
+                onBox();
             titles << box->windowTitle();
             texts << box->text();
             icons << box->icon();
@@ -38,6 +41,7 @@ public:
         m_timer.start();
     }
 
+    std::function<void()> onBox; // runs while a box is up, before it is answered
     QStringList titles;
     QStringList texts;
     QList<QMessageBox::Icon> icons;
@@ -101,8 +105,18 @@ void TestMainWindowStartup::driverAbsentWarnsAndCarriesOn()
 {
     FakePorts::setInValue(0xAA55);
     BoxAnswerer answerer(QMessageBox::Cancel);
+    // While the warning waits for its answer the application is not idle: the help window must
+    // not be built over it yet.
+    bool helpBuiltUnderWarning = false;
+    answerer.onBox = [&helpBuiltUnderWarning] {
+        for (const QWidget *window : QApplication::topLevelWidgets())
+            helpBuiltUnderWarning |= window->objectName() == QLatin1String("HelpForm");
+    };
+    QTimer::singleShot(0, [] {}); // an idle moment that comes while the box is up
     const auto form = std::make_unique<TMainForm>();
     QCOMPARE(answerer.titles, QStringList{QStringLiteral("Warning")});
+    QVERIFY(!helpBuiltUnderWarning);
+    QTRY_VERIFY(form->SetSup()->Built());
     QCOMPARE(answerer.texts.first(), QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
                                                     "[NT]/system32/drivers and re-run this setup program."));
     QCOMPARE(answerer.icons.first(), QMessageBox::NoIcon);

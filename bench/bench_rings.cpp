@@ -1,0 +1,91 @@
+// Building the ring images of all 22 highlights of the main window (TBoardHighlight::BuildImages,
+// as each highlight does at its first paint), after the window's first complete paint.
+//
+//   build/bench/bench_rings [-n RUNS]
+//
+// Prints the median and worst time for all 22 together, and how it splits between capturing the
+// photograph beneath each highlight and drawing the three rings. Target: under 2 ms in all.
+#include "bench_support.h"
+#include "board_highlight.h"
+#include "board_image.h"
+#include "first_complete_paint.h"
+#include "main_form.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+double msSince(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    Bench::useFakePorts(argv);
+    const QString command = Bench::commandLine(argc, argv);
+    int runs = 200;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    TMainForm mainForm;
+    TBoardImage *board = Bench::boardOf(mainForm);
+    Bench::FirstCompletePaint firstPaint(board);
+    mainForm.showMaximized();
+    if (!board || !firstPaint.wait(30000)) {
+        std::fprintf(stderr, "bench_rings: the main window never completed its first paint\n");
+        return 1;
+    }
+    const QList<TBoardHighlight *> highlights = Bench::highlightsOf(*board);
+    qint64 pixels = 0;
+    for (const TBoardHighlight *highlight : highlights)
+        pixels += qint64(highlight->width()) * highlight->height();
+
+    QList<double> all, capture, rings;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        for (TBoardHighlight *highlight : highlights)
+            highlight->BuildImages();
+        all.append(msSince(timer));
+
+        // The two halves of the work, apart.
+        QList<QImage> beneath;
+        timer.restart();
+        for (const TBoardHighlight *highlight : highlights)
+            beneath.append(board->RenderArea(highlight->geometry()));
+        capture.append(msSince(timer));
+        timer.restart();
+        for (int i = 0; i < highlights.size(); ++i) {
+            const TBoardHighlight *highlight = highlights.at(i);
+            QImage image = beneath.at(i).convertToFormat(QImage::Format_RGB32);
+            TBoardHighlight::DrawRing(image, false, highlight->RingColor(), highlight->IdleIntensity());
+            image = beneath.at(i).convertToFormat(QImage::Format_RGB32);
+            TBoardHighlight::DrawRing(image, true, highlight->RingColor(), highlight->GlowIntensity());
+            image = beneath.at(i).convertToFormat(QImage::Format_RGB32);
+            TBoardHighlight::DrawRing(image, false, highlight->RingColor(), highlight->LitIntensity());
+        }
+        rings.append(msSince(timer));
+    }
+
+    std::printf("Ring images of all %lld highlights (%lld pixels, 3 images each), %d runs\n",
+                static_cast<long long>(highlights.size()), static_cast<long long>(pixels), runs);
+    std::printf("  machine:            %s\n", qPrintable(Bench::machineSummary()));
+    std::printf("  BuildImages, all:   median %.3f ms, worst %.3f ms   (target: under 2 ms)\n",
+                Bench::median(all), Bench::maximum(all));
+    std::printf("    photograph beneath (RenderArea): median %.3f ms\n", Bench::median(capture));
+    std::printf("    three rings (DrawRing x 3):      median %.3f ms\n", Bench::median(rings));
+    std::printf("  reproduce with:     %s\n", qPrintable(command));
+    return highlights.size() == 22 ? 0 : 1;
+}

@@ -1,0 +1,92 @@
+#include "bench_support.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+#include <unistd.h>
+
+namespace Bench {
+
+QString fakePortsDir()
+{
+#ifdef TR4410_FAKE_PORTS_DIR
+    return QStringLiteral(TR4410_FAKE_PORTS_DIR);
+#else
+    return {};
+#endif
+}
+
+void useFakePorts(char **argv)
+{
+    const QByteArray dir = QFile::encodeName(fakePortsDir());
+    if (dir.isEmpty())
+        return;
+    const QByteArray current = qgetenv("LD_LIBRARY_PATH");
+    if (current == dir || current.startsWith(dir + ':'))
+        return;
+    qputenv("LD_LIBRARY_PATH", current.isEmpty() ? dir : dir + ':' + current);
+    execv("/proc/self/exe", argv);
+    // Without the fake the figures are still taken, only with the real library.
+}
+
+QString machineSummary()
+{
+    QString model = QStringLiteral("unknown processor");
+    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+    if (cpuinfo.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        const QRegularExpression modelLine(QStringLiteral("^model name\\s*:\\s*(.*)$"),
+                                           QRegularExpression::MultilineOption);
+        const auto match = modelLine.match(QString::fromUtf8(cpuinfo.readAll()));
+        if (match.hasMatch())
+            model = match.captured(1).trimmed();
+    }
+    QString memory = QStringLiteral("? GiB");
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (meminfo.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        const QRegularExpression totalLine(QStringLiteral("^MemTotal:\\s*(\\d+) kB"),
+                                           QRegularExpression::MultilineOption);
+        const auto match = totalLine.match(QString::fromUtf8(meminfo.readAll()));
+        if (match.hasMatch())
+            memory = QString::number(match.captured(1).toDouble() / (1024.0 * 1024.0), 'f', 1) +
+                     QStringLiteral(" GiB");
+    }
+    // Other work on the machine shows in the figures; the load at the start says how much.
+    QString load = QStringLiteral("?");
+    QFile loadavg(QStringLiteral("/proc/loadavg"));
+    if (loadavg.open(QIODevice::ReadOnly | QIODevice::Text))
+        load = QString::fromLatin1(loadavg.readAll()).section(QLatin1Char(' '), 0, 0);
+    return QStringLiteral("%1 processors, %2, %3 memory, load average %4")
+        .arg(std::thread::hardware_concurrency())
+        .arg(model, memory, load);
+}
+
+QString commandLine(int argc, char **argv)
+{
+    QStringList words;
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty())
+        words << QStringLiteral("QT_QPA_PLATFORM=") + QString::fromLocal8Bit(platform);
+    for (int i = 0; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    return words.join(QLatin1Char(' '));
+}
+
+double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const qsizetype middle = values.size() / 2;
+    return values.size() % 2 ? values.at(middle) : (values.at(middle - 1) + values.at(middle)) / 2.0;
+}
+
+double maximum(const QList<double> &values)
+{
+    return values.isEmpty() ? 0.0 : *std::max_element(values.cbegin(), values.cend());
+}
+
+} // namespace Bench

@@ -1,0 +1,102 @@
+// The port-resource write: twenty port writes, each followed by its settle wait, as "Use These
+// Resources" runs them, repeated N times. Measured against the floor of 20 x 10 ms: wall time,
+// processor use during the sequences, and how late a 5 ms timer of the window is served meanwhile.
+//
+//   build/bench/bench_write [-n RUNS]
+//
+// The writes go to the test double of the port-I/O library when it was built, otherwise to the
+// real one, which writes nothing without port access. Targets: at most 1.10 x the floor, under
+// 20 % of one core, every timer event served within 15 ms.
+#include "bench_support.h"
+#include "resource_writer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <sys/resource.h>
+
+namespace {
+
+double cpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    Bench::useFakePorts(argv);
+    const QString command = Bench::commandLine(argc, argv);
+    int runs = 10;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    constexpr double floorMs = 2.0 * TResourceWriter::RegisterCount * TResourceWriter::SettleMilliseconds;
+    constexpr int tickMs = 5;
+    // Ports A to H at 3F8, 2F8, 3E8, 2E8, 100, 108, 110, 118, IRQ 10, all ports RS-422.
+    const TResourceWriter::Values values{0x7F, 0x5F, 0x7D, 0x5D, 0x20, 0x21, 0x22, 0x23, 10, 0xFF};
+
+    // A timer of the window that keeps firing during the sequence; its lateness is how long an
+    // event waits to be served.
+    QElapsedTimer clock;
+    clock.start();
+    double lastTick = -1;
+    double worstLateness = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(tickMs);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const double now = double(clock.nsecsElapsed()) / 1e6;
+        if (lastTick >= 0)
+            worstLateness = std::max(worstLateness, now - lastTick - tickMs);
+        lastTick = now;
+    });
+
+    TResourceWriter writer;
+    QList<double> wall, cpuShare;
+    double cpuTotal = 0, wallTotal = 0;
+    for (int run = 0; run < runs; ++run) {
+        lastTick = -1;
+        tick.start();
+        const double cpuBefore = cpuMs();
+        QElapsedTimer timer;
+        timer.start();
+        if (!writer.Write(0x300, values)) {
+            std::fprintf(stderr, "bench_write: the writer refused the sequence\n");
+            return 1;
+        }
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        const double cpu = cpuMs() - cpuBefore;
+        tick.stop();
+        wall.append(ms);
+        cpuShare.append(100.0 * cpu / ms);
+        cpuTotal += cpu;
+        wallTotal += ms;
+    }
+
+    std::printf("Port-resource write, 20 writes with settle waits, %d runs (%s port library)\n", runs,
+                Bench::fakePortsDir().isEmpty() ? "real" : "fake");
+    std::printf("  machine:          %s\n", qPrintable(Bench::machineSummary()));
+    std::printf("  wall:             median %.1f ms, worst %.1f ms; floor %.0f ms; ratio %.3f "
+                "(target: at most 1.10)\n",
+                Bench::median(wall), Bench::maximum(wall), floorMs, Bench::median(wall) / floorMs);
+    std::printf("  processor use:    %.1f %% of one core over all runs, worst run %.1f %% "
+                "(target: under 20 %%)\n",
+                100.0 * cpuTotal / wallTotal, Bench::maximum(cpuShare));
+    std::printf("  timer lateness:   worst %.2f ms beyond its %d ms interval (target: within 15 ms)\n",
+                worstLateness, tickMs);
+    std::printf("  reproduce with:   %s\n", qPrintable(command));
+    return 0;
+}

@@ -1,0 +1,95 @@
+# Installation as a desktop program and the Debian package.
+#
+# The program reaches the card's ports with a file capability (cap_sys_rawio). The loader then runs
+# it in secure-execution mode, where LD_LIBRARY_PATH and $ORIGIN run paths are ignored: the
+# installed program must name the directory of libvanto32 by its absolute path.
+set(CMAKE_INSTALL_RPATH "${CMAKE_INSTALL_FULL_LIBDIR}")
+
+set(TR4410_APPSTREAM_ID com.vanto.tr4410settings)
+set(TR4410_ASSETS ${PROJECT_SOURCE_DIR}/assets)
+
+install(FILES ${TR4410_ASSETS}/tr4410-settings.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${TR4410_ASSETS}/${TR4410_APPSTREAM_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${TR4410_ASSETS}/icons/tr4410-settings.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 24 32 48 64 128 256)
+    install(FILES ${TR4410_ASSETS}/icons/tr4410-settings-${size}.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tr4410-settings.png)
+endforeach()
+
+# The run path written at build time names the lib directory of the configured prefix. An install
+# into another prefix (cmake --install --prefix, or the package's /usr) must point it at the lib
+# directory actually used, so it is set again once the program is in place. This has to run after
+# the program's own install rule, hence deferred to the end of the top directory.
+function(tr4410_install_run_path)
+    # The port-I/O library needs no run path of its own.
+    set_target_properties(vanto32 PROPERTIES INSTALL_RPATH "")
+    foreach(dir LIBDIR BINDIR)
+        if(IS_ABSOLUTE "${CMAKE_INSTALL_${dir}}")
+            set(install_${dir} "${CMAKE_INSTALL_${dir}}")
+        else()
+            set(install_${dir} "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_${dir}}")
+        endif()
+    endforeach()
+    string(CONFIGURE [[
+        set(libdir "@install_LIBDIR@")
+        set(program "$ENV{DESTDIR}@install_BINDIR@/tr4410-settings")
+        if(EXISTS "${program}" AND NOT libdir STREQUAL "@CMAKE_INSTALL_FULL_LIBDIR@")
+            find_program(TR4410_PATCHELF patchelf)
+            if(TR4410_PATCHELF)
+                execute_process(COMMAND "${TR4410_PATCHELF}" --set-rpath "${libdir}" "${program}"
+                    RESULT_VARIABLE failed)
+                if(failed)
+                    message(FATAL_ERROR "Could not set the run path of ${program} to ${libdir}")
+                endif()
+            else()
+                # Without patchelf the new path must fit in the space of the old one.
+                file(RPATH_SET FILE "${program}" NEW_RPATH "${libdir}")
+            endif()
+            message(STATUS "Run path of ${program}: ${libdir}")
+        endif()
+    ]] code @ONLY)
+    install(CODE "${code}")
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL tr4410_install_run_path)
+
+# The Debian package: cpack -G DEB --config build/CPackConfig.cmake
+set(CPACK_PACKAGE_NAME tr4410-settings)
+set(CPACK_PACKAGE_VENDOR VANTO)
+set(CPACK_PACKAGE_CONTACT "VANTO Technical Support")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "setup utility for the VANTO TR-4410 eight-port serial card")
+# The package's long description (the summary above is its first line).
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Shows a photograph of the TR-4410 with rings over its jumper groups and
+connectors, turns each option choice (control base address, RS-232, RS-485 or
+RS-422 protocol, termination, baud clock, port disable) into the jumper pattern
+to fit, and writes the eight ports' I/O addresses, their shared IRQ and the
+RS-422 mask into an installed card.
+
+Writing to the card needs access to I/O ports. The package grants the program
+the one capability this takes, cap_sys_rawio, as a file capability set at
+installation (setcap cap_sys_rawio+ep /usr/bin/tr4410-settings); the program is
+not installed set-user-ID root.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Install with DESTDIR and the package's real prefix, so that the install step writes /usr/lib
+# into the program's run path, not the staging directory.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX ${CPACK_PACKAGING_INSTALL_PREFIX})
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/hardware)
+# The libraries (Qt 6, libjpeg, the C and C++ run-times) come from the program's links; beside
+# them it needs the fonts of its window layout, and the postinst needs setcap.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, libcap2-bin")
+set(TR4410_INSTALLED_PROGRAM ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tr4410-settings)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/postinst.in ${PROJECT_BINARY_DIR}/debian/postinst
+    @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/postinst
+    ${CMAKE_CURRENT_LIST_DIR}/debian/triggers)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+include(CPack)
