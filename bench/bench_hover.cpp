@@ -55,24 +55,14 @@ void settle()
         QCoreApplication::processEvents();
 }
 
-double msSince(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
     Bench::useFakePorts(argv);
     const QString command = Bench::commandLine(argc, argv);
-    int runs = 200;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc)
-            runs = std::max(1, std::atoi(argv[++i]));
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int runs = Bench::runsArgument(argc, argv, 200);
+    Bench::defaultToOffscreen();
 
     QApplication app(argc, argv);
     TMainForm mainForm;
@@ -126,11 +116,11 @@ int main(int argc, char *argv[])
         timer.start();
         ring->Enter(false);
         settle();
-        enterWhole.append(msSince(timer));
+        enterWhole.append(Bench::msSince(timer));
         timer.restart();
         ring->Leave(false);
         settle();
-        leaveWhole.append(msSince(timer));
+        leaveWhole.append(Bench::msSince(timer));
 
         // The repaint work alone: the group's state changes, then the window's pending repaint
         // is delivered.
@@ -141,14 +131,14 @@ int main(int argc, char *argv[])
         paints.count = 0;
         timer.restart();
         deliverRepaint(&mainForm);
-        litRepaint.append(msSince(timer));
+        litRepaint.append(Bench::msSince(timer));
         missedPaints += paints.count < group.size();
         settle();
         ring->Leave(false);
         paints.count = 0;
         timer.restart();
         deliverRepaint(&mainForm);
-        idleRepaint.append(msSince(timer));
+        idleRepaint.append(Bench::msSince(timer));
         missedPaints += paints.count < group.size();
         settle();
     }

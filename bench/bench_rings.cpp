@@ -17,26 +17,12 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-double msSince(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
     Bench::useFakePorts(argv);
     const QString command = Bench::commandLine(argc, argv);
-    int runs = 200;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc)
-            runs = std::max(1, std::atoi(argv[++i]));
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int runs = Bench::runsArgument(argc, argv, 200);
+    Bench::defaultToOffscreen();
 
     QApplication app(argc, argv);
     TMainForm mainForm;
@@ -58,14 +44,14 @@ int main(int argc, char *argv[])
         timer.start();
         for (TBoardHighlight *highlight : highlights)
             highlight->BuildImages();
-        all.append(msSince(timer));
+        all.append(Bench::msSince(timer));
 
         // The two halves of the work, apart.
         QList<QImage> beneath;
         timer.restart();
         for (const TBoardHighlight *highlight : highlights)
             beneath.append(board->RenderArea(highlight->geometry()));
-        capture.append(msSince(timer));
+        capture.append(Bench::msSince(timer));
         timer.restart();
         for (int i = 0; i < highlights.size(); ++i) {
             const TBoardHighlight *highlight = highlights.at(i);
@@ -76,7 +62,7 @@ int main(int argc, char *argv[])
             image = beneath.at(i).convertToFormat(QImage::Format_RGB32);
             TBoardHighlight::DrawRing(image, false, highlight->RingColor(), highlight->LitIntensity());
         }
-        rings.append(msSince(timer));
+        rings.append(Bench::msSince(timer));
     }
 
     std::printf("Ring images of all %lld highlights (%lld pixels, 3 images each), %d runs\n",

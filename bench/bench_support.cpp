@@ -1,11 +1,16 @@
 #include "bench_support.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 #include <unistd.h>
 
@@ -87,6 +92,27 @@ double median(QList<double> values)
 double maximum(const QList<double> &values)
 {
     return values.isEmpty() ? 0.0 : *std::max_element(values.cbegin(), values.cend());
+}
+
+int runsArgument(int argc, char **argv, int fallback)
+{
+    int runs = fallback;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+    }
+    return runs;
+}
+
+void defaultToOffscreen()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+double msSince(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
 }
 
 } // namespace Bench

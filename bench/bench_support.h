@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 
@@ -18,6 +19,12 @@ QString fakePortsDir();
 QString machineSummary();
 // The command line that reproduces the figures of this run.
 QString commandLine(int argc, char **argv);
+
+// The number after "-n" on the command line, at least 1, or fallback.
+int runsArgument(int argc, char **argv, int fallback);
+// Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
+void defaultToOffscreen();
+double msSince(const QElapsedTimer &timer);
 
 double median(QList<double> values);
 double maximum(const QList<double> &values);

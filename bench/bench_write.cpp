@@ -34,13 +34,8 @@ int main(int argc, char *argv[])
 {
     Bench::useFakePorts(argv);
     const QString command = Bench::commandLine(argc, argv);
-    int runs = 10;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc)
-            runs = std::max(1, std::atoi(argv[++i]));
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int runs = Bench::runsArgument(argc, argv, 10);
+    Bench::defaultToOffscreen();
     QApplication app(argc, argv);
 
     constexpr double floorMs = 2.0 * TResourceWriter::RegisterCount * TResourceWriter::SettleMilliseconds;
