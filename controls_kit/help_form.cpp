@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -140,4 +141,16 @@ void THelpForm::StartButtonClick()
         QEvent request{QEvent::Type(ShowFirstMessage)};
         QCoreApplication::sendEvent(board, &request);
     }
+}
+
+// The window's shortcuts answer only while it is the active window; a key that reaches it
+// otherwise (no window manager to activate it) is handled here, so the keys still work.
+void THelpForm::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_startButton->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

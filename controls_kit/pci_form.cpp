@@ -1,5 +1,6 @@
 #include "pci_form.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -56,4 +57,16 @@ void TPCIForm::resizeEvent(QResizeEvent *event)
                          ? int(qint64(m_closeButton->x()) * (w - ButtonWidth) / (old.width() - ButtonWidth))
                          : m_closeButton->x();
     m_closeButton->move(left, h - ButtonHeight);
+}
+
+// The window's shortcuts answer only while it is the active window; a key that reaches it
+// otherwise (no window manager to activate it) is handled here, so the keys still work.
+void TPCIForm::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        m_closeButton->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

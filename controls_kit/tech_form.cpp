@@ -1,5 +1,6 @@
 #include "tech_form.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -49,4 +50,16 @@ void TTechForm::resizeEvent(QResizeEvent *event)
     const int h = height();
     m_techMemo->resize(w, std::max(0, h - MemoBottomGap));
     m_closeButton->move((w - ButtonWidth) / 2, h - ButtonHeight - ButtonBottomGap);
+}
+
+// The window's shortcuts answer only while it is the active window; a key that reaches it
+// otherwise (no window manager to activate it) is handled here, so the keys still work.
+void TTechForm::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        m_closeButton->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
