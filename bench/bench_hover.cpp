@@ -66,13 +66,9 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     TMainForm mainForm;
-    TBoardImage *board = Bench::boardOf(mainForm);
-    Bench::FirstCompletePaint firstPaint(board);
-    mainForm.showMaximized();
-    if (!board || !firstPaint.wait(30000)) {
-        std::fprintf(stderr, "bench_hover: the main window never completed its first paint\n");
+    TBoardImage *const board = Bench::showUntilFirstPaint(mainForm, "bench_hover");
+    if (!board)
         return 1;
-    }
     QList<TBoardHighlight *> group;
     for (TBoardHighlight *highlight : Bench::highlightsOf(*board)) {
         if (highlight->Title() == QStringLiteral("Protocol/Mode"))

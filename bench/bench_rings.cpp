@@ -26,13 +26,9 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     TMainForm mainForm;
-    TBoardImage *board = Bench::boardOf(mainForm);
-    Bench::FirstCompletePaint firstPaint(board);
-    mainForm.showMaximized();
-    if (!board || !firstPaint.wait(30000)) {
-        std::fprintf(stderr, "bench_rings: the main window never completed its first paint\n");
+    TBoardImage *const board = Bench::showUntilFirstPaint(mainForm, "bench_rings");
+    if (!board)
         return 1;
-    }
     const QList<TBoardHighlight *> highlights = Bench::highlightsOf(*board);
     qint64 pixels = 0;
     for (const TBoardHighlight *highlight : highlights)

@@ -1,5 +1,7 @@
 #include "first_complete_paint.h"
 
+#include <cstdio>
+
 #include "board_highlight.h"
 #include "board_image.h"
 #include "main_form.h"
@@ -21,6 +23,18 @@ TBoardImage *boardOf(const TMainForm &form)
 QList<TBoardHighlight *> highlightsOf(const TBoardImage &board)
 {
     return board.findChildren<TBoardHighlight *>(Qt::FindDirectChildrenOnly);
+}
+
+TBoardImage *showUntilFirstPaint(TMainForm &form, const char *program)
+{
+    TBoardImage *const board = boardOf(form);
+    FirstCompletePaint firstPaint(board);
+    form.showMaximized();
+    if (!board || !firstPaint.wait(30000)) {
+        std::fprintf(stderr, "%s: the main window never completed its first paint\n", program);
+        return nullptr;
+    }
+    return board;
 }
 
 FirstCompletePaint::FirstCompletePaint(TBoardImage *board, QObject *parent)

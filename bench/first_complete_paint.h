@@ -13,6 +13,9 @@ namespace Bench {
 // The main window's board picture and its highlights in child order.
 TBoardImage *boardOf(const TMainForm &form);
 QList<TBoardHighlight *> highlightsOf(const TBoardImage &board);
+// Shows the main window maximised and runs the event loop until its first complete paint (see
+// below). Returns its board picture, or nullptr (with a message naming program) when it never came.
+TBoardImage *showUntilFirstPaint(TMainForm &form, const char *program);
 
 // Watches the application's events for the first complete paint of the main window: the board
 // picture drawn with every highlight initialised (its ring images built). reached() is emitted
