@@ -1,5 +1,20 @@
 #include "vanto32.h"
 
+static int status = VANTO32_STATUS_OK;
+
+static void fail(int code)
+{
+    if (status == VANTO32_STATUS_OK)
+        status = code;
+}
+
+int PortStatus(void)
+{
+    const int s = status;
+    status = VANTO32_STATUS_OK;
+    return s;
+}
+
 /* Port access on Linux x86: ioperm() opens the I/O permission bitmap for exactly the port asked,
    which needs CAP_SYS_RAWIO. The right is dropped again after each access, so the process never
    holds more than the one port it is touching. Without the capability (or on a processor without
@@ -24,8 +39,10 @@ static void revoke(uint32_t port)
 
 uint16_t InPortB(uint32_t port)
 {
-    if (!grant(port))
+    if (!grant(port)) {
+        fail(VANTO32_STATUS_NO_ACCESS);
         return VANTO32_DRIVER_ABSENT;
+    }
     const uint16_t value = inb((unsigned short)port);
     revoke(port);
     return value;
@@ -33,8 +50,10 @@ uint16_t InPortB(uint32_t port)
 
 void OutPortB(uint32_t port, uint32_t value)
 {
-    if (!grant(port))
+    if (!grant(port)) {
+        fail(VANTO32_STATUS_NO_ACCESS);
         return;
+    }
     outb((unsigned char)(value & 0xFFu), (unsigned short)port);
     revoke(port);
 }
@@ -44,6 +63,7 @@ void OutPortB(uint32_t port, uint32_t value)
 uint16_t InPortB(uint32_t port)
 {
     (void)port;
+    fail(VANTO32_STATUS_NO_ACCESS);
     return VANTO32_DRIVER_ABSENT;
 }
 
@@ -51,6 +71,7 @@ void OutPortB(uint32_t port, uint32_t value)
 {
     (void)port;
     (void)value;
+    fail(VANTO32_STATUS_NO_ACCESS);
 }
 
 #endif

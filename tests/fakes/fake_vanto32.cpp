@@ -30,6 +30,8 @@ struct Card
     int index = 0; // last index written; 0 while none (or a bad one) is selected
     std::array<int, RegisterCount> registers;
     int strayWrites = 0;
+    int status = VANTO32_STATUS_OK; // what the next PortStatus() answers
+    int failAfterWrites = -1;       // writes carried out before every later one fails, or -1
     std::vector<Call> calls;
 
     Card() { registers.fill(-1); }
@@ -63,6 +65,14 @@ void OutPortB(uint32_t port, uint32_t value)
 {
     Card &c = card();
     c.calls.push_back({true, port, value, now()});
+    if (c.failAfterWrites >= 0) {
+        if (c.failAfterWrites == 0) {
+            if (c.status == VANTO32_STATUS_OK)
+                c.status = VANTO32_STATUS_FAILED;
+            return;
+        }
+        --c.failAfterWrites;
+    }
     const uint32_t byte = value & 0xFFu; // only the low byte reaches the bus
     if (c.base != NoCard && port == c.base + 1) {
         if (byte >= 1 && byte <= RegisterCount) {
@@ -79,6 +89,14 @@ void OutPortB(uint32_t port, uint32_t value)
     }
 }
 
+int PortStatus(void)
+{
+    Card &c = card();
+    const int s = c.status;
+    c.status = VANTO32_STATUS_OK;
+    return s;
+}
+
 void FakeVanto_Reset()
 {
     card() = Card();
@@ -93,6 +111,19 @@ void FakeVanto_SetCardBase(uint32_t base)
 {
     card().base = base;
     card().index = 0;
+}
+
+// The next PortStatus() answers `status` (a failure the port layer saw outside the fake's model).
+void FakeVanto_SetStatus(int status)
+{
+    card().status = status;
+}
+
+// After `writes` more writes reach the card, every later write is lost and PortStatus() reports
+// VANTO32_STATUS_FAILED, as when the port layer goes away halfway through a sequence; -1 ends it.
+void FakeVanto_FailAfterWrites(int writes)
+{
+    card().failAfterWrites = writes;
 }
 
 int FakeVanto_CallCount()
