@@ -16,8 +16,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -105,6 +107,90 @@ QList<QPointer<TBoardHighlight>> guarded(const QList<TBoardHighlight *> &members
     for (TBoardHighlight *member : members)
         list.append(member);
     return list;
+}
+
+// One image that the ring is blended into, and how.
+struct RingLayer
+{
+    QImage *image;
+    bool glow;
+    float intensity;
+};
+
+// The nearest integer, halves to the even neighbour, as the processor's default rounding gives it:
+// adding 1.5 x 2^52 leaves a double no bits below the units. Exact for |x| < 2^51.
+inline int roundHalfEven(double x)
+{
+    constexpr double shift = 6755399441055744.0;
+    return int((x + shift) - shift);
+}
+
+// Blends the soft elliptical ring into the images of the layers, which are all of the same size
+// and format (32 bits a pixel) and start with the same pixels. Each pixel's place in the ring and
+// its alpha are worked out once for all layers; the positions, the radius and the alphas are
+// 32-bit floats, and each channel's sum Base x (1 - Alpha) + Colour x Alpha is formed in double.
+void blendRing(const QColor &colour, const RingLayer *layers, int count)
+{
+    constexpr int MaxLayers = 3;
+    Q_ASSERT(count >= 1 && count <= MaxLayers);
+    const int w = layers[0].image->width();
+    const int h = layers[0].image->height();
+    // The steps divide by W - 1 and H - 1: a strip this thin keeps the plain photograph.
+    if (w < 2 || h < 2)
+        return;
+
+    const float stepX = 2.0f / float(w - 1);
+    const float stepY = 2.0f / float(h - 1);
+    QVarLengthArray<float, 256> uu(w);
+    for (int x = 0; x < w; ++x) {
+        const float u = float(x) * stepX - 1.0f;
+        uu[x] = u * u;
+    }
+    const double ringRed = colour.red();
+    const double ringGreen = colour.green();
+    const double ringBlue = colour.blue();
+    std::array<QRgb *, MaxLayers> lines{};
+
+    for (int y = 0; y < h; ++y) {
+        const float v = float(y) * stepY - 1.0f;
+        const float vv = v * v;
+        for (int i = 0; i < count; ++i)
+            lines[std::size_t(i)] = reinterpret_cast<QRgb *>(layers[i].image->scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const float r2 = uu[x] + vv;
+            if (r2 >= 1.0f)
+                continue;
+            // Faint inside radius 0.77; a ring peaking at radius 0.875 and gone at radius 1.
+            const float shape =
+                double(r2) < 0.5929 ? 0.16f : float(1.0 - 8.0 * std::fabs(double(std::sqrt(r2)) - 0.875));
+            const QRgb photo = lines[0][x];
+            const double photoRed = qRed(photo);
+            const double photoGreen = qGreen(photo);
+            const double photoBlue = qBlue(photo);
+            for (int i = 0; i < count; ++i) {
+                double red = photoRed;
+                double green = photoGreen;
+                double blue = photoBlue;
+                int fourth = qAlpha(photo);
+                float alpha = shape;
+                if (layers[i].glow) {
+                    // The ring's middle band turns white; its edges carry the colour.
+                    alpha = 2.0f * alpha;
+                    if (alpha > 1.0f) {
+                        red = green = blue = 255.0;
+                        fourth = 0;
+                        alpha = 2.0f - alpha;
+                    }
+                }
+                alpha = alpha * layers[i].intensity;
+                const double a = alpha;
+                const double rest = 1.0f - alpha;
+                lines[std::size_t(i)][x] = qRgba(roundHalfEven(red * rest + ringRed * a),
+                                                 roundHalfEven(green * rest + ringGreen * a),
+                                                 roundHalfEven(blue * rest + ringBlue * a), fourth);
+            }
+        }
+    }
 }
 
 } // namespace
@@ -241,56 +327,12 @@ QString TBoardHighlight::NameStemOf(const QString &title)
 
 void TBoardHighlight::DrawRing(QImage &image, bool glow, const QColor &colour, float intensity)
 {
-    const int w = image.width();
-    const int h = image.height();
-    // The steps divide by W - 1 and H - 1: a strip this thin keeps the plain photograph.
-    if (w < 2 || h < 2)
+    if (image.width() < 2 || image.height() < 2)
         return;
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         image.convertTo(QImage::Format_RGB32);
-
-    const float stepX = 2.0f / float(w - 1);
-    const float stepY = 2.0f / float(h - 1);
-    const double ringRed = colour.red();
-    const double ringGreen = colour.green();
-    const double ringBlue = colour.blue();
-    const auto blend = [](int base, double ring, float alpha, float rest) {
-        return int(std::nearbyint(double(base) * double(rest) + ring * double(alpha)));
-    };
-
-    for (int y = 0; y < h; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const float v = float(y) * stepY - 1.0f;
-        for (int x = 0; x < w; ++x) {
-            const float u = float(x) * stepX - 1.0f;
-            const float r2 = u * u + v * v;
-            if (r2 >= 1.0f)
-                continue;
-            QRgb base = line[x];
-            float alpha;
-            if (double(r2) < 0.5929) {
-                alpha = 0.16f;
-            } else {
-                const float radius = std::sqrt(r2);
-                alpha = float(1.0 - 8.0 * std::fabs(double(radius) - 0.875));
-            }
-            bool white = false;
-            if (glow) {
-                alpha = 2.0f * alpha;
-                if (alpha > 1.0f) {
-                    white = true;
-                    alpha = 2.0f - alpha;
-                }
-            }
-            alpha = alpha * intensity;
-            const float rest = 1.0f - alpha;
-            if (white)
-                base = qRgba(255, 255, 255, 0);
-            line[x] =
-                qRgba(blend(qRed(base), ringRed, alpha, rest), blend(qGreen(base), ringGreen, alpha, rest),
-                      blend(qBlue(base), ringBlue, alpha, rest), qAlpha(base));
-        }
-    }
+    const RingLayer layer{&image, glow, intensity};
+    blendRing(colour, &layer, 1);
 }
 
 void TBoardHighlight::BuildImages()
@@ -313,11 +355,12 @@ void TBoardHighlight::BuildImages()
     beneath.convertTo(QImage::Format_RGB32);
 
     m_idleImage = beneath.copy();
-    DrawRing(m_idleImage, false, m_ringColor, m_idleIntensity);
     m_glowImage = beneath.copy();
-    DrawRing(m_glowImage, true, m_ringColor, m_glowIntensity);
     m_litImage = beneath.copy();
-    DrawRing(m_litImage, false, m_ringColor, m_litIntensity);
+    const RingLayer layers[] = {{&m_idleImage, false, m_idleIntensity},
+                                {&m_glowImage, true, m_glowIntensity},
+                                {&m_litImage, false, m_litIntensity}};
+    blendRing(m_ringColor, layers, 3);
 }
 
 void TBoardHighlight::paintEvent(QPaintEvent *)
