@@ -1,0 +1,81 @@
+#ifndef PORT_REQUEST_H
+#define PORT_REQUEST_H
+
+/* The request rules of the port helper, kept apart from its input and output so that they can be
+   tested and fuzzed without a port in reach. The wire format is described at the top of
+   port_helper.c. */
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define PORT_REQUEST_PROBE_PORT 0x61u /* the only port that may be read */
+#define PORT_REQUEST_BASE_MIN 0x100u  /* control base addresses: 0x100 to 0x3F0, step 0x10 */
+#define PORT_REQUEST_BASE_MAX 0x3F0u
+#define PORT_REQUEST_LINE_MAX 32u        /* longest request line, newline not counted */
+#define PORT_REQUEST_SPACING_NS 10000000 /* at least 10 ms from one write to the next */
+#define PORT_REQUEST_HOLD_NS 500000000   /* the card stays ours until 0.5 s without a write */
+
+enum port_request_kind { PORT_REQUEST_READ = 'R', PORT_REQUEST_WRITE = 'W' };
+
+struct port_request
+{
+    int kind;
+    unsigned port;
+    unsigned value; /* writes only */
+};
+
+/* Parses one request line (without its newline) and checks it against the rules. Returns NULL
+   and fills *request when it may be carried out, else a short reason (a static string). */
+const char *port_request_check(const char *line, size_t length, struct port_request *request);
+
+/* What the helper does to the machine; replaced by recorders in tests. */
+struct port_request_ops
+{
+    void *context;
+    int64_t (*now_ns)(void *context); /* a monotonic clock */
+    void (*sleep_ns)(void *context, int64_t ns);
+    int (*lock)(void *context); /* 1: the machine-wide write lock is ours, 0: someone holds it */
+    void (*unlock)(void *context);
+    int (*in)(void *context, unsigned port, unsigned *value); /* 0, or -1 without port access */
+    int (*out)(void *context, unsigned port, unsigned value);
+};
+
+/* One client's conversation with the helper: the write pacing, the write lock, and the input
+   split into lines. Zero-initialise, then set ops. */
+struct port_request_session
+{
+    struct port_request_ops ops;
+    int64_t last_write_ns;
+    int written; /* a write has been carried out (last_write_ns is valid) */
+    int locked;
+    char line[PORT_REQUEST_LINE_MAX];
+    size_t used;
+    int overlong; /* the line being read is too long and is skipped up to its newline */
+};
+
+typedef void (*port_request_reply_fn)(void *context, const char *reply, size_t length);
+
+/* Handles a complete request line and writes the answer, newline included, into reply (at least
+   64 bytes). Returns the answer's length. */
+size_t port_request_handle(struct port_request_session *session, const char *line, size_t length, char *reply,
+                           size_t capacity);
+
+/* Feeds raw input; every complete line is handled and its answer passed to emit. */
+void port_request_feed(struct port_request_session *session, const char *data, size_t length,
+                       port_request_reply_fn emit, void *emit_context);
+
+/* Milliseconds until the write lock is due to be given back, or -1 while none is held. */
+int port_request_idle_ms(struct port_request_session *session);
+
+/* Gives the write lock back once no write has followed for the hold time. */
+void port_request_idle(struct port_request_session *session);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,81 @@
+// The port helper's input handling over arbitrary bytes: whatever arrives, no port outside the
+// allowed ones reaches the port layer, writes stay 10 ms apart, every answer is one well-formed
+// line, and nothing crashes.
+#include "port_request.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct Machine
+{
+    int64_t ns = 0;
+    int64_t lastWrite = -1;
+    bool lockFree = true;
+    unsigned calls = 0;
+};
+
+Machine &machine(void *c)
+{
+    return *static_cast<Machine *>(c);
+}
+
+bool allowedWrite(unsigned port)
+{
+    const unsigned base = port & ~0xFu, offset = port & 0xFu;
+    return (offset == 1 || offset == 2) && base >= 0x100 && base <= 0x3F0;
+}
+
+void checkAnswer(void *, const char *reply, size_t n)
+{
+    static const char *const words[] = {"OK", "REFUSED ", "BUSY ", "NOACCESS "};
+    bool known = false;
+    for (const char *w : words)
+        known = known || (n > std::strlen(w) && std::memcmp(reply, w, std::strlen(w)) == 0);
+    if (!known || reply[n - 1] != '\n' || std::memchr(reply, '\n', n) != reply + n - 1)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    Machine m;
+    port_request_session session{};
+    session.ops.context = &m;
+    session.ops.now_ns = [](void *c) { return machine(c).ns += 1000; };
+    session.ops.sleep_ns = [](void *c, int64_t ns) {
+        if (ns <= 0 || ns > PORT_REQUEST_SPACING_NS)
+            std::abort();
+        machine(c).ns += ns;
+    };
+    // Another writer holds the card now and then.
+    session.ops.lock = [](void *c) { return (++machine(c).calls % 3) != 0 ? 1 : 0; };
+    session.ops.unlock = [](void *) {};
+    session.ops.in = [](void *c, unsigned port, unsigned *value) {
+        if (port != PORT_REQUEST_PROBE_PORT)
+            std::abort();
+        *value = machine(c).calls & 0xFFu;
+        return 0;
+    };
+    session.ops.out = [](void *c, unsigned port, unsigned value) {
+        Machine &m = machine(c);
+        if (!allowedWrite(port) || value > 0xFF)
+            std::abort();
+        if (m.lastWrite >= 0 && m.ns - m.lastWrite < PORT_REQUEST_SPACING_NS)
+            std::abort();
+        m.lastWrite = m.ns;
+        return 0;
+    };
+    // Fed in pieces, as reads from a pipe arrive: the first byte chooses the piece size.
+    const size_t piece = size > 0 ? 1 + data[0] % 40 : 1;
+    for (size_t at = size > 0 ? 1 : 0; at < size; at += piece) {
+        const size_t n = size - at < piece ? size - at : piece;
+        port_request_feed(&session, reinterpret_cast<const char *>(data) + at, n, checkAnswer, nullptr);
+        if (data[at] == '.')
+            m.ns += PORT_REQUEST_HOLD_NS; // a pause: the lock may be given back
+        port_request_idle(&session);
+    }
+    return 0;
+}

@@ -1,0 +1,209 @@
+// The port helper's rules, without a port: which requests pass the check, and how a helper paces
+// writes, holds the machine-wide write lock and answers, on a simulated clock and card.
+#include "port_request.h"
+
+#include <QtTest>
+
+namespace {
+
+// One machine: a clock, the write lock and the port accesses, shared by the helpers running on it.
+struct Machine
+{
+    qint64 ns = 1000000000;
+    const void *lockOwner = nullptr;
+    bool portAccess = true;
+    struct Access
+    {
+        char kind;
+        unsigned port, value;
+        qint64 ns;
+    };
+    QList<Access> accesses;
+};
+
+// One helper process on that machine, fed the way its client writes to it.
+struct Helper
+{
+    Machine &machine;
+    port_request_session session{};
+    QStringList answers;
+
+    explicit Helper(Machine &m)
+        : machine(m)
+    {
+        session.ops.context = this;
+        session.ops.now_ns = [](void *c) { return int64_t(self(c).machine.ns); };
+        session.ops.sleep_ns = [](void *c, int64_t ns) { self(c).machine.ns += ns; };
+        session.ops.lock = [](void *c) {
+            Machine &m = self(c).machine;
+            if (m.lockOwner && m.lockOwner != c)
+                return 0;
+            m.lockOwner = c;
+            return 1;
+        };
+        session.ops.unlock = [](void *c) {
+            if (self(c).machine.lockOwner == c)
+                self(c).machine.lockOwner = nullptr;
+        };
+        session.ops.in = [](void *c, unsigned port, unsigned *value) {
+            Machine &m = self(c).machine;
+            if (!m.portAccess)
+                return -1;
+            m.accesses.append({'R', port, 0, m.ns});
+            *value = 0x20;
+            return 0;
+        };
+        session.ops.out = [](void *c, unsigned port, unsigned value) {
+            Machine &m = self(c).machine;
+            if (!m.portAccess)
+                return -1;
+            m.accesses.append({'W', port, value, m.ns});
+            return 0;
+        };
+    }
+    static Helper &self(void *c) { return *static_cast<Helper *>(c); }
+
+    QString ask(const QByteArray &input)
+    {
+        answers.clear();
+        port_request_feed(
+            &session, input.constData(), size_t(input.size()),
+            [](void *c, const char *reply, size_t n) {
+                static_cast<Helper *>(c)->answers.append(QString::fromLatin1(reply, qsizetype(n)));
+            },
+            this);
+        return answers.join(QString());
+    }
+    void idle(qint64 ms)
+    {
+        machine.ns += ms * 1000000;
+        port_request_idle(&session);
+    }
+};
+
+} // namespace
+
+class TestPortRequest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void check_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("expected"); // "R port", "W port value" or the refusal
+
+        const auto ok = [](const char *line, const char *parsed) {
+            QTest::newRow(line) << QByteArray(line) << QString::fromLatin1(parsed);
+        };
+        const auto no = [](const char *tag, const QByteArray &line, const char *reason) {
+            QTest::newRow(tag) << line << QString::fromLatin1(reason);
+        };
+        ok("R 61", "R 61 0");
+        ok("R 0061", "R 61 0");
+        ok("W 301 1", "W 301 1");
+        ok("W 302 ff", "W 302 FF");
+        ok("W 101 A", "W 101 A");
+        ok("W 102 00", "W 102 0");
+        ok("W 3F1 7F", "W 3F1 7F");
+        ok("W 03f2 5d", "W 3F2 5D");
+        // Reads: the presence port only.
+        no("read 0x60", "R 60", "port may not be read");
+        no("read 0x62", "R 62", "port may not be read");
+        no("read a card register", "R 301", "port may not be read");
+        no("read five digits", "R 00061", "malformed port number");
+        // Writes: index and data registers of a base from 0x100 to 0x3F0 only.
+        no("interrupt mask 0x21", "W 21 FF", "control base address out of range");
+        no("CMOS data 0x71", "W 71 0", "control base address out of range");
+        no("SMI command 0xB2 (base 0xB0)", "W B2 0", "control base address out of range");
+        no("base 0x0F0 index", "W F1 1", "control base address out of range");
+        no("base 0x0F0 data", "W F2 1", "control base address out of range");
+        no("base 0x000", "W 1 1", "control base address out of range");
+        no("base 0x400", "W 401 1", "control base address out of range");
+        no("base 0xFFF0", "W FFF2 1", "control base address out of range");
+        no("base itself", "W 300 1", "port is not a card register");
+        no("base + 3", "W 303 1", "port is not a card register");
+        no("a serial port's data", "W 2F8 41", "port is not a card register");
+        no("beyond the port space", "W 10301 1", "malformed port number");
+        // Malformed.
+        no("empty", "", "malformed request");
+        no("lower-case verb", "r 61", "malformed request");
+        no("other verb", "X 61", "malformed request");
+        no("no space", "R61", "malformed request");
+        no("two spaces", "R  61", "malformed port number");
+        no("trailing space", "R 61 ", "malformed request");
+        no("read with value", "R 61 1", "malformed request");
+        no("carriage return", "R 61\r", "malformed port number");
+        no("not hexadecimal", "W 3G1 1", "malformed port number");
+        no("minus", "W -301 1", "malformed port number");
+        no("no value", "W 301", "malformed request");
+        no("empty value", "W 301 ", "malformed value");
+        no("three-digit value", "W 301 100", "malformed value");
+        no("extra field", "W 301 1 2", "malformed value");
+        no("NUL inside", QByteArray("W 301\0 1", 8), "malformed port number");
+        no("too long", "W 301 1" + QByteArray(26, ' '), "request too long");
+    }
+
+    void check()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, expected);
+        port_request request{};
+        const char *refusal = port_request_check(line.constData(), size_t(line.size()), &request);
+        const QString got = refusal ? QString::fromLatin1(refusal)
+                                    : QStringLiteral("%1 %2 %3")
+                                          .arg(QChar(request.kind))
+                                          .arg(request.port, 0, 16)
+                                          .arg(request.value, 0, 16)
+                                          .toUpper();
+        QCOMPARE(got, expected);
+    }
+
+    void helperPacesLocksAndAnswers()
+    {
+        Machine machine;
+        Helper a(machine), b(machine);
+
+        // Refused and malformed input touches no port, also split across reads or overlong.
+        QCOMPARE(a.ask("W 21 1\nR 3"), QStringLiteral("REFUSED control base address out of range\n"));
+        QCOMPARE(a.ask("01\n" + QByteArray(100, 'W') + "\n"),
+                 QStringLiteral("REFUSED port may not be read\nREFUSED request too long\n"));
+        QVERIFY(machine.accesses.isEmpty());
+        QVERIFY(!machine.lockOwner);
+
+        // Two writes sent at once: the second waits until 10 ms after the first.
+        QCOMPARE(a.ask("W 301 1\nW 302 20\n"), QStringLiteral("OK\nOK\n"));
+        QCOMPARE(machine.accesses.size(), 2);
+        QCOMPARE(machine.accesses.at(1).ns - machine.accesses.at(0).ns, qint64(PORT_REQUEST_SPACING_NS));
+        QVERIFY(machine.lockOwner == &a);
+
+        // A second helper is refused while the first one's sequence runs; its reads still work.
+        QCOMPARE(b.ask("W 301 2\nR 61\n"),
+                 QStringLiteral("BUSY another program is writing to the card\nOK 20\n"));
+        QCOMPARE(machine.accesses.size(), 3);
+        QCOMPARE(machine.accesses.last().kind, 'R');
+        a.idle(300);
+        QCOMPARE(a.ask("W 302 21\n"), QStringLiteral("OK\n")); // a write later than 10 ms goes at once
+        QCOMPARE(machine.accesses.last().ns, machine.ns);
+        a.idle(499);
+        QCOMPARE(b.ask("W 301 2\n"), QStringLiteral("BUSY another program is writing to the card\n"));
+        QCOMPARE(port_request_idle_ms(&a.session), 1);
+        a.idle(1); // half a second without a write: the card is free again
+        QVERIFY(!machine.lockOwner);
+        QCOMPARE(port_request_idle_ms(&a.session), -1);
+        QCOMPARE(b.ask("W 301 2\n"), QStringLiteral("OK\n"));
+        QCOMPARE(a.ask("W 301 2\n"), QStringLiteral("BUSY another program is writing to the card\n"));
+
+        // Without port access: said so, and the lock is given back at once.
+        machine.portAccess = false;
+        QCOMPARE(b.ask("W 302 2\nR 61\n"),
+                 QStringLiteral("NOACCESS no port access\nNOACCESS no port access\n"));
+        QVERIFY(!machine.lockOwner);
+        for (const Machine::Access &access : std::as_const(machine.accesses))
+            QVERIFY(access.kind == 'R' ? access.port == 0x61
+                                       : (access.port == 0x301 || access.port == 0x302));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPortRequest)
+#include "tst_port_request.moc"
