@@ -1,6 +1,31 @@
+#define _GNU_SOURCE
 #include "vanto32.h"
 
+/* The port-I/O library holds no port access itself: it is the client of tr4410-port-helper, a
+   small program that alone carries the capability and checks every request (see port_helper.c
+   for the request format). The helper is started on the first call, with an empty environment,
+   from a path fixed when the library was built: the build tree's helper for the build tree's
+   library, else the helper in the install's libexec folder beside the library's lib folder. */
+
+#include <dlfcn.h>
+#include <errno.h>
+#include <limits.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+/* An answer takes at most the helper's 10 ms write spacing; anything near this is a hang. */
+#define ANSWER_TIMEOUT_MS 3000
+
 static int status = VANTO32_STATUS_OK;
+static int helper_fd = -1;
+static pid_t helper_pid = -1;
+static int helper_answered; /* the running helper has answered at least once */
 
 static void fail(int code)
 {
@@ -15,63 +40,169 @@ int PortStatus(void)
     return s;
 }
 
-/* Port access on Linux x86: ioperm() opens the I/O permission bitmap for exactly the port asked,
-   which needs CAP_SYS_RAWIO. The right is dropped again after each access, so the process never
-   holds more than the one port it is touching. Without the capability (or on a processor without
-   an I/O port space) every read answers VANTO32_DRIVER_ABSENT and every write is skipped: an
-   in/out instruction without permission would kill the program. */
-
-#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
-
-#include <sys/io.h>
-
-#define VANTO32_LAST_PORT 0xFFFFu
-
-static int grant(uint32_t port)
+static void stop_helper(void)
 {
-    return port <= VANTO32_LAST_PORT && ioperm(port, 1, 1) == 0;
+    if (helper_fd >= 0)
+        close(helper_fd);
+    if (helper_pid > 0) {
+        kill(helper_pid, SIGKILL);
+        while (waitpid(helper_pid, NULL, 0) < 0 && errno == EINTR) {
+        }
+    }
+    helper_fd = -1;
+    helper_pid = -1;
+    helper_answered = 0;
 }
 
-static void revoke(uint32_t port)
+static int helper_path(char *path, size_t size)
 {
-    ioperm(port, 1, 0);
+    Dl_info info;
+    if (!dladdr((void *)&InPortB, &info) || !info.dli_fname)
+        return -1;
+    const char *slash = strrchr(info.dli_fname, '/');
+    if (!slash)
+        return -1;
+    const size_t dir_length = (size_t)(slash - info.dli_fname);
+    const int in_build_tree =
+        dir_length == strlen(VANTO32_BUILD_DIR) && memcmp(info.dli_fname, VANTO32_BUILD_DIR, dir_length) == 0;
+    const int n = in_build_tree ? snprintf(path, size, "%s", VANTO32_BUILD_HELPER)
+                                : snprintf(path, size, "%.*s/%s", (int)dir_length, info.dli_fname,
+                                           VANTO32_INSTALLED_HELPER);
+    return n > 0 && (size_t)n < size ? 0 : -1;
+}
+
+static int start_helper(void)
+{
+    char path[PATH_MAX];
+    if (helper_path(path, sizeof path) != 0)
+        return -1;
+    int pair[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
+        return -1;
+    posix_spawn_file_actions_t files;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_adddup2(&files, pair[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&files, pair[1], STDOUT_FILENO);
+    posix_spawnattr_init(&attributes);
+    sigset_t none, piped;
+    sigemptyset(&none);
+    sigemptyset(&piped);
+    sigaddset(&piped, SIGPIPE);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &piped);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    char *argv[] = {path, NULL};
+    char *envp[] = {NULL};
+    pid_t pid = -1;
+    const int error = posix_spawn(&pid, path, &files, &attributes, argv, envp);
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attributes);
+    close(pair[1]);
+    if (error != 0) {
+        close(pair[0]);
+        return -1;
+    }
+    helper_fd = pair[0];
+    helper_pid = pid;
+    helper_answered = 0;
+    return 0;
+}
+
+/* Sends one request and reads its answer line. Returns 0 with the line (no newline) in answer,
+   or a status code when the helper could not be reached. */
+static int ask(const char *request, char *answer, size_t size)
+{
+    if (helper_fd < 0 && start_helper() != 0)
+        return VANTO32_STATUS_NO_ACCESS;
+    size_t length = strlen(request);
+    const char *p = request;
+    while (length > 0) {
+        const ssize_t n = send(helper_fd, p, length, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            goto broken;
+        p += n;
+        length -= (size_t)n;
+    }
+    size_t used = 0;
+    for (;;) {
+        struct pollfd in = {helper_fd, POLLIN, 0};
+        const int ready = poll(&in, 1, ANSWER_TIMEOUT_MS);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            goto broken;
+        char c;
+        const ssize_t n = recv(helper_fd, &c, 1, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            goto broken;
+        if (c == '\n')
+            break;
+        if (used + 1 < size)
+            answer[used++] = c;
+    }
+    answer[used] = '\0';
+    helper_answered = 1;
+    return 0;
+
+broken : {
+    /* A helper that never answered could not start for this user (not in the group, or the file
+       is missing); one that answered before has gone away. */
+    const int code = helper_answered ? VANTO32_STATUS_FAILED : VANTO32_STATUS_NO_ACCESS;
+    stop_helper();
+    return code;
+}
+}
+
+static int classify(const char *answer)
+{
+    if (strncmp(answer, "OK", 2) == 0 && (answer[2] == '\0' || answer[2] == ' '))
+        return VANTO32_STATUS_OK;
+    if (strncmp(answer, "BUSY", 4) == 0)
+        return VANTO32_STATUS_BUSY;
+    if (strncmp(answer, "NOACCESS", 8) == 0)
+        return VANTO32_STATUS_NO_ACCESS;
+    if (strncmp(answer, "REFUSED", 7) == 0)
+        return VANTO32_STATUS_REFUSED;
+    return VANTO32_STATUS_FAILED;
 }
 
 uint16_t InPortB(uint32_t port)
 {
-    if (!grant(port)) {
-        fail(VANTO32_STATUS_NO_ACCESS);
+    if (port > 0xFFFFu) {
+        fail(VANTO32_STATUS_REFUSED);
         return VANTO32_DRIVER_ABSENT;
     }
-    const uint16_t value = inb((unsigned short)port);
-    revoke(port);
-    return value;
+    char request[16], answer[64];
+    snprintf(request, sizeof request, "R %X\n", (unsigned)port);
+    int code = ask(request, answer, sizeof answer);
+    if (code == 0)
+        code = classify(answer);
+    unsigned value = 0;
+    if (code == VANTO32_STATUS_OK && sscanf(answer, "OK %2x", &value) != 1)
+        code = VANTO32_STATUS_FAILED;
+    if (code != VANTO32_STATUS_OK) {
+        fail(code);
+        return VANTO32_DRIVER_ABSENT;
+    }
+    return (uint16_t)(value & 0xFFu);
 }
 
 void OutPortB(uint32_t port, uint32_t value)
 {
-    if (!grant(port)) {
-        fail(VANTO32_STATUS_NO_ACCESS);
+    if (port > 0xFFFFu) {
+        fail(VANTO32_STATUS_REFUSED);
         return;
     }
-    outb((unsigned char)(value & 0xFFu), (unsigned short)port);
-    revoke(port);
+    char request[24], answer[64];
+    snprintf(request, sizeof request, "W %X %X\n", (unsigned)port, (unsigned)(value & 0xFFu));
+    int code = ask(request, answer, sizeof answer);
+    if (code == 0)
+        code = classify(answer);
+    if (code != VANTO32_STATUS_OK)
+        fail(code);
 }
-
-#else
-
-uint16_t InPortB(uint32_t port)
-{
-    (void)port;
-    fail(VANTO32_STATUS_NO_ACCESS);
-    return VANTO32_DRIVER_ABSENT;
-}
-
-void OutPortB(uint32_t port, uint32_t value)
-{
-    (void)port;
-    (void)value;
-    fail(VANTO32_STATUS_NO_ACCESS);
-}
-
-#endif
