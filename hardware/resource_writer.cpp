@@ -13,12 +13,18 @@
 TResourceWriter::TResourceWriter(QObject *parent)
     : QObject(parent)
     , m_portWriter([](quint32 port, quint8 value) { OutPortB(port, value); })
+    , m_statusReader([] { return PortStatus(); })
 {
 }
 
 void TResourceWriter::setPortWriter(PortWriter writer)
 {
     m_portWriter = std::move(writer);
+}
+
+void TResourceWriter::setStatusReader(StatusReader reader)
+{
+    m_statusReader = std::move(reader);
 }
 
 bool TResourceWriter::Write(quint16 controlBase, const Values &values)
@@ -33,16 +39,32 @@ bool TResourceWriter::Write(quint16 controlBase, const Values &values)
     const quint32 indexPort = quint32(controlBase) + 1;
     const quint32 dataPort = quint32(controlBase) + 2;
     const PortWriter write = m_portWriter;
+    const StatusReader status = m_statusReader;
+    m_failure = VANTO32_STATUS_OK;
+    m_lastRegister = 0;
+    // Start a fresh count: a failed read at start-up is not this sequence's failure.
+    status();
+    // A refused or lost write ends the sequence at once: nothing more goes to the card.
+    const auto writeOne = [&](quint32 port, quint8 value) {
+        write(port, value);
+        m_failure = status();
+        return m_failure == VANTO32_STATUS_OK;
+    };
     for (int k = 1; k <= RegisterCount; ++k) {
-        write(indexPort, quint8(k));
+        const bool indexWritten = writeOne(indexPort, quint8(k));
         if (!Settle())
             return false;
-        write(dataPort, values[std::size_t(k - 1)]);
+        if (!indexWritten)
+            break;
+        const bool dataWritten = writeOne(dataPort, values[std::size_t(k - 1)]);
         if (!Settle())
             return false;
+        if (!dataWritten)
+            break;
+        m_lastRegister = k;
     }
     m_busy = false;
-    return true;
+    return m_failure == VANTO32_STATUS_OK;
 }
 
 bool TResourceWriter::Settle()

@@ -6,6 +6,7 @@
 #include "resource_writer.h"
 #include "two_jumper.h"
 #include "up_down.h"
+#include "vanto32.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +22,9 @@ constexpr int PortAddressMax = 0x3F8;
 constexpr quint32 SettableAddressMask = 0x3F0;
 // A port base address is a multiple of 8 up to 0x3F8 (address bits 3 to 9).
 constexpr quint32 PortAddressMask = 0x3F8;
+// Below this the ports belong to the system board of a PC/AT: interrupt controllers, timer,
+// keyboard controller, real-time clock. The port helper refuses them too.
+constexpr quint16 ControlBaseMin = 0x100;
 // Asked of every spinner on entry: the register code 0xFF, which stands for every port.
 constexpr int EntryRequest = 8 * 0xFF;
 const QString Unchosen = QStringLiteral("***");
@@ -184,13 +188,20 @@ void TPortResourcesPanel::UseButtonClick()
 
     if (!m_portAccess) {
         // Writing would silently do nothing: say so instead of reporting success.
-        showMessage(
-            dialogParent(), QMessageBox::Critical, QStringLiteral("No Port Access"),
-            QStringLiteral("The card could not be reached: this program has no access to the I/O "
-                           "ports, so nothing has been written to the card.\n\nRun the program with "
-                           "the CAP_SYS_RAWIO capability (see \"Port access on Linux\" in the README) "
-                           "and try again. Your settings are kept."),
-            QMessageBox::Ok);
+        showNoPortAccess();
+        return;
+    }
+
+    if (m_controlBase < ControlBaseMin) {
+        showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("Invalid Control Base Address"),
+                    QStringLiteral("The card's control base address is %1, but it must be 100 to 3F0 "
+                                   "(hexadecimal) for the port resources to be written. Ports below 100 "
+                                   "belong to the computer's system board, such as its interrupt "
+                                   "controllers and clock, and writing there could upset the whole "
+                                   "computer.\n\nNothing has been written. Set the card's address "
+                                   "jumpers to 100 or above (Settings | Base Address).")
+                        .arg(QStringLiteral("%1").arg(m_controlBase, 3, 16, QLatin1Char('0')).toUpper()),
+                    QMessageBox::Ok);
         return;
     }
 
@@ -227,9 +238,63 @@ void TPortResourcesPanel::UseButtonClick()
             QMessageBox::Ok | QMessageBox::Cancel);
         if (!self)
             return;
+    } else if (m_writer->Failure() != VANTO32_STATUS_OK) {
+        // Nothing more was written; the panel stays in configuration with the user's values.
+        showWriteFailure();
+        if (!self)
+            return;
     }
     m_sequenceRunning = false;
     emit SequenceFinished();
+}
+
+void TPortResourcesPanel::showNoPortAccess() const
+{
+    showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("No Port Access"),
+                QStringLiteral("The card could not be reached: this program has no access to the I/O "
+                               "ports, so nothing has been written to the card.\n\nOnly root and the "
+                               "members of the group tr4410 may write to the card. Ask your administrator "
+                               "to add you to that group, log in again and start this program anew; "
+                               "or run it as root. Your settings are kept."),
+                QMessageBox::Ok);
+}
+
+void TPortResourcesPanel::showWriteFailure() const
+{
+    const int failure = m_writer->Failure();
+    if (failure == VANTO32_STATUS_NO_ACCESS && m_writer->LastRegister() == 0) {
+        showNoPortAccess();
+        return;
+    }
+    const int last = m_writer->LastRegister();
+    QString written;
+    if (last == 0) {
+        written = QStringLiteral("No resource register was written.");
+    } else {
+        const QString name = last <= PortCount
+                                 ? QStringLiteral("base address for port ") + portLetter(last - 1)
+                             : last == PortCount + 1 ? QStringLiteral("IRQ for all ports")
+                                                     : QStringLiteral("RS-422 ports");
+        written = QStringLiteral("The last register written was register %1 (%2). The card may now hold "
+                                 "a partial set of resources.")
+                      .arg(last)
+                      .arg(name);
+    }
+    QString text;
+    if (failure == VANTO32_STATUS_BUSY) {
+        text = QStringLiteral("The port resources could not be written: another program is writing to the "
+                              "card.\n\n%1 Wait until the other program has finished, then repeat the write "
+                              "with \"Use These Resources\".");
+    } else {
+        const QString reason = failure == VANTO32_STATUS_REFUSED ? QStringLiteral("a write was refused")
+                               : failure == VANTO32_STATUS_NO_ACCESS
+                                   ? QStringLiteral("this program lost its access to the I/O ports")
+                                   : QStringLiteral("the port helper stopped");
+        text = QStringLiteral("Writing the port resources to the card broke off: ") + reason +
+               QStringLiteral(".\n\n%1 Repeat the write with \"Use These Resources\".");
+    }
+    showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("Write Failed"), text.arg(written),
+                QMessageBox::Ok);
 }
 
 void TPortResourcesPanel::BaseUDChangingEx(TUpDown *Sender, bool &AllowChange, int NewValue, int Direction)

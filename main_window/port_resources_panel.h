@@ -44,6 +44,8 @@ signals:
 
 private:
     QWidget *dialogParent() const;
+    void showNoPortAccess() const;
+    void showWriteFailure() const;
     QLineEdit *portEdit(int port) const;
     TUpDown *portSpinner(int port) const;
     bool checkResource(const QString &text, const QString &label) const;

@@ -309,10 +309,31 @@ private slots:
         QCOMPARE(FakePorts::writes().size(), 0);
         QCOMPARE(answers.seen().size(), 1);
         QCOMPARE(answers.seen().first().icon, QMessageBox::Critical);
-        QVERIFY(answers.seen().first().text.contains(QLatin1String("CAP_SYS_RAWIO")));
+        QVERIFY(answers.seen().first().text.contains(QLatin1String("group tr4410")));
         QVERIFY(w.inConfiguration());
         QCOMPARE(w.edit(7)->text(), QStringLiteral("118"));
         QCOMPARE(w.get<QComboBox>(QStringLiteral("IRQCombo"))->currentText(), QStringLiteral("B"));
+    }
+
+    void portLayerFailureHalfway()
+    {
+        // The port layer goes away after seven writes (as when the helper is killed): the window
+        // asks the library's own status and shows the error instead of the closing box.
+        const auto failAfter =
+            reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "FakeVanto_FailAfterWrites"));
+        QVERIFY(failAfter);
+        Window w;
+        w.enter();
+        w.chooseExample(QStringLiteral("A"));
+        failAfter(7);
+        MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
+        w.use();
+        failAfter(-1);
+        QCOMPARE(FakePorts::writes().size(), 8); // the lost eighth write, and nothing after it
+        QCOMPARE(answers.seen().size(), 2);
+        QCOMPARE(answers.seen().at(1).caption, QStringLiteral("Write Failed"));
+        QVERIFY(answers.seen().at(1).text.contains(QLatin1String("register 3 (base address for port C)")));
+        QVERIFY(w.inConfiguration());
     }
 
     void cancelWritesNothing()

@@ -6,6 +6,7 @@
 #include "resource_writer.h"
 #include "two_jumper.h"
 #include "up_down.h"
+#include "vanto32.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -380,7 +381,7 @@ private slots:
         // The card's registers answer at its jumper address, not at the typed extras.
         QTest::newRow("typed 3F5") << true << "3F5" << 0x3F1u << 0xFF;
         QTest::newRow("typed 12300") << true << "12300" << 0x301u << 0xFF;
-        QTest::newRow("typed 0") << true << "0" << 0x001u << 0xFF;
+        QTest::newRow("typed 10F") << true << "10F" << 0x101u << 0xFF;
     }
     void writesTheExample()
     {
@@ -513,8 +514,8 @@ private slots:
         const auto &box = answers.seen().first();
         QCOMPARE(box.icon, QMessageBox::Critical);
         QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QVERIFY(box.text.contains(QLatin1String("CAP_SYS_RAWIO")));
-        QVERIFY(box.text.contains(QLatin1String("README")));
+        QVERIFY(box.text.contains(QLatin1String("group tr4410")));
+        QVERIFY(box.text.contains(QLatin1String("root")));
         QVERIFY(!box.text.contains(QLatin1String("have been written")));
         // Still configuring, with the user's values.
         QVERIFY(f.inConfiguration());
@@ -525,6 +526,61 @@ private slots:
         MessageBoxAnswerer again({QMessageBox::Ok, QMessageBox::Ok});
         f.logic->UseButtonClick();
         QCOMPARE(f.writes.size(), 20);
+    }
+
+    // What the port layer reports after a write, and what the user is told: never the closing
+    // "Confirmation" unless every write went through. Nothing more is written after a failure.
+    void failuresAreReported_data()
+    {
+        QTest::addColumn<QString>("baseText");
+        QTest::addColumn<int>("failAt"); // the write (1 to 20) whose status is not OK
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("base 0F0") << "F0" << 0 << 0 << "Invalid Control Base Address"
+                                  << "control base address is 0F0, but it must be 100 to 3F0";
+        QTest::newRow("base 000") << "0" << 0 << 0 << "Invalid Control Base Address"
+                                  << "Ports below 100 belong to the computer's system board";
+        QTest::newRow("helper died") << "300" << 7 << VANTO32_STATUS_FAILED << "Write Failed"
+                                     << "The last register written was register 3 (base address for port C). "
+                                        "The card may now hold a partial set of resources.";
+        QTest::newRow("refused last data") << "300" << 20 << VANTO32_STATUS_REFUSED << "Write Failed"
+                                           << "register 9 (IRQ for all ports)";
+        QTest::newRow("busy at once") << "300" << 1 << VANTO32_STATUS_BUSY << "Write Failed"
+                                      << "another program is writing to the card.\n\nNo resource register "
+                                         "was written.";
+        QTest::newRow("busy later") << "300" << 12 << VANTO32_STATUS_BUSY << "Write Failed"
+                                    << "another program is writing to the card.\n\nThe last register "
+                                       "written was register 5";
+        QTest::newRow("no access") << "300" << 1 << VANTO32_STATUS_NO_ACCESS << "No Port Access"
+                                   << "members of the group tr4410";
+    }
+    void failuresAreReported()
+    {
+        QFETCH(QString, baseText);
+        QFETCH(int, failAt);
+        QFETCH(int, status);
+        QFETCH(QString, caption);
+        QFETCH(QString, says);
+        Fixture f;
+        f.logic->Writer()->setStatusReader([&] { return int(f.writes.size()) == failAt ? status : 0; });
+        f.baseEdit->setText(baseText);
+        f.enter();
+        f.choose(ExamplePorts, QStringLiteral("A"));
+        MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
+        f.logic->UseButtonClick();
+        QCOMPARE(answers.seen().size(), failAt == 0 ? 1 : 2);
+        const auto &box = answers.seen().last();
+        QCOMPARE(box.caption, caption);
+        QVERIFY2(box.text.contains(says), qPrintable(box.text));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(f.writes.size(), failAt);
+        // Still configuring, with the user's values, ready to repeat the write.
+        QVERIFY(f.inConfiguration());
+        QCOMPARE(f.edit(1)->text(), QStringLiteral("2F8"));
+        QCOMPARE(f.irq->currentText(), QStringLiteral("A"));
+        QVERIFY(!f.logic->Busy());
     }
 
     void windowDestroyedDuringTheWrites()
