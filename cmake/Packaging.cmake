@@ -1,8 +1,7 @@
 # Installation as a desktop program and the Debian package.
 #
-# The program reaches the card's ports with a file capability (cap_sys_rawio). The loader then runs
-# it in secure-execution mode, where LD_LIBRARY_PATH and $ORIGIN run paths are ignored: the
-# installed program must name the directory of libvanto32 by its absolute path.
+# The installed program names the directory of libvanto32 by its absolute path, so that it finds
+# its own library whatever the environment says.
 set(CMAKE_INSTALL_RPATH "${CMAKE_INSTALL_FULL_LIBDIR}")
 
 set(TR4410_APPSTREAM_ID com.vanto.tr4410settings)
@@ -12,6 +11,7 @@ install(FILES ${TR4410_ASSETS}/tr4410-settings.desktop DESTINATION ${CMAKE_INSTA
 install(FILES ${TR4410_ASSETS}/${TR4410_APPSTREAM_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${TR4410_ASSETS}/icons/tr4410-settings.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tr4410-settings)
 foreach(size 16 24 32 48 64 128 256)
     install(FILES ${TR4410_ASSETS}/icons/tr4410-settings-${size}.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tr4410-settings.png)
@@ -67,10 +67,11 @@ RS-422 protocol, termination, baud clock, port disable) into the jumper pattern
 to fit, and writes the eight ports' I/O addresses, their shared IRQ and the
 RS-422 mask into an installed card.
 
-Writing to the card needs access to I/O ports. The package grants the program
-the one capability this takes, cap_sys_rawio, as a file capability set at
-installation (setcap cap_sys_rawio+ep /usr/bin/tr4410-settings); the program is
-not installed set-user-ID root.")
+Writing to the card needs access to I/O ports. Only a small port helper,
+which checks every request and can reach nothing but the card's registers,
+holds the capability this takes (cap_sys_rawio). The helper may be run by root
+and the members of the group tr4410, which the package creates; the program
+itself holds no privilege.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -82,9 +83,10 @@ set(CPACK_INSTALL_PREFIX ${CPACK_PACKAGING_INSTALL_PREFIX})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/hardware)
 # The libraries (Qt 6, libjpeg, the C and C++ run-times) come from the program's links; beside
-# them it needs the fonts of its window layout, and the postinst needs setcap.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, libcap2-bin")
-set(TR4410_INSTALLED_PROGRAM ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tr4410-settings)
+# them it needs the fonts of its window layout, and the postinst needs setcap and addgroup.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, libcap2-bin, adduser")
+set(TR4410_INSTALLED_HELPER
+    ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/tr4410-settings/tr4410-port-helper)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/postinst.in ${PROJECT_BINARY_DIR}/debian/postinst
     @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/postinst

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build tree into a temporary prefix and checks the result as a user's system would
-# see it: every file in place, the port-I/O library found through an absolute run path (also in
-# secure-execution mode, as under the package's file capability), and the program starting.
+# see it: every file in place, the port-I/O library found through an absolute run path, the port
+# helper in its place, and the program starting.
 set -euo pipefail
 build=$1 bindir=$2 libdir=$3 datadir=$4 appstream_id=$5
 
@@ -12,7 +12,6 @@ fail() {
 
 prefix=$(mktemp -d /tmp/tr4410-install.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
-chmod 755 "$prefix" # the secure-execution run below is not root's
 
 cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1 || {
     cat "$prefix.log" >&2
@@ -34,8 +33,7 @@ done
 [ -x "$program" ] || fail "the program is not executable"
 [ ! -u "$program" ] || fail "the program is set-user-ID"
 
-# The run path must be the prefix's lib directory, by its absolute name: $ORIGIN does not count
-# under a file capability.
+# The run path must be the prefix's lib directory, by its absolute name.
 runpath=$(readelf -d "$program" | sed -n 's/.*(R\(UN\)\?PATH).*\[\(.*\)\]/\2/p')
 [ "$runpath" = "$prefix/$libdir" ] || fail "run path is '$runpath', expected '$prefix/$libdir'"
 
@@ -57,26 +55,16 @@ run() {
 }
 run env -u LD_LIBRARY_PATH QT_QPA_PLATFORM=offscreen timeout -s TERM 3 "$program"
 
-# With the capability the package grants, run by an ordinary user: the loader is in secure-execution
-# mode and ignores LD_LIBRARY_PATH, so the library must come through the absolute run path.
-if [ "$(id -u)" -eq 0 ] && setcap cap_sys_rawio+ep "$program" 2>/dev/null; then
-    run env LD_LIBRARY_PATH=/nonexistent HOME=/nonexistent QT_QPA_PLATFORM=offscreen \
-        setpriv --reuid=65534 --regid=65534 --clear-groups timeout -s TERM 3 "$program"
-    echo "secure-execution start: ok"
-
-    # The user's environment must not lead the privileged program to code of the user's choosing:
-    # a plugin folder named in QT_PLUGIN_PATH is never even looked at.
-    if command -v strace >/dev/null; then
-        mkdir -p "$prefix/user-plugins/platforms"
-        run env HOME=/nonexistent QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="$prefix/user-plugins" \
-            timeout -s TERM 3 strace -f -u nobody -e trace=%file -o "$prefix/strace.log" "$program"
-        if grep -q "$prefix/user-plugins" "$prefix/strace.log"; then
-            grep "$prefix/user-plugins" "$prefix/strace.log" | head -5 >&2
-            fail "the program with port access looked into the user's QT_PLUGIN_PATH"
-        fi
-        echo "secure-execution environment: ok"
-    fi
-else
-    echo "secure-execution start: skipped (needs root and a file system with capabilities)"
+# The port helper: at the install's fixed place beside the lib folder, not for everyone to run,
+# and with nothing but the C library in it.
+helper=$prefix/libexec/tr4410-settings/tr4410-port-helper
+[ -f "$helper" ] || fail "not installed: libexec/tr4410-settings/tr4410-port-helper"
+[ "$(stat -c %a "$helper")" = 750 ] || fail "the helper's mode is $(stat -c %a "$helper"), expected 750"
+if ldd "$helper" | grep -Ev 'linux-vdso|libc\.so|ld-linux' | grep -q .; then
+    ldd "$helper" >&2
+    fail "the helper links more than the C library"
+fi
+if getcap -r "$prefix" 2>/dev/null | grep -q .; then
+    fail "an installed file holds a capability: $(getcap -r "$prefix")"
 fi
 echo "install into $prefix: ok"
