@@ -1,19 +1,45 @@
 #!/bin/busybox sh
-# /init of the test VM: runs the port probe as root, as an unprivileged user, and as that user
-# with the port capability on the probe file, then powers the VM off.
+# /init of the test VM. The port helper is installed as the package installs it: root:tr4410
+# (group 1001), mode 0750, cap_sys_rawio+ep. User 1000 is a member of tr4410, user 1002 is not.
+# Everything that reaches port 0x302, the data register of a card at 0x300, is recorded by the VM.
 /bin/busybox --install -s /bin
 export PATH=/bin
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
+mkdir -p /tmp && chmod 1777 /tmp
 echo "VMTEST boot"
+helper=$(cat /helper-path)
+chown 0:1001 "$helper"
+chmod 0750 "$helper"
+/bin/vm_helper setcap "$helper" || echo "VMTEST could not give the helper its capability"
+member=1000:1001
+outsider=1002
+
 /bin/port_probe ROOT || echo "VMTEST probe failed as root"
-/bin/vm_helper as 1000 /bin/port_probe USER || echo "VMTEST probe failed as user"
-cp /bin/port_probe /bin/port_probe_caps
-chmod 755 /bin/port_probe_caps
-if /bin/vm_helper setcap /bin/port_probe_caps; then
-    /bin/vm_helper as 1000 /bin/port_probe_caps CAPS || echo "VMTEST probe failed with capability"
-fi
+/bin/vm_helper as $member /bin/port_probe MEMBER || echo "VMTEST probe failed as a member"
+/bin/vm_helper as $outsider /bin/port_probe OUTSIDER || echo "VMTEST probe failed as an outsider"
+
+# A client of one's own, talking to the helper directly: refused requests, then one that passes.
+printf 'W 21 FF\nW F1 1\nW F2 58\nR 21\nW 302 48\nW 302 A\n' >/tmp/requests
+/bin/vm_helper as $member "$helper" </tmp/requests | sed 's/^/HAND /'
+
+# Two clients at once: the second is refused while the first one's sequence runs.
+/bin/vm_helper as $member /bin/port_probe LLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLL &
+sleep 0.2
+/bin/vm_helper as $member /bin/port_probe SECOND
+wait
+sleep 0.6
+
+# The main window as a member, with no capability on it: a whole write, then one whose helper
+# is killed halfway.
+export QT_QPA_PLATFORM=offscreen HOME=/tmp XDG_RUNTIME_DIR=/tmp
+/bin/vm_helper as $member /bin/window_probe WRITE 2>/dev/null || echo "VMTEST window failed"
+sleep 0.6
+/bin/vm_helper as $member /bin/window_probe KILL 2>/dev/null || echo "VMTEST window failed"
+/bin/vm_helper getcap /bin/window_probe
+/bin/vm_helper getcap /bin/port_probe
+/bin/vm_helper getcap "$helper"
 echo "VMTEST done"
 sync
 poweroff -f

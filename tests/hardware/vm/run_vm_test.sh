@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
-# Boots a small x86-64 Linux VM and checks the real port-I/O library against a real kernel:
-#   as root                 the probe port answers a byte, and bytes reach the second serial port;
-#   as an unprivileged user the probe port answers 0xAA55, and nothing is written;
-#   as that user with the cap_sys_rawio file capability on the program, it works again.
+# Boots a small x86-64 Linux VM and checks the real port-I/O library and its port helper against a
+# real kernel. The VM records every byte written to port 0x302, the data register of a card at
+# control base 0x300, through a UART placed there.
+#   as root                      the probe port answers a byte, and the bytes arrive;
+#   as a member of tr4410        the same, with no capability on the program or in its process;
+#   as a user outside the group  the probe port answers 0xAA55, and nothing arrives;
+#   a hand-written client        port 0x21 and a base of 0x0F0 are refused, nothing arrives;
+#   two clients at once          the second is refused while the first one writes;
+#   the main window              a whole write arrives; with the helper killed halfway, the window
+#                                shows the error, not the closing "Confirmation".
 # Exits 77 (skipped) where the machine cannot run it: no QEMU, busybox or kernel package.
 #
-# usage: run_vm_test.sh PROBE LIBVANTO32 HELPER INIT CACHE_DIR WORK_DIR
+# usage: run_vm_test.sh PROBE LIBVANTO32 VM_HELPER INIT CACHE_DIR WORK_DIR PORT_HELPER WINDOW_PROBE
+#                       LIBDIR LIBEXECDIR
 set -euo pipefail
 
-probe=$1 vanto32=$2 helper=$3 init=$4 cache=$5 work=$6
+probe=$1 vanto32=$2 helper=$3 init=$4 cache=$5 work=$6 port_helper=$7 window=$8 libdir=$9 libexecdir=${10}
 
 skip() {
     echo "SKIP: $*"
@@ -63,16 +70,27 @@ echo "kernel: $kernel"
 # --- the initramfs -----------------------------------------------------------------------------
 rm -rf "$work"
 root=$work/root
-mkdir -p "$root"/{bin,proc,sys,dev,lib/x86_64-linux-gnu}
+mkdir -p "$root"/{bin,proc,sys,dev,lib/x86_64-linux-gnu,"usr/$libdir","usr/$libexecdir/tr4410-settings"}
 cp "$busybox" "$root/bin/busybox"
 cp "$probe" "$root/bin/port_probe"
+cp "$window" "$root/bin/window_probe"
 cp "$helper" "$root/bin/vm_helper"
 cp "$init" "$root/init"
 chmod 755 "$root/init" "$root/bin/"*
-# The probe's libraries at their system paths; libvanto32 goes into the system library folder,
-# where a program with file capabilities (secure execution) finds it.
-cp -L "$vanto32" "$root/lib/x86_64-linux-gnu/libvanto32.so"
-ldd "$probe" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }' | while read -r lib; do
+# libvanto32 and the port helper where an install puts them: the library finds the helper by its
+# fixed place relative to the lib folder.
+cp -L "$vanto32" "$root/usr/$libdir/libvanto32.so"
+installed_helper=/usr/$libexecdir/tr4410-settings/tr4410-port-helper
+cp "$port_helper" "$root$installed_helper"
+echo "$installed_helper" >"$root/helper-path"
+# The window runs on Qt's offscreen platform.
+plugin=$(find /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms -name libqoffscreen.so | head -n 1)
+[ -n "$plugin" ] || skip "Qt's offscreen platform plugin is not installed"
+mkdir -p "$root$(dirname "$plugin")"
+cp "$plugin" "$root$plugin"
+for binary in "$probe" "$window" "$port_helper" "$plugin"; do
+    ldd "$binary" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }'
+done | sort -u | while read -r lib; do
     case $lib in
     */libvanto32.so) ;;
     *)
@@ -92,14 +110,17 @@ fi
 console=$work/console.log
 serial=$work/serial2.out
 : >"$serial"
+# The recording UART at 0x302 is the card's data register; pnpacpi=off keeps the kernel from taking
+# it for a serial port of its own (it would write its console there).
 # run_vm ACCEL BOOT_SECONDS: gives up early when the VM's init has not started by then (nested
 # KVM can hang silently right after the kernel is unpacked).
 run_vm() {
     : >"$serial"
-    timeout 120 "$qemu" -accel "$1" -m 256 -nographic -no-reboot -monitor none \
+    timeout 240 "$qemu" -accel "$1" -m 1024 -nographic -no-reboot -monitor none \
         -kernel "$kernel" -initrd "$work/initrd.gz" \
-        -append "console=ttyS0 panic=-1 quiet loglevel=3" \
-        -serial stdio -serial "file:$serial" </dev/null >"$console" 2>&1 &
+        -append "console=ttyS0 panic=-1 quiet loglevel=3 pnpacpi=off" \
+        -serial stdio -chardev "file,id=card,path=$serial" -device isa-serial,chardev=card,iobase=0x302,irq=5 \
+        </dev/null >"$console" 2>&1 &
     local pid=$! ticks=$(($2 * 10))
     while [ "$ticks" -gt 0 ] && kill -0 "$pid" 2>/dev/null && ! grep -q "VMTEST boot" "$console"; do
         sleep 0.1
@@ -120,19 +141,21 @@ if [ "$accel" = kvm ] && ! grep -q "VMTEST boot" "$console"; then
     run_vm tcg 90 || status=$?
 fi
 echo "VM run took $((SECONDS - started)) s"
-tr -d '\r' <"$console" | grep -E "^(VMTEST|VMHELPER|PROBE)" || true
+tr -d '\r' <"$console" | grep -E "^(VMTEST|VMHELPER|PROBE|HAND|WINDOW)" || true
 grep -q "VMTEST done" "$console" || {
     tail -n 40 "$console"
     fail "the VM did not finish (qemu status $status)"
 }
 
 # --- verdict -----------------------------------------------------------------------------------
-line() { tr -d '\r' <"$console" | grep "^PROBE $1 " || fail "no answer from the probe run $1"; }
-field() { sed -n "s/.* $2=\(0x[0-9A-F]*\).*/\1/p" <<<"$1"; }
+log=$(tr -d '\r' <"$console")
+line() { grep "^PROBE $1 " <<<"$log" || fail "no answer from the probe run $1"; }
+field() { sed -n "s/.* $2=\([0-9A-Fa-fx]*\).*/\1/p" <<<"$1"; }
 root_line=$(line ROOT)
-user_line=$(line USER)
-caps_line=$(line CAPS)
-grep -q "VMHELPER setcap ok" "$console" || fail "the file capability could not be set on the initramfs root"
+member_line=$(line MEMBER)
+outsider_line=$(line OUTSIDER)
+second_line=$(line SECOND)
+grep -q "VMHELPER setcap ok" <<<"$log" || fail "the file capability could not be set on the initramfs root"
 
 errors=0
 check() {
@@ -141,16 +164,42 @@ check() {
         errors=$((errors + 1))
     fi
 }
-r=$(field "$root_line" port61) u=$(field "$user_line" port61) c=$(field "$caps_line" port61)
-check "root reads a byte from port 0x61 ($r)" '[ -n "$r" ] && [ $((r)) -le 255 ]'
+hex() { od -An -tx1 -v | tr -d ' \n'; }
+r=$(field "$root_line" port61) m=$(field "$member_line" port61) o=$(field "$outsider_line" port61)
+check "root reads a byte from port 0x61 ($r)" '[ -n "$r" ] && [ $((r)) -le 255 ] && [ "$(field "$root_line" read)" = 0 ]'
 check "a port beyond 0xFFFF answers 0xAA55 even for root" '[ "$(field "$root_line" beyond)" = 0xAA55 ]'
-check "an unprivileged user reads 0xAA55 ($u)" '[ "$u" = 0xAA55 ]'
-check "with cap_sys_rawio on the program the user reads a byte ($c)" '[ -n "$c" ] && [ $((c)) -le 255 ]'
-check "the user with the capability is not root" 'grep -q "uid=1000 euid=1000" <<<"$caps_line"'
-written=$(tr -d '\r' <"$serial")
-check "bytes written as root reach the serial port" 'grep -qx ROOT <<<"$written"'
-check "nothing is written by an unprivileged user" '! grep -q USER <<<"$written"'
-check "bytes written with the capability reach the serial port" 'grep -qx CAPS <<<"$written"'
-check "nothing else reached the serial port" '[ "$written" = "$(printf "ROOT\nCAPS")" ]'
-[ "$errors" -eq 0 ] || fail "$errors check(s) failed; serial port got: $(od -c "$serial" | head -5)"
+check "root's writes are carried out" '[ "$(field "$root_line" write)" = 0 ]'
+check "a member of tr4410 reads a byte ($m) and its writes are carried out" \
+    '[ -n "$m" ] && [ $((m)) -le 255 ] && [ "$(field "$member_line" write)" = 0 ]'
+check "the member's program runs with no capability" \
+    'grep -q "uid=1000 euid=1000" <<<"$member_line" && [ "$(field "$member_line" capeff)" = 0000000000000000 ]'
+check "neither the window nor the probe carries a file capability" \
+    'grep -q "getcap /bin/window_probe none" <<<"$log" && grep -q "getcap /bin/port_probe none" <<<"$log"'
+check "the helper carries cap_sys_rawio" 'grep -q "getcap /usr/.*/tr4410-port-helper permitted=0x00020000" <<<"$log"'
+check "a user outside the group reads 0xAA55 ($o), told: no access" \
+    '[ "$o" = 0xAA55 ] && [ "$(field "$outsider_line" read)" = 1 ] && [ "$(field "$outsider_line" write)" = 1 ]'
+hand=$(grep "^HAND " <<<"$log" || true)
+check "a hand-written client is refused port 0x21 and a base of 0x0F0" \
+    '[ "$(grep -c "^HAND REFUSED" <<<"$hand")" = 4 ] && grep -q "^HAND REFUSED port may not be read" <<<"$hand" && grep -q "^HAND REFUSED control base address out of range" <<<"$hand"'
+check "the same client's allowed writes pass" '[ "$(grep -c "^HAND OK" <<<"$hand")" = 2 ]'
+check "a second client writing meanwhile is told: busy" '[ "$(field "$second_line" write)" = 3 ]'
+window() { grep "^WINDOW $1 " <<<"$log" || true; }
+written=$(window WRITE)
+killed=$(window KILL)
+check "the window, as a member, ends with the closing Confirmation" \
+    'grep -q "box Confirmation: The resources have been written" <<<"$written" && grep -q "done configuring=0" <<<"$written"'
+check "the window runs with no capability" '[ "$(grep -c "capeff=0000000000000000" <<<"$written$killed")" = 2 ]'
+check "the helper was killed halfway" 'grep -q "killed the helper [0-9]" <<<"$killed"'
+check "the window then shows the error, not the success box" \
+    'grep -q "box Write Failed: Writing the port resources to the card broke off" <<<"$killed" && ! grep -q "have been written" <<<"$killed" && grep -q "done configuring=1" <<<"$killed"'
+
+got=$(hex <"$serial")
+values=7f5f7d5d202122230a00 # the window's default protocol is RS-485: no RS-422 ports
+expected_start=$(printf 'ROOT\nMEMBER\nH\n%s\n' "$(printf 'L%.0s' $(seq 52))" | hex)$values
+check "the bytes of root, the member, the client, the first writer and the window arrived, nothing else" \
+    '[ "${got:0:${#expected_start}}" = "$expected_start" ]'
+partial=${got:${#expected_start}}
+check "the window's write with the helper killed broke off partway (${#partial} hex digits)" \
+    '[ ${#partial} -ge 2 ] && [ ${#partial} -lt ${#values} ] && [ "${values:0:${#partial}}" = "$partial" ]'
+[ "$errors" -eq 0 ] || fail "$errors check(s) failed; the card's data register got: $(od -c "$serial" | head -8)"
 echo "all VM checks passed"

@@ -1,6 +1,9 @@
 /* Statically linked helper for the test VM's init:
      vm_helper setcap FILE          gives FILE the file capability cap_sys_rawio+ep and reads it back
-     vm_helper as UID PROGRAM ARGS  runs PROGRAM as UID (and group UID) with no capabilities */
+     vm_helper getcap FILE          prints FILE's permitted file capabilities, or none
+     vm_helper as UID[:GROUP] PROGRAM ARGS
+                                    runs PROGRAM as UID (and group UID), with GROUP as its one
+                                    supplementary group if given, and no capabilities */
 
 #define _GNU_SOURCE
 #include <errno.h>
@@ -37,10 +40,24 @@ static int setRawIoCapability(const char *file)
     return 0;
 }
 
+static int showCapability(const char *file)
+{
+    struct vfs_cap_data cap;
+    memset(&cap, 0, sizeof cap);
+    const ssize_t size = getxattr(file, XATTR_NAME_CAPS, &cap, sizeof cap);
+    if (size < 0)
+        printf("VMHELPER getcap %s none\n", file);
+    else
+        printf("VMHELPER getcap %s permitted=0x%08x\n", file, (unsigned)cap.data[0].permitted);
+    return 0;
+}
+
 static int runAs(const char *uidText, char **argv)
 {
-    const uid_t uid = (uid_t)strtoul(uidText, NULL, 10);
-    if (setgroups(0, NULL) != 0 || setgid(uid) != 0 || setuid(uid) != 0) {
+    char *rest = NULL;
+    const uid_t uid = (uid_t)strtoul(uidText, &rest, 10);
+    const gid_t extra = (gid_t)(*rest == ':' ? strtoul(rest + 1, NULL, 10) : 0);
+    if (setgroups(*rest == ':' ? 1 : 0, &extra) != 0 || setgid(uid) != 0 || setuid(uid) != 0) {
         printf("VMHELPER cannot become %u: %s\n", (unsigned)uid, strerror(errno));
         return 1;
     }
@@ -58,8 +75,10 @@ int main(int argc, char **argv)
 {
     if (argc == 3 && strcmp(argv[1], "setcap") == 0)
         return setRawIoCapability(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "getcap") == 0)
+        return showCapability(argv[2]);
     if (argc >= 4 && strcmp(argv[1], "as") == 0)
         return runAs(argv[2], argv + 3);
-    fprintf(stderr, "usage: vm_helper setcap FILE | as UID PROGRAM [ARGS...]\n");
+    fprintf(stderr, "usage: vm_helper setcap FILE | getcap FILE | as UID[:GROUP] PROGRAM [ARGS...]\n");
     return 2;
 }
