@@ -27,7 +27,11 @@ QString fakePortsDir()
 
 void useFakePorts(char **argv)
 {
-    const QByteArray dir = QFile::encodeName(fakePortsDir());
+    usePortLibrary(QFile::encodeName(fakePortsDir()), argv);
+}
+
+void usePortLibrary(const QByteArray &dir, char **argv)
+{
     if (dir.isEmpty())
         return;
     const QByteArray current = qgetenv("LD_LIBRARY_PATH");

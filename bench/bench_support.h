@@ -12,6 +12,8 @@ namespace Bench {
 // search path (when it was built), so that the main window's driver presence test passes without
 // a modal warning. Returns at once when that is already so.
 void useFakePorts(char **argv);
+// The same with the port-I/O library found in dir.
+void usePortLibrary(const QByteArray &dir, char **argv);
 // The directory of the fake port library, or empty when it was not built.
 QString fakePortsDir();
 
