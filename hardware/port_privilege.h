@@ -2,12 +2,14 @@
 
 #include <QByteArrayView>
 
-// Installed from the package, the program holds the port-access capability (cap_sys_rawio) for
-// every user who starts it, so its environment comes from users who do not have that right. The
-// loader already ignores LD_LIBRARY_PATH and the like then, but the toolkit does not: a variable
-// such as QT_PLUGIN_PATH or GTK_MODULES would make it load code of the user's choosing with the
-// capability. An elevated start therefore keeps only the variables that name the display, the
-// user's session and locale, and the window system and scaling the toolkit should use.
+// The program is installed without privilege: only the port helper holds the port capability.
+// This is the second line, for a program that an administrator has given a file capability or
+// set-user-ID all the same. Its environment then comes from users who do not have that right. The
+// loader ignores LD_LIBRARY_PATH and the like, but the toolkit does not: a variable such as
+// QT_PLUGIN_PATH or GTK_MODULES would make it load code of the user's choosing with the privilege.
+// An elevated start therefore keeps only the variables that name the display, the user's session
+// and locale, and the window system and scaling the toolkit should use. (The command line and
+// kept variables such as HOME still reach the toolkit: this is no reason to elevate the program.)
 class TPortPrivilege
 {
 public:

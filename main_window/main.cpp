@@ -6,8 +6,8 @@
 
 int main(int argc, char *argv[])
 {
-    // Started with the port capability, the program must not let its user's environment pick
-    // the code Qt loads.
+    // The program holds no privilege (the port helper does); should someone start it with one
+    // all the same, its user's environment must not pick the code Qt loads.
     TPortPrivilege::RestrictEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Settings"));

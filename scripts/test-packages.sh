@@ -2,8 +2,9 @@
 packages+=(xauth)
 # The checks of the desktop entry and AppStream metadata.
 packages+=(appstream desktop-file-utils)
-# The install test watches the privileged program's file accesses.
-packages+=(strace)
+# The package test runs the post-installation script in a mount namespace of its own (unshare,
+# setpriv: util-linux) and needs addgroup.
+packages+=(util-linux adduser)
 # The VM test of port access: an emulator, a static shell for its init, and the initramfs packer.
 packages+=(qemu-system-x86 busybox-static cpio)
 # The fuzz targets of the parsers: clang with libFuzzer and the sanitizer runtimes.
