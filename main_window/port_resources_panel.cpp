@@ -199,7 +199,8 @@ void TPortResourcesPanel::UseButtonClick()
                                    "belong to the computer's system board, such as its interrupt "
                                    "controllers and clock, and writing there could upset the whole "
                                    "computer.\n\nNothing has been written. Set the card's address "
-                                   "jumpers to 100 or above (Settings | Base Address).")
+                                   "jumpers to 100 or above, enter that address under Settings | Base "
+                                   "Address, and start this program again to write the resources.")
                         .arg(QStringLiteral("%1").arg(m_controlBase, 3, 16, QLatin1Char('0')).toUpper()),
                     QMessageBox::Ok);
         return;
