@@ -4,6 +4,7 @@
 #include "application_idle.h"
 #include "board_highlight.h"
 #include "board_image.h"
+#include "card_jumpers.h"
 #include "help_form.h"
 #include "hex_address.h"
 #include "kit_fonts.h"
@@ -24,26 +25,6 @@
 #include <QPointer>
 
 namespace {
-// The control base address lines A4 to A9 and their master glyphs' bits.
-constexpr quint32 SettableAddressMask = 0x3F0;
-
-QString upperHex(quint32 value)
-{
-    return QString::number(value, 16).toUpper();
-}
-
-// Removes leading and trailing blanks and control characters, as the address text is compared.
-QString trimmedText(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first).unicode() <= ' ')
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= ' ')
-        --last;
-    return text.mid(first, last - first);
-}
-
 const QStringList &twoEntryLoadList()
 {
     static const QStringList list{QStringLiteral("No Termination"), QStringLiteral("Termination")};
@@ -79,6 +60,7 @@ TMainForm::TMainForm(QWidget *parent)
     setUpSupporter();
 
     m_portResources = new TPortResourcesPanel(ui->COMBasePanel, ui->BaseEdit, ui->RS422JumperA, this);
+    m_portResources->setClockCombo(ui->ClockCombo);
     connect(m_portResources, &TPortResourcesPanel::SequenceFinished, this, &TMainForm::closeWhenSequenceEnds);
 
     m_portEdits = {ui->BaseEditA, ui->BaseEditB, ui->BaseEditC, ui->BaseEditD,
@@ -213,16 +195,12 @@ void TMainForm::BaseEditChange(QObject *)
         setBaseEditValid(false);
         return;
     }
-    const quint32 settable = *value & SettableAddressMask;
-    const QString canonical = StripLeadingZeros(trimmedText(text)).toUpper();
-    const QString expected = upperHex(settable);
-    ui->BaseLabelFeedback->setText(canonical != expected ? QStringLiteral("Actual: ") + expected : QString());
+    ui->BaseLabelFeedback->setText(CardJumpers::addressFeedback(text, *value));
 
-    quint32 bit = 0x010;
-    for (TTwoJumper *master : addressMasters()) {
-        master->setClosed((settable & bit) == 0);
-        bit <<= 1;
-    }
+    const auto fitted = CardJumpers::addressJumpers(CardJumpers::settableAddress(*value));
+    const auto masters = addressMasters();
+    for (std::size_t line = 0; line < masters.size(); ++line)
+        masters[line]->setClosed(fitted[line]);
     setBaseEditValid(true);
 
     ui->BaseJumper8B->setClosed(ui->BaseJumper8A->Closed());
@@ -232,41 +210,34 @@ void TMainForm::BaseEditChange(QObject *)
 
 void TMainForm::BaseJumperClick(QObject *)
 {
-    quint32 address = 0;
-    quint32 bit = 0x010;
-    for (const TTwoJumper *master : addressMasters()) {
-        if (!master->Closed())
-            address += bit;
-        bit <<= 1;
-    }
+    std::array<bool, CardJumpers::AddressLineCount> fitted{};
+    const auto masters = addressMasters();
+    for (std::size_t line = 0; line < masters.size(); ++line)
+        fitted[line] = masters[line]->Closed();
     // The text change runs BaseEditChange, which sets every address glyph again.
-    ui->BaseEdit->setText(upperHex(address));
+    ui->BaseEdit->setText(CardJumpers::addressText(CardJumpers::addressFromJumpers(fitted)));
 }
 
 void TMainForm::ModeComboChange(QObject *)
 {
-    int index = ui->ModeCombo->currentIndex();
-    if (index != 1 && index != 2) {
-        // No selection, or anything unknown, counts as RS-232.
-        if (index != 0)
-            ui->ModeCombo->setCurrentIndex(0);
-        index = 0;
-    }
-    const bool rs232 = index == 0;
-    const bool rs485 = index == 1;
-    const bool rs422 = index == 2;
+    const int index = ui->ModeCombo->currentIndex();
+    const CardJumpers::ProtocolJumpers jumpers = CardJumpers::protocolJumpers(index);
+    // No selection, or anything unknown, counts as RS-232.
+    if (index != jumpers.protocol)
+        ui->ModeCombo->setCurrentIndex(jumpers.protocol);
+    const bool rs485 = jumpers.protocol == CardJumpers::RS485;
 
-    ui->RS232JumperA->setClosed(rs232);
-    ui->RS4xxJumperA->setClosed(!rs232);
-    ui->RS485JumperA->setClosed(rs485);
-    ui->RS422JumperA->setClosed(rs422);
-    ui->AutoRTSCheck->setVisible(rs485);
-    ui->AutoRTSCheck->setChecked(rs485); // raises AutoRTSCheckClick when it changes
-    ui->AutoRTSJumperA->setClosed(rs485);
-    ui->AutoRTSJumperB->setClosed(rs485);
-    ui->AutoRTSJumperA->setEnabled(rs485);
-    ui->LoadCombo->setVisible(!rs232);
-    if (!rs232) {
+    ui->RS232JumperA->setClosed(jumpers.rs232);
+    ui->RS4xxJumperA->setClosed(jumpers.rs4xx);
+    ui->RS485JumperA->setClosed(jumpers.rs485);
+    ui->RS422JumperA->setClosed(jumpers.rs422);
+    ui->AutoRTSCheck->setVisible(jumpers.autoRts);
+    ui->AutoRTSCheck->setChecked(jumpers.autoRts); // raises AutoRTSCheckClick when it changes
+    ui->AutoRTSJumperA->setClosed(jumpers.autoRts);
+    ui->AutoRTSJumperB->setClosed(jumpers.autoRts);
+    ui->AutoRTSJumperA->setEnabled(jumpers.autoRts);
+    ui->LoadCombo->setVisible(jumpers.loadUsed);
+    if (jumpers.loadUsed) {
         // RS-232 leaves the termination list as it was, hidden.
         replaceItems(ui->LoadCombo, rs485 ? twoEntryLoadList() : fourEntryLoadList());
         ui->LoadCombo->setCurrentIndex(0);
@@ -288,10 +259,10 @@ void TMainForm::ModeComboChange(QObject *)
 
 void TMainForm::LoadComboChange(QObject *)
 {
-    const int index = ui->LoadCombo->currentIndex();
-    ui->TLJumperA->setClosed((index & 1) != 0);
+    const CardJumpers::LoadJumpers jumpers = CardJumpers::loadJumpers(ui->LoadCombo->currentIndex());
+    ui->TLJumperA->setClosed(jumpers.tl);
     ui->TLJumperB->setClosed(ui->TLJumperA->Closed());
-    ui->RLJumperA->setClosed((index & 2) != 0);
+    ui->RLJumperA->setClosed(jumpers.rl);
     ui->RLJumperB->setClosed(ui->RLJumperA->Closed());
 }
 
@@ -354,7 +325,7 @@ void TMainForm::TLJumperClick(QObject *)
 
 void TMainForm::ClockComboChange(QObject *)
 {
-    ui->ClockJumperA->setClosed(ui->ClockCombo->currentIndex() != 0);
+    ui->ClockJumperA->setClosed(CardJumpers::clockJumper(ui->ClockCombo->currentIndex()));
     ui->ClockJumperB->setClosed(ui->ClockJumperA->Closed());
     ui->ClockJumperC->setClosed(ui->ClockJumperA->Closed());
 }
@@ -367,7 +338,7 @@ void TMainForm::ClockJumperClick(QObject *)
 
 void TMainForm::DFComboChange(QObject *)
 {
-    ui->DFJumperA->setClosed(ui->DFCombo->currentIndex() != 0);
+    ui->DFJumperA->setClosed(CardJumpers::dfJumper(ui->DFCombo->currentIndex()));
     ui->DFJumperB->setClosed(ui->DFJumperA->Closed());
     ui->DFJumperC->setClosed(ui->DFJumperA->Closed());
 }

@@ -1,8 +1,11 @@
 #include "port_resources_panel.h"
 
+#include "card_jumpers.h"
 #include "error_report.h"
 #include "hex_address.h"
+#include "linux_setup.h"
 #include "radio_panel.h"
+#include "resource_rules.h"
 #include "resource_writer.h"
 #include "two_jumper.h"
 #include "up_down.h"
@@ -15,31 +18,23 @@
 
 namespace {
 
-constexpr int PortCount = 8;
-constexpr int PortAddressMin = 0x100;
-constexpr int PortAddressMax = 0x3F8;
-// The card decodes its control registers on A4 to A9 only: this is the address its jumpers set.
-constexpr quint32 SettableAddressMask = 0x3F0;
-// A port base address is a multiple of 8 up to 0x3F8 (address bits 3 to 9).
-constexpr quint32 PortAddressMask = 0x3F8;
-// Below this the ports belong to the system board of a PC/AT: interrupt controllers, timer,
-// keyboard controller, real-time clock. The port helper refuses them too.
-constexpr quint16 ControlBaseMin = 0x100;
+using ResourceRules::PortCount;
+constexpr int PortAddressMin = int(ResourceRules::PortAddressMin);
+constexpr int PortAddressMax = int(ResourceRules::PortAddressMax);
 // Asked of every spinner on entry: the register code 0xFF, which stands for every port.
 constexpr int EntryRequest = 8 * 0xFF;
 const QString Unchosen = QStringLiteral("***");
 
-QChar portLetter(int port)
-{
-    return QChar(QLatin1Char('A').unicode() + port);
-}
+using ResourceRules::portLetter;
 
 // Message boxes are created on the heap and watched: the window that owns one may be destroyed
 // while it waits for its answer.
 QMessageBox::StandardButton showMessage(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
-                                        const QString &text, QMessageBox::StandardButtons buttons)
+                                        const QString &text, QMessageBox::StandardButtons buttons,
+                                        const QString &details = QString())
 {
     const QPointer<QMessageBox> box = new QMessageBox(icon, caption, text, buttons, parent);
+    box->setDetailedText(details);
     const int answer = box->exec();
     delete box.data();
     return QMessageBox::StandardButton(answer);
@@ -133,7 +128,7 @@ void TPortResourcesPanel::ConfigButtonClick()
         return;
     }
     // The card answers at the address its jumpers set, whatever else was typed.
-    m_controlBase = quint16(*value & SettableAddressMask);
+    m_controlBase = quint16(CardJumpers::settableAddress(*value));
 
     flipControls();
     for (int port = 0; port < PortCount; ++port) {
@@ -155,11 +150,10 @@ void TPortResourcesPanel::ConfigButtonClick()
 
 bool TPortResourcesPanel::checkResource(const QString &text, const QString &label) const
 {
-    const std::optional<quint32> value = parseHexAddress(text);
-    if (value && (*value & ~PortAddressMask) == 0)
+    if (ResourceRules::resourceTextValid(text))
         return true;
     showMessage(dialogParent(), QMessageBox::Warning, QStringLiteral("Invalid Setting"),
-                QStringLiteral("Error: ") + label + QStringLiteral(" is invalid."), QMessageBox::Ok);
+                ResourceRules::invalidSettingText(label), QMessageBox::Ok);
     return false;
 }
 
@@ -176,13 +170,20 @@ void TPortResourcesPanel::UseButtonClick()
         const QLineEdit *edit = portEdit(port);
         // A port without its spinner has nothing to write: judged like an unchosen address.
         const QString text = edit && portSpinner(port) ? edit->text() : QString();
-        const bool valid = checkResource(text, QStringLiteral("base address for port ") + portLetter(port));
+        const bool valid = checkResource(text, ResourceRules::portLabel(port));
         if (!self || !valid)
             return;
     }
     auto *irq = m_panel->findChild<QComboBox *>(QStringLiteral("IRQCombo"));
     if (!irq || irq->currentIndex() < 0) {
-        checkResource(QStringLiteral("*"), QStringLiteral("IRQ for all ports"));
+        checkResource(QStringLiteral("*"), ResourceRules::irqLabel());
+        return;
+    }
+    // Two ports at one address would both stop working once the card takes the resources.
+    const ResourceRules::Addresses addresses = portAddresses();
+    if (const auto shared = ResourceRules::sharedAddress(addresses)) {
+        showMessage(dialogParent(), QMessageBox::Warning, QStringLiteral("Invalid Setting"),
+                    ResourceRules::sharedAddressText(shared->first, shared->second), QMessageBox::Ok);
         return;
     }
 
@@ -192,7 +193,7 @@ void TPortResourcesPanel::UseButtonClick()
         return;
     }
 
-    if (m_controlBase < ControlBaseMin) {
+    if (!CardJumpers::controlBaseUsable(m_controlBase)) {
         showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("Invalid Control Base Address"),
                     QStringLiteral("The card's control base address is %1, but it must be 100 to 3F0 "
                                    "(hexadecimal) for the port resources to be written. Ports below 100 "
@@ -217,13 +218,9 @@ void TPortResourcesPanel::UseButtonClick()
 
     // Everything is gathered before the first write: changes made during the waits do not alter
     // the sequence under way.
-    TResourceWriter::Values values{};
-    for (int port = 0; port < PortCount; ++port) {
-        const TUpDown *spinner = portSpinner(port);
-        values[std::size_t(port)] = quint8((spinner ? spinner->Position() : 0) / 8);
-    }
-    values[8] = quint8(parseHexAddress(irq->currentText()).value_or(0));
-    values[9] = rs422Mask();
+    const int irqNumber = ResourceRules::irqOfItem(irq->currentText()).value_or(0);
+    const TResourceWriter::Values values = ResourceRules::registerValues(addresses, irqNumber, rs422Mask());
+    const TLinuxSetup linuxSetup(addresses, irqNumber, m_clockCombo && CardJumpers::clockJumper(m_clockCombo->currentIndex()));
 
     m_sequenceRunning = true;
     const bool written = m_writer->Write(m_controlBase, values);
@@ -231,12 +228,13 @@ void TPortResourcesPanel::UseButtonClick()
         return;
     if (written) {
         flipControls();
+        // The details hold the Linux set-up of the ports just written, for the user to copy.
         showMessage(
             dialogParent(), QMessageBox::Information, QStringLiteral("Confirmation"),
             QStringLiteral("The resources have been written to the card. You will now need to shut down "
                            "the stack, remove the DF jumper, and start back up. Your card will then be "
                            "ready for use!"),
-            QMessageBox::Ok | QMessageBox::Cancel);
+            QMessageBox::Ok | QMessageBox::Cancel, linuxSetup.text());
         if (!self)
             return;
     } else if (m_writer->Failure() != VANTO32_STATUS_OK) {
@@ -367,6 +365,21 @@ void TPortResourcesPanel::flipControls()
     const auto controls = m_panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget *control : controls)
         control->setVisible(control->isHidden());
+}
+
+ResourceRules::Addresses TPortResourcesPanel::portAddresses() const
+{
+    ResourceRules::Addresses addresses{};
+    for (int port = 0; port < PortCount; ++port) {
+        const TUpDown *spinner = portSpinner(port);
+        addresses[std::size_t(port)] = quint16(spinner ? spinner->Position() : 0);
+    }
+    return addresses;
+}
+
+void TPortResourcesPanel::setClockCombo(QComboBox *clockCombo)
+{
+    m_clockCombo = clockCombo;
 }
 
 quint8 TPortResourcesPanel::rs422Mask() const

@@ -5,7 +5,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include "resource_rules.h"
+
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QWidget;
 class TRadioPanel;
@@ -24,6 +27,8 @@ public:
 
     // Whether the start-up presence test found port access; without it nothing is written.
     void setPortAccess(bool available);
+    // The baud clock choice, for the Linux set-up shown after a write.
+    void setClockCombo(QComboBox *clockCombo);
     bool PortAccess() const { return m_portAccess; }
     // True while a write sequence runs.
     bool Busy() const;
@@ -52,10 +57,13 @@ private:
     void flipControls();
     void pairControls();
     quint8 rs422Mask() const;
+    // The spinners' values, which are written.
+    ResourceRules::Addresses portAddresses() const;
 
     QPointer<TRadioPanel> m_panel;
     QPointer<QLineEdit> m_baseEdit;
     QPointer<TTwoJumper> m_rs422Jumper;
+    QPointer<QComboBox> m_clockCombo;
     TResourceWriter *m_writer;
     quint16 m_controlBase = 0;
     bool m_portAccess = true;

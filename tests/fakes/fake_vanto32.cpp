@@ -5,6 +5,8 @@
 
 #include "vanto32.h"
 
+#include <stdio.h>
+#include <stdlib.h>
 #include <time.h>
 
 #include <array>
@@ -37,9 +39,53 @@ struct Card
     Card() { registers.fill(-1); }
 };
 
+// A program under test in a process of its own is set up through the environment, and leaves
+// what reached the card in a report file when it ends:
+//   FAKE_VANTO32_CARD_BASE   control base address of the card, hexadecimal
+//   FAKE_VANTO32_IN_VALUE    what InPortB answers, hexadecimal (AA55: no port access)
+//   FAKE_VANTO32_STATUS      what the first PortStatus() answers
+//   FAKE_VANTO32_FAIL_AFTER  writes carried out before every later one fails
+//   FAKE_VANTO32_REPORT      the report file: "call R|W port value" lines, then "register k value"
+//                            for the ten registers (-1: never written) and "stray n"
+void configureFromEnvironment(Card &c)
+{
+    if (const char *base = getenv("FAKE_VANTO32_CARD_BASE"))
+        c.base = uint32_t(strtoul(base, nullptr, 16));
+    if (const char *in = getenv("FAKE_VANTO32_IN_VALUE"))
+        c.inValue = uint16_t(strtoul(in, nullptr, 16));
+    if (const char *status = getenv("FAKE_VANTO32_STATUS"))
+        c.status = atoi(status);
+    if (const char *failAfter = getenv("FAKE_VANTO32_FAIL_AFTER"))
+        c.failAfterWrites = atoi(failAfter);
+}
+
+struct Report
+{
+    const Card &card;
+    ~Report()
+    {
+        const char *path = getenv("FAKE_VANTO32_REPORT");
+        FILE *file = path ? fopen(path, "w") : nullptr;
+        if (!file)
+            return;
+        for (const Call &call : card.calls)
+            fprintf(file, "call %c 0x%X 0x%X\n", call.write ? 'W' : 'R', unsigned(call.port), unsigned(call.value));
+        for (int k = 0; k < RegisterCount; ++k)
+            fprintf(file, "register %d %d\n", k + 1, card.registers[size_t(k)]);
+        fprintf(file, "stray %d\n", card.strayWrites);
+        fclose(file);
+    }
+};
+
 Card &card()
 {
-    static Card c;
+    static Card c = [] {
+        Card configured;
+        configureFromEnvironment(configured);
+        return configured;
+    }();
+    // Made after the card, so ended before it.
+    static const Report report{c};
     return c;
 }
 

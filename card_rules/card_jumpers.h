@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <array>
+
+// Which shunts the TR-4410 needs for a choice. A state is true when the jumper is fitted, as a
+// jumper glyph's Closed state is.
+namespace CardJumpers {
+
+// The card takes its control base address from the address lines A4 to A9 alone.
+constexpr quint32 SettableAddressMask = 0x3F0;
+constexpr int AddressLineCount = 6;
+constexpr quint32 LowestAddressBit = 0x010;
+// Below this lie the PC's own devices (interrupt and DMA controllers, timer, keyboard): a write
+// there goes to them, not to the card.
+constexpr quint32 LowestControlBase = 0x100;
+constexpr quint32 HighestControlBase = 0x3F0;
+
+// The address the jumpers give for a typed value.
+constexpr quint32 settableAddress(quint32 value)
+{
+    return value & SettableAddressMask;
+}
+
+// Whether the card's registers may be written at this control base address (0x100 to 0x3F0).
+constexpr bool controlBaseUsable(quint32 address)
+{
+    return address >= LowestControlBase && address <= HighestControlBase;
+}
+
+// The address lines A4 to A9 for a settable address, lowest first: fitted where the bit is 0.
+std::array<bool, AddressLineCount> addressJumpers(quint32 settable);
+// The address the six jumpers A4 to A9 (lowest first) give.
+quint32 addressFromJumpers(const std::array<bool, AddressLineCount> &fitted);
+
+// Upper-case hexadecimal with the fewest digits ("0" for zero), as the address is shown.
+QString addressText(quint32 address);
+
+// The feedback beside the address text: empty when the text already names the settable address
+// (leading zeros, letter case and surrounding blanks aside), else "Actual: " and that address.
+QString addressFeedback(const QString &text, quint32 value);
+
+// The protocol, by its index in the protocol list.
+enum Protocol { RS232 = 0, RS485 = 1, RS422 = 2 };
+
+// The port jumper column for a protocol. Any index but RS485 and RS422 counts as RS-232.
+struct ProtocolJumpers
+{
+    Protocol protocol;
+    bool rs232;   // 32
+    bool rs4xx;   // 4x
+    bool rs485;   // 85
+    bool rs422;   // 42
+    bool autoRts; // R8, fitted (and the "Auto RTS" box ticked) whenever RS-485 is chosen
+    bool loadUsed; // the termination list and its TL and RL jumpers take part
+};
+ProtocolJumpers protocolJumpers(int protocolIndex);
+
+// Termination: the index in the termination list is a bit set, 1 = TL, 2 = RL.
+struct LoadJumpers
+{
+    bool tl;
+    bool rl;
+};
+LoadJumpers loadJumpers(int terminationIndex);
+
+// X8 is fitted for the high-speed clock (index 1), DF to disable the ports (index 1).
+constexpr bool clockJumper(int clockIndex)
+{
+    return clockIndex != 0;
+}
+constexpr bool dfJumper(int dfIndex)
+{
+    return dfIndex != 0;
+}
+
+// A whole choice of the card's options, as the window holds it.
+struct Options
+{
+    quint32 controlBase = 0x300;
+    int protocol = RS485;
+    int termination = 0; // index in the protocol's termination list
+    bool autoRts = true; // RS-485 only
+    int clock = 0;       // 0 X1, 1 X8
+    int df = 0;          // 0 ports enabled, 1 ports disabled
+};
+
+struct Jumper
+{
+    QString label; // as printed on the card: A4 ... A9, DF, X8, 32, 85, R8, 4x, 42, RL, TL
+    bool fitted;
+    QString meaning;
+};
+
+// Every jumper of the card for a choice: the jumper row A4 to X8, then the port jumper column
+// that each of the eight ports carries.
+QList<Jumper> jumperRow(const Options &options);
+QList<Jumper> portColumn(const Options &options);
+
+} // namespace CardJumpers

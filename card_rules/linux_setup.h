@@ -1,0 +1,50 @@
+#pragma once
+
+#include "resource_rules.h"
+
+#include <QList>
+#include <QString>
+
+// What Linux needs to know about the card's eight ports once they are written: a kernel parameter
+// that gives the 8250 driver enough ports, one setserial line per port with its address, the
+// shared IRQ and the UART type, and a systemd unit that applies those lines at every boot.
+//
+// A port at one of the four standard addresses keeps the standard device (0x3F8 ttyS0,
+// 0x2F8 ttyS1, 0x3E8 ttyS2, 0x2E8 ttyS3); the others take ttyS4, ttyS5, ... in port order.
+class TLinuxSetup
+{
+public:
+    struct Device
+    {
+        int port;      // 0 = A ... 7 = H
+        int ttyNumber; // ttyS<n>
+        quint16 address;
+    };
+
+    static constexpr int StandardPortCount = 4;
+    // A 16550 clocked for X1 divides down from 115,200 baud; the X8 clock is eight times faster.
+    static constexpr int X1BaudBase = 115200;
+    static constexpr int X8BaudBase = 921600;
+    static constexpr const char *UnitName = "tr4410-serial.service";
+
+    TLinuxSetup(const ResourceRules::Addresses &addresses, int irq, bool x8Clock);
+
+    const QList<Device> &devices() const { return m_devices; }
+    // Ports the 8250 driver must be able to hold: one past the highest device number, at least 4.
+    int uartCount() const;
+    // "8250.nr_uarts=<n>"
+    QString kernelParameter() const;
+    // "setserial /dev/ttyS4 port 0x100 irq 5 uart 16550A baud_base 115200", ports A to H.
+    QStringList setserialLines() const;
+    // A shell script of the setserial lines, to apply them at once.
+    QString setserialScript() const;
+    QString systemdUnit() const;
+    // All three with short instructions, for printing or copying: as a whole it is a shell script
+    // that sets the ports up now and at every boot (the kernel parameter is left to the user).
+    QString text() const;
+
+private:
+    QList<Device> m_devices;
+    int m_irq;
+    int m_baudBase;
+};

@@ -1,0 +1,93 @@
+#include "resource_rules.h"
+
+#include "hex_address.h"
+
+namespace ResourceRules {
+
+QChar portLetter(int port)
+{
+    return QChar(QLatin1Char('A').unicode() + port);
+}
+
+QString portLabel(int port)
+{
+    return QStringLiteral("base address for port ") + portLetter(port);
+}
+
+QString irqLabel()
+{
+    return QStringLiteral("IRQ for all ports");
+}
+
+bool resourceTextValid(const QString &text)
+{
+    const std::optional<quint32> value = parseHexAddress(text);
+    return value && (*value & ~PortAddressMask) == 0;
+}
+
+QString invalidSettingText(const QString &label)
+{
+    return QStringLiteral("Error: ") + label + QStringLiteral(" is invalid.");
+}
+
+const QStringList &irqItems()
+{
+    static const QStringList items{QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+                                   QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
+                                   QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                   QStringLiteral("F")};
+    return items;
+}
+
+const QList<int> &irqNumbers()
+{
+    static const QList<int> numbers{2, 3, 4, 5, 6, 7, 10, 11, 12, 15};
+    return numbers;
+}
+
+std::optional<int> irqOfItem(const QString &item)
+{
+    if (!irqItems().contains(item))
+        return std::nullopt;
+    return int(parseHexAddress(item).value_or(0));
+}
+
+std::optional<std::pair<int, int>> sharedAddress(const Addresses &addresses)
+{
+    for (int first = 0; first < PortCount; ++first) {
+        for (int second = first + 1; second < PortCount; ++second) {
+            if (addresses[std::size_t(first)] == addresses[std::size_t(second)])
+                return std::make_pair(first, second);
+        }
+    }
+    return std::nullopt;
+}
+
+QString sharedAddressText(int first, int second)
+{
+    return QStringLiteral("Error: ports %1 and %2 have the same base address.")
+        .arg(portLetter(first))
+        .arg(portLetter(second));
+}
+
+Values registerValues(const Addresses &addresses, int irq, quint8 rs422Mask)
+{
+    Values values{};
+    for (int port = 0; port < PortCount; ++port)
+        values[std::size_t(port)] = quint8(addresses[std::size_t(port)] / 8);
+    values[8] = quint8(irq);
+    values[9] = rs422Mask;
+    return values;
+}
+
+QList<PortWrite> portWrites(quint16 controlBase, const Values &values)
+{
+    QList<PortWrite> writes;
+    for (int k = 1; k <= RegisterCount; ++k) {
+        writes.append({quint32(controlBase) + 1, quint8(k)});
+        writes.append({quint32(controlBase) + 2, values[std::size_t(k - 1)]});
+    }
+    return writes;
+}
+
+} // namespace ResourceRules

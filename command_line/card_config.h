@@ -1,0 +1,60 @@
+#pragma once
+
+#include "card_jumpers.h"
+#include "resource_rules.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// The whole configuration of a card as the command line takes it, from a card file and options.
+// Each value remembers where it came from ("ports.C" in the card file, --irq, ...) so that a
+// message can name it. Every setter checks its value; a failed check gives the reason.
+class TCardConfig
+{
+public:
+    // The card file format this program reads and writes.
+    static constexpr int FormatVersion = 1;
+
+    template<typename T>
+    struct Value
+    {
+        std::optional<T> value;
+        QString origin;
+    };
+
+    Value<quint32> controlBase;
+    Value<int> protocol;   // CardJumpers::Protocol
+    Value<QString> termination; // none, on (RS-485), transmit, receive, both (RS-422)
+    Value<bool> autoRts;
+    Value<int> clock; // 0 X1, 1 X8
+    Value<bool> df;   // fitted: ports disabled
+    std::array<Value<quint16>, ResourceRules::PortCount> ports;
+    Value<int> irq;
+    Value<quint8> rs422Mask;
+
+    // Each parses a text the user gave (in the card file or an option) and keeps it with its
+    // origin; on failure it returns the reason and keeps nothing.
+    QString setControlBase(const QString &text, const QString &origin);
+    QString setProtocol(const QString &text, const QString &origin);
+    QString setTermination(const QString &text, const QString &origin);
+    QString setAutoRts(bool on, const QString &origin);
+    QString setClock(const QString &text, const QString &origin);
+    QString setDf(const QString &text, const QString &origin);
+    QString setPort(int port, const QString &text, const QString &origin);
+    QString setIrq(int irq, const QString &origin);
+    QString setRs422(const QStringList &letters, const QString &origin);
+
+    // The options for the jumper plan, with the window's defaults where nothing was given, or an
+    // error message naming the value that does not fit the others.
+    std::optional<CardJumpers::Options> jumperOptions(QString *error) const;
+    // The RS-422 mask to write: as given, else every port when RS-422 is chosen (as the window
+    // presets its boxes), else none.
+    quint8 rs422MaskOrDefault() const;
+
+    // "0x3F8" or "3F8": the address rule, with or without a 0x prefix. False for anything else.
+    static std::optional<quint32> parseAddress(const QString &text);
+    // "0x3F8" (upper-case digits, at least three)
+    static QString addressText(quint32 address);
+};

@@ -1,0 +1,424 @@
+#include "ctl_tool.h"
+
+#include "card_file.h"
+#include "linux_setup.h"
+#include "port_access.h"
+#include "resource_writer.h"
+#include "vanto32.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace {
+
+const QString Program = QStringLiteral("tr4410ctl");
+
+const char *const Description = R"(Sets up a TR-4410 eight-port serial card without a screen.
+
+Commands:
+  plan    print the jumpers to fit for a control base address, protocol,
+          termination, Auto RTS, clock and DF
+  write   write the ports' base addresses, their shared IRQ and the RS-422 mask
+          into the card (with the DF jumper fitted)
+  linux   print the Linux set-up of the ports: kernel parameter, setserial
+          lines and a systemd unit
+
+The configuration comes from a card file (--card) and the options below; an
+option overrides the card file's value. Addresses are hexadecimal, with or
+without 0x.
+
+Exit status:
+  0  done
+  1  invalid input (an option, the card file or a value); nothing written
+  2  the write was not confirmed; nothing written
+  3  no access to the I/O ports
+  4  another program is writing to the card
+  5  the write broke off: the card may hold part of the new values)";
+
+struct OptionSpec
+{
+    QStringList names;
+    const char *description;
+    const char *valueName;
+};
+
+const OptionSpec OptionSpecs[] = {
+    {{QStringLiteral("card")}, "Read the configuration from the card file <file>.", "file"},
+    {{QStringLiteral("base")}, "Control base address, 0x000 to 0x3F0 in steps of 0x10 (default 0x300).",
+     "address"},
+    {{QStringLiteral("protocol")}, "RS-232, RS-485 (default) or RS-422.", "name"},
+    {{QStringLiteral("termination")},
+     "none (default); on for RS-485; transmit, receive or both for RS-422.", "name"},
+    {{QStringLiteral("auto-rts")}, "Automatic RTS control in RS-485: on (default) or off.", "on|off"},
+    {{QStringLiteral("clock")}, "Baud clock: X1 (up to 115,200 baud, default) or X8 (up to 921,600).", "X1|X8"},
+    {{QStringLiteral("df")}, "Port-disable jumper DF: fitted or removed (default).", "state"},
+    {{QStringLiteral("ports")}, "Base addresses of ports A to H, eight separated by commas.", "list"},
+    {{QStringLiteral("port")}, "Base address of one port, such as C=0x3E8 (may be repeated).", "letter=address"},
+    {{QStringLiteral("irq")}, "IRQ shared by all eight ports: 2, 3, 4, 5, 6, 7, 10, 11, 12 or 15.", "number"},
+    {{QStringLiteral("rs422")},
+     "Ports using RS-422, such as A,B or all or none (default: all with RS-422, else none).", "letters"},
+    {{QStringLiteral("y"), QStringLiteral("yes")}, "write: do not ask before writing.", nullptr},
+    {{QStringLiteral("n"), QStringLiteral("dry-run")}, "write: print the twenty port writes, touch nothing.", nullptr},
+    {{QStringLiteral("o"), QStringLiteral("output")},
+     "linux: write the set-up as files into <dir> instead of printing it.", "dir"},
+};
+
+QString hexByte(quint8 value)
+{
+    return QStringLiteral("0x") + QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+TCtlTool::TCtlTool(FILE *in, FILE *out, FILE *err, QObject *parent)
+    : QObject(parent)
+    , m_in(in)
+    , m_out(std::make_unique<QTextStream>(out))
+    , m_err(std::make_unique<QTextStream>(err))
+{
+}
+
+TCtlTool::~TCtlTool() = default;
+
+int TCtlTool::fail(ExitCode code, const QString &message)
+{
+    *m_err << Program << ": " << message << Qt::endl;
+    return code;
+}
+
+int TCtlTool::run(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(Description));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(
+        {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
+    for (const OptionSpec &spec : OptionSpecs) {
+        parser.addOption(spec.valueName ? QCommandLineOption(spec.names, QString::fromUtf8(spec.description),
+                                                             QString::fromUtf8(spec.valueName))
+                                        : QCommandLineOption(spec.names, QString::fromUtf8(spec.description)));
+    }
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("plan, write or linux."),
+                                 QStringLiteral("plan|write|linux"));
+
+    if (!parser.parse(arguments))
+        return fail(InvalidInput, parser.errorText() + QStringLiteral("\nTry 'tr4410ctl --help'."));
+    if (parser.isSet(help)) {
+        *m_out << parser.helpText() << Qt::flush;
+        return Success;
+    }
+    if (parser.isSet(version)) {
+        *m_out << Program << ' ' << QCoreApplication::applicationVersion() << Qt::endl;
+        return Success;
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        return fail(InvalidInput, (positional.isEmpty() ? QStringLiteral("no command given")
+                                                        : QStringLiteral("one command only, not '%1'")
+                                                              .arg(positional.join(QLatin1Char(' ')))) +
+                                      QStringLiteral("\nTry 'tr4410ctl --help'."));
+    }
+    const QString command = positional.first();
+    // Options that belong to one command only.
+    const std::pair<const char *, const char *> onlyFor[] = {
+        {"yes", "write"}, {"dry-run", "write"}, {"output", "linux"}};
+    for (const auto &[option, owner] : onlyFor) {
+        if (parser.isSet(QString::fromLatin1(option)) && command != QLatin1String(owner))
+            return fail(InvalidInput, QStringLiteral("--%1 applies to '%2' only").arg(QLatin1String(option),
+                                                                                       QLatin1String(owner)));
+    }
+    if (command != QLatin1String("plan") && command != QLatin1String("write") &&
+        command != QLatin1String("linux"))
+        return fail(InvalidInput, QStringLiteral("unknown command '%1' (plan, write or linux)\nTry 'tr4410ctl --help'.")
+                                      .arg(command));
+
+    if (!readConfig(parser))
+        return InvalidInput;
+    if (command == QLatin1String("plan"))
+        return plan();
+    if (command == QLatin1String("write"))
+        return write(parser.isSet(QStringLiteral("dry-run")), parser.isSet(QStringLiteral("yes")));
+    return linuxSetup(parser.value(QStringLiteral("output")));
+}
+
+bool TCtlTool::readConfig(const QCommandLineParser &parser)
+{
+    if (parser.isSet(QStringLiteral("card"))) {
+        const QString error = TCardFile::read(parser.value(QStringLiteral("card")), m_config);
+        if (!error.isEmpty()) {
+            fail(InvalidInput, error + QStringLiteral("; nothing has been done"));
+            return false;
+        }
+    }
+    // An option overrides the card file's value. Each check names the option.
+    const auto check = [this](const QString &option, const QString &reason) {
+        if (reason.isEmpty())
+            return true;
+        fail(InvalidInput, QStringLiteral("--%1: %2").arg(option, reason));
+        return false;
+    };
+    const auto set = [&](const char *name, QString (TCardConfig::*setter)(const QString &, const QString &)) {
+        const QString option = QString::fromLatin1(name);
+        if (!parser.isSet(option))
+            return true;
+        return check(option, (m_config.*setter)(parser.value(option), QStringLiteral("--") + option));
+    };
+    if (!set("base", &TCardConfig::setControlBase) || !set("protocol", &TCardConfig::setProtocol) ||
+        !set("termination", &TCardConfig::setTermination) || !set("clock", &TCardConfig::setClock) ||
+        !set("df", &TCardConfig::setDf))
+        return false;
+
+    if (parser.isSet(QStringLiteral("auto-rts"))) {
+        const QString value = parser.value(QStringLiteral("auto-rts"));
+        if (value != QLatin1String("on") && value != QLatin1String("off"))
+            return check(QStringLiteral("auto-rts"), QStringLiteral("\"%1\" is not one of on, off").arg(value));
+        m_config.setAutoRts(value == QLatin1String("on"), QStringLiteral("--auto-rts"));
+    }
+    if (parser.isSet(QStringLiteral("ports"))) {
+        const QStringList list = parser.value(QStringLiteral("ports")).split(QLatin1Char(','));
+        if (list.size() != ResourceRules::PortCount)
+            return check(QStringLiteral("ports"),
+                         QStringLiteral("%1 addresses given; it takes eight, for ports A to H").arg(list.size()));
+        for (int port = 0; port < ResourceRules::PortCount; ++port) {
+            const QString reason = m_config.setPort(port, list.at(port).trimmed(), QStringLiteral("--ports"));
+            if (!reason.isEmpty())
+                return check(QStringLiteral("ports"),
+                             QStringLiteral("port %1: %2").arg(ResourceRules::portLetter(port)).arg(reason));
+        }
+    }
+    for (const QString &value : parser.values(QStringLiteral("port"))) {
+        const qsizetype equals = value.indexOf(QLatin1Char('='));
+        const QString letter = value.left(equals).trimmed().toUpper();
+        if (equals < 0 || letter.size() != 1 || letter.at(0) < QLatin1Char('A') || letter.at(0) > QLatin1Char('H'))
+            return check(QStringLiteral("port"),
+                         QStringLiteral("\"%1\" is not a port letter A to H, '=' and an address").arg(value));
+        const int port = letter.at(0).unicode() - 'A';
+        const QString reason = m_config.setPort(port, value.mid(equals + 1).trimmed(), QStringLiteral("--port"));
+        if (!reason.isEmpty())
+            return check(QStringLiteral("port"), QStringLiteral("port %1: %2").arg(letter, reason));
+    }
+    if (parser.isSet(QStringLiteral("irq"))) {
+        bool number = false;
+        const QString value = parser.value(QStringLiteral("irq"));
+        const int irq = value.toInt(&number, 10);
+        if (!number)
+            return check(QStringLiteral("irq"), QStringLiteral("\"%1\" is not a decimal number").arg(value));
+        if (!check(QStringLiteral("irq"), m_config.setIrq(irq, QStringLiteral("--irq"))))
+            return false;
+    }
+    if (parser.isSet(QStringLiteral("rs422"))) {
+        const QString value = parser.value(QStringLiteral("rs422")).trimmed();
+        QStringList letters;
+        if (value == QLatin1String("all"))
+            letters = QStringList{"A", "B", "C", "D", "E", "F", "G", "H"};
+        else if (value != QLatin1String("none"))
+            for (const QString &part : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                letters.append(part.trimmed());
+        if (!check(QStringLiteral("rs422"), m_config.setRs422(letters, QStringLiteral("--rs422"))))
+            return false;
+    }
+    return true;
+}
+
+bool TCtlTool::requireResources(ResourceRules::Addresses &addresses, int &irq)
+{
+    // The window's own messages, with where the value is missing from.
+    for (int port = 0; port < ResourceRules::PortCount; ++port) {
+        const auto &value = m_config.ports[std::size_t(port)].value;
+        if (!value) {
+            fail(InvalidInput, ResourceRules::invalidSettingText(ResourceRules::portLabel(port)) +
+                                   QStringLiteral(" No address given (\"ports\" in the card file, --ports or "
+                                                  "--port %1=ADDRESS).")
+                                       .arg(ResourceRules::portLetter(port)));
+            return false;
+        }
+        addresses[std::size_t(port)] = *value;
+    }
+    if (!m_config.irq.value) {
+        fail(InvalidInput, ResourceRules::invalidSettingText(ResourceRules::irqLabel()) +
+                               QStringLiteral(" No IRQ given (\"irq\" in the card file or --irq)."));
+        return false;
+    }
+    irq = *m_config.irq.value;
+    if (const auto shared = ResourceRules::sharedAddress(addresses)) {
+        fail(InvalidInput, ResourceRules::sharedAddressText(shared->first, shared->second));
+        return false;
+    }
+    return true;
+}
+
+int TCtlTool::plan()
+{
+    QString error;
+    const std::optional<CardJumpers::Options> options = m_config.jumperOptions(&error);
+    if (!options)
+        return fail(InvalidInput, error);
+    const auto print = [this](const QList<CardJumpers::Jumper> &jumpers) {
+        for (const CardJumpers::Jumper &jumper : jumpers) {
+            *m_out << "  " << jumper.label.leftJustified(4) << (jumper.fitted ? "fit " : "open");
+            if (!jumper.meaning.isEmpty())
+                *m_out << "  " << jumper.meaning;
+            *m_out << '\n';
+        }
+    };
+    *m_out << "TR-4410 jumpers (fit: shunt installed; open: no shunt)\n\n"
+           << "Jumper row A4 A5 A6 A7 A8 A9 DF X8 (control base address "
+           << TCardConfig::addressText(CardJumpers::settableAddress(options->controlBase)) << "):\n";
+    print(CardJumpers::jumperRow(*options));
+    *m_out << "\nPort jumpers 32 85 R8 4x 42 RL TL, the same on each of the eight ports:\n";
+    print(CardJumpers::portColumn(*options));
+    *m_out << Qt::flush;
+    return Success;
+}
+
+int TCtlTool::write(bool dryRun, bool yes)
+{
+    const quint32 controlBase = m_config.controlBase.value.value_or(0x300);
+    if (!CardJumpers::controlBaseUsable(controlBase)) {
+        return fail(InvalidInput,
+                    QStringLiteral("%1: the control base address must be 0x100 to 0x3F0: below 0x100 the "
+                                   "PC's own devices answer; nothing has been written")
+                        .arg(m_config.controlBase.origin.isEmpty() ? QStringLiteral("--base")
+                                                                   : m_config.controlBase.origin));
+    }
+    ResourceRules::Addresses addresses{};
+    int irq = 0;
+    if (!requireResources(addresses, irq))
+        return InvalidInput;
+    const quint8 mask = m_config.rs422MaskOrDefault();
+    const ResourceRules::Values values = ResourceRules::registerValues(addresses, irq, mask);
+
+    *m_out << "Port resources for the card at control base address " << TCardConfig::addressText(controlBase)
+           << " (index register " << TCardConfig::addressText(controlBase + 1) << ", data register "
+           << TCardConfig::addressText(controlBase + 2) << "):\n";
+    for (int port = 0; port < ResourceRules::PortCount; ++port) {
+        *m_out << QStringLiteral("  register %1  %2  port %3 at %4\n")
+                      .arg(port + 1, 2)
+                      .arg(hexByte(values[std::size_t(port)]))
+                      .arg(ResourceRules::portLetter(port))
+                      .arg(TCardConfig::addressText(addresses[std::size_t(port)]));
+    }
+    *m_out << QStringLiteral("  register  9  %1  IRQ %2 for all ports\n").arg(hexByte(values[8])).arg(irq);
+    QStringList rs422;
+    for (int port = 0; port < ResourceRules::PortCount; ++port) {
+        if (mask & (1u << port))
+            rs422.append(ResourceRules::portLetter(port));
+    }
+    *m_out << QStringLiteral("  register 10  %1  RS-422 on %2\n")
+                  .arg(hexByte(values[9]))
+                  .arg(rs422.isEmpty() ? QStringLiteral("no port") : QStringLiteral("ports ") + rs422.join(QLatin1Char(' ')));
+
+    const QList<ResourceRules::PortWrite> writes = ResourceRules::portWrites(quint16(controlBase), values);
+    if (dryRun) {
+        *m_out << "\nDry run: the twenty port writes, in order (port <- value); nothing is written:\n";
+        for (const ResourceRules::PortWrite &w : writes)
+            *m_out << TCardConfig::addressText(w.port) << " <- " << hexByte(w.value) << '\n';
+        *m_out << Qt::flush;
+        return Success;
+    }
+    *m_out << Qt::flush;
+
+    // Whether the ports can be reached at all, before anyone is asked.
+    const bool present = PortAccess::probeDriver();
+    const int probeStatus = PortStatus();
+    if (probeStatus != VANTO32_STATUS_OK)
+        return portFailure(probeStatus, 0);
+    if (!present)
+        return portFailure(VANTO32_STATUS_NO_ACCESS, 0);
+
+    if (!yes) {
+        *m_err << "The setup program will now write the port resources. If they conflict with another device in "
+                  "your system, neither may function once the DF jumper is removed.\n"
+               << "Write them to the card? [y/N] " << Qt::flush;
+        QTextStream in(m_in);
+        const QString answer = in.readLine().trimmed().toLower();
+        if (answer != QLatin1String("y") && answer != QLatin1String("yes"))
+            return fail(NotConfirmed, QStringLiteral("not confirmed; nothing has been written"));
+    }
+
+    TResourceWriter writer;
+    int status = VANTO32_STATUS_OK;
+    int portWrites = 0;
+    writer.setPortWriter([&](quint32 port, quint8 value) {
+        // After a failure the rest of the sequence is not sent: its index and data would not match.
+        if (status != VANTO32_STATUS_OK)
+            return;
+        OutPortB(port, value);
+        status = PortStatus();
+        if (status != VANTO32_STATUS_OK)
+            return;
+        ++portWrites;
+        if (portWrites % 2 == 0)
+            *m_err << "Register " << portWrites / 2 << " of 10 written." << Qt::endl;
+    });
+    writer.Write(quint16(controlBase), values);
+    if (status != VANTO32_STATUS_OK)
+        return portFailure(status, portWrites / 2);
+    *m_out << "The resources have been written to the card. You will now need to shut down the stack, remove "
+              "the DF jumper, and start back up. Your card will then be ready for use!\n"
+           << "The Linux set-up of these ports: tr4410ctl linux with the same settings.\n"
+           << Qt::flush;
+    return Success;
+}
+
+int TCtlTool::portFailure(int status, int registersWritten)
+{
+    const QString state =
+        registersWritten == 0
+            ? QStringLiteral("nothing has been written")
+            : QStringLiteral("%1 of the 10 registers were written, the card may hold part of the new values: "
+                             "write again")
+                  .arg(registersWritten);
+    switch (status) {
+    case VANTO32_STATUS_NO_ACCESS:
+        return fail(NoPortAccess,
+                    QStringLiteral("no access to the I/O ports (see PORT ACCESS in tr4410ctl(1)); ") + state);
+    case VANTO32_STATUS_BUSY:
+        return fail(CardBusy, QStringLiteral("another program is writing to the card; try again when it has "
+                                             "finished; ") +
+                                  state);
+    case VANTO32_STATUS_REFUSED:
+        return fail(WriteFailed, QStringLiteral("the port layer refused a write; ") + state);
+    default:
+        return fail(WriteFailed, QStringLiteral("the port access broke off; ") + state);
+    }
+}
+
+int TCtlTool::linuxSetup(const QString &outputDir)
+{
+    ResourceRules::Addresses addresses{};
+    int irq = 0;
+    if (!requireResources(addresses, irq))
+        return InvalidInput;
+    const TLinuxSetup setup(addresses, irq, m_config.clock.value.value_or(0) != 0);
+    if (outputDir.isEmpty()) {
+        *m_out << setup.text() << Qt::flush;
+        return Success;
+    }
+    const QDir dir(outputDir);
+    if (!dir.mkpath(QStringLiteral(".")))
+        return fail(InvalidInput, QStringLiteral("%1: the folder cannot be made").arg(outputDir));
+    const std::pair<QString, QString> files[] = {
+        {QStringLiteral("kernel-parameter.txt"), setup.kernelParameter() + QLatin1Char('\n')},
+        {QStringLiteral("tr4410-setserial.sh"), setup.setserialScript()},
+        {QString::fromLatin1(TLinuxSetup::UnitName), setup.systemdUnit()},
+    };
+    for (const auto &[name, content] : files) {
+        QSaveFile file(dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(content.toUtf8()) < 0 || !file.commit())
+            return fail(InvalidInput, QStringLiteral("%1: cannot be written: %2").arg(file.fileName(), file.errorString()));
+        if (name.endsWith(QLatin1String(".sh")))
+            QFile::setPermissions(file.fileName(), QFile::permissions(file.fileName()) | QFile::ExeOwner |
+                                                       QFile::ExeGroup | QFile::ExeOther);
+        *m_out << file.fileName() << '\n';
+    }
+    *m_out << Qt::flush;
+    return Success;
+}
