@@ -21,6 +21,7 @@ public:
         QMessageBox::StandardButtons buttons;
         bool modal;
         QWidget *parent;
+        QString details;
     };
 
     explicit MessageBoxAnswerer(QList<QMessageBox::StandardButton> answers = {})
@@ -43,7 +44,7 @@ private:
             return;
         m_last = box;
         m_seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), box->isModal(),
-                       box->parentWidget()});
+                       box->parentWidget(), box->detailedText()});
         if (m_answers.isEmpty()) {
             ++m_unexpected;
             box->reject();

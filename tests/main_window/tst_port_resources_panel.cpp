@@ -1,5 +1,6 @@
 // The port-resources logic on a panel built here control by control, the way the main window's
 // layout names them; the writes go to a recorder instead of the port library.
+#include "linux_setup.h"
 #include "main_window/message_box_answerer.h"
 #include "port_resources_panel.h"
 #include "radio_panel.h"
@@ -297,6 +298,20 @@ private slots:
             QCOMPARE(answers.seen().first().icon, QMessageBox::Warning);
         }
         {
+            // Two ports at one address would both stop working: refused before the question,
+            // naming the first two that share it.
+            QList<int> shared = ExamplePorts;
+            shared[2] = shared[6] = shared[0];
+            f.choose(shared, QStringLiteral("3"));
+            MessageBoxAnswerer answers({QMessageBox::Ok});
+            f.logic->UseButtonClick();
+            QCOMPARE(answers.seen().size(), 1);
+            QCOMPARE(answers.seen().first().caption, QStringLiteral("Invalid Setting"));
+            QCOMPARE(answers.seen().first().text,
+                     QStringLiteral("Error: ports A and C have the same base address."));
+            QCOMPARE(answers.seen().first().icon, QMessageBox::Warning);
+        }
+        {
             // Everything valid, but the question answered with Cancel.
             f.choose(ExamplePorts, QStringLiteral("3"));
             MessageBoxAnswerer answers({QMessageBox::Cancel});
@@ -412,6 +427,8 @@ private slots:
                                 "then be ready for use!"));
         QCOMPARE(done.icon, QMessageBox::Information);
         QCOMPARE(done.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        // Its details: the Linux set-up of the ports just written, to copy.
+        QCOMPARE(done.details, TLinuxSetup({0x3F8, 0x2F8, 0x3E8, 0x2E8, 0x100, 0x108, 0x110, 0x118}, 10, false).text());
 
         const QList<int> values{0x7F, 0x5F, 0x7D, 0x5D, 0x20, 0x21, 0x22, 0x23, 10, mask};
         QCOMPARE(f.writes.size(), 20);

@@ -400,17 +400,32 @@ void TestRandomUse::checkBoxText(const QMessageBox *box)
             return fail(QStringLiteral("the valid address \"%1\" reported as invalid").arg(read));
     }
     if (box->windowTitle() == QLatin1String("Invalid Setting")) {
-        // The first port whose text does not pass, else the IRQ.
+        // The first port whose text does not pass, else the IRQ, else the first port that shares its
+        // address with a later one, and the first such later one.
         QString label = QStringLiteral("IRQ for all ports");
+        QStringList texts;
+        bool portsPass = true;
         for (char port = 'A'; port <= 'H'; ++port) {
             const QByteArray name = QByteArray("BaseEdit") + port;
-            const std::optional<quint32> value = parseHexAddress(get<QLineEdit>(name.constData())->text());
+            texts.append(get<QLineEdit>(name.constData())->text());
+            const std::optional<quint32> value = parseHexAddress(texts.last());
             if (!value || (*value & ~0x3F8u) != 0) {
                 label = QStringLiteral("base address for port %1").arg(port);
+                portsPass = false;
                 break;
             }
         }
-        const QString expected = QStringLiteral("Error: %1 is invalid.").arg(label);
+        QString shared;
+        for (int first = 0; portsPass && shared.isEmpty() && first < 8; ++first) {
+            const int second = texts.indexOf(texts.at(first), first + 1);
+            if (second > 0)
+                shared = QStringLiteral("Error: ports %1 and %2 have the same base address.")
+                             .arg(QChar('A' + first))
+                             .arg(QChar('A' + second));
+        }
+        QString expected = QStringLiteral("Error: %1 is invalid.").arg(label);
+        if (portsPass && get<QComboBox>("IRQCombo")->currentIndex() >= 0 && !shared.isEmpty())
+            expected = shared;
         if (box->icon() != QMessageBox::Warning || box->text() != expected)
             return fail(QStringLiteral("\"%1\" instead of \"%2\"").arg(box->text(), expected));
     }
