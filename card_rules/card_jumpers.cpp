@@ -55,8 +55,7 @@ QString addressFeedback(const QString &text, quint32 value)
 
 ProtocolJumpers protocolJumpers(int protocolIndex)
 {
-    const Protocol protocol =
-        protocolIndex == RS485 ? RS485 : protocolIndex == RS422 ? RS422 : RS232;
+    const Protocol protocol = protocolIndex == RS485 ? RS485 : protocolIndex == RS422 ? RS422 : RS232;
     const bool rs232 = protocol == RS232;
     return {protocol, rs232, !rs232, protocol == RS485, protocol == RS422, protocol == RS485, !rs232};
 }
@@ -74,10 +73,11 @@ QList<Jumper> jumperRow(const Options &options)
     for (int line = 0; line < AddressLineCount; ++line) {
         const QString label = QStringLiteral("A%1").arg(line + 4);
         const bool fitted = address[std::size_t(line)];
-        row.append({label, fitted,
-                    QStringLiteral("address bit 0x%1 is %2")
-                        .arg(QStringLiteral("%1").arg(LowestAddressBit << line, 3, 16, QLatin1Char('0')).toUpper())
-                        .arg(fitted ? 0 : 1)});
+        row.append(
+            {label, fitted,
+             QStringLiteral("address bit 0x%1 is %2")
+                 .arg(QStringLiteral("%1").arg(LowestAddressBit << line, 3, 16, QLatin1Char('0')).toUpper())
+                 .arg(fitted ? 0 : 1)});
     }
     const bool df = dfJumper(options.df);
     row.append({QStringLiteral("DF"), df,
@@ -85,7 +85,8 @@ QList<Jumper> jumperRow(const Options &options)
                    : QStringLiteral("ports enabled")});
     const bool x8 = clockJumper(options.clock);
     row.append({QStringLiteral("X8"), x8,
-                x8 ? QStringLiteral("X8 clock (up to 921,600 baud)") : QStringLiteral("X1 clock (up to 115,200 baud)")});
+                x8 ? QStringLiteral("X8 clock (up to 921,600 baud)")
+                   : QStringLiteral("X1 clock (up to 115,200 baud)")});
     return row;
 }
 
@@ -97,7 +98,7 @@ QList<Jumper> portColumn(const Options &options)
     const auto why = [&protocol](bool fitted) { return fitted ? protocol : QString(); };
     const bool autoRts = p.autoRts && options.autoRts;
     // RS-232 takes no termination; RS-485 uses TL alone.
-    const LoadJumpers load = !p.loadUsed          ? LoadJumpers{false, false}
+    const LoadJumpers load = !p.loadUsed           ? LoadJumpers{false, false}
                              : p.protocol == RS485 ? loadJumpers(options.termination & 1)
                                                    : loadJumpers(options.termination);
     return {
@@ -108,7 +109,7 @@ QList<Jumper> portColumn(const Options &options)
         {QStringLiteral("42"), p.rs422, why(p.rs422)},
         {QStringLiteral("RL"), load.rl, load.rl ? QStringLiteral("receive line termination") : QString()},
         {QStringLiteral("TL"), load.tl,
-         !load.tl ? QString()
+         !load.tl              ? QString()
          : p.protocol == RS485 ? QStringLiteral("line termination")
                                : QStringLiteral("transmit line termination")},
     };

@@ -49,11 +49,11 @@ enum Protocol { RS232 = 0, RS485 = 1, RS422 = 2 };
 struct ProtocolJumpers
 {
     Protocol protocol;
-    bool rs232;   // 32
-    bool rs4xx;   // 4x
-    bool rs485;   // 85
-    bool rs422;   // 42
-    bool autoRts; // R8, fitted (and the "Auto RTS" box ticked) whenever RS-485 is chosen
+    bool rs232;    // 32
+    bool rs4xx;    // 4x
+    bool rs485;    // 85
+    bool rs422;    // 42
+    bool autoRts;  // R8, fitted (and the "Auto RTS" box ticked) whenever RS-485 is chosen
     bool loadUsed; // the termination list and its TL and RL jumpers take part
 };
 ProtocolJumpers protocolJumpers(int protocolIndex);

@@ -77,17 +77,18 @@ QString TLinuxSetup::systemdUnit() const
 
 QString TLinuxSetup::text() const
 {
-    QString text = QStringLiteral("# Linux set-up of the TR-4410's ports A to H, to run as root once the DF jumper\n"
-                                  "# is removed.\n"
-                                  "#\n"
-                                  "# 1. The 8250 serial driver must hold %1 ports. Add this kernel parameter to\n"
-                                  "#    GRUB_CMDLINE_LINUX in /etc/default/grub, run update-grub and restart:\n"
-                                  "#\n"
-                                  "#        %2\n"
-                                  "#\n"
-                                  "# 2. Where each port is (package setserial):\n")
-                       .arg(uartCount())
-                       .arg(kernelParameter());
+    QString text =
+        QStringLiteral("# Linux set-up of the TR-4410's ports A to H, to run as root once the DF jumper\n"
+                       "# is removed.\n"
+                       "#\n"
+                       "# 1. The 8250 serial driver must hold %1 ports. Add this kernel parameter to\n"
+                       "#    GRUB_CMDLINE_LINUX in /etc/default/grub, run update-grub and restart:\n"
+                       "#\n"
+                       "#        %2\n"
+                       "#\n"
+                       "# 2. Where each port is (package setserial):\n")
+            .arg(uartCount())
+            .arg(kernelParameter());
     const QStringList lines = setserialLines();
     for (const Device &device : m_devices)
         text += lines.at(device.port) + QStringLiteral("  # port ") + ResourceRules::portLetter(device.port) +

@@ -12,6 +12,19 @@ install(FILES ${TR4410_ASSETS}/${TR4410_APPSTREAM_ID}.metainfo.xml DESTINATION $
 install(FILES ${TR4410_ASSETS}/icons/tr4410-settings.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tr4410-settings)
+# The manual pages, compressed as Debian keeps them (-n: the same bytes on every build).
+find_program(TR4410_GZIP gzip REQUIRED)
+set(TR4410_MAN_PAGES)
+foreach(page tr4410-settings.1 tr4410ctl.1)
+    set(compressed ${PROJECT_BINARY_DIR}/man/${page}.gz)
+    add_custom_command(OUTPUT ${compressed}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+        COMMAND ${TR4410_GZIP} -9nc ${TR4410_ASSETS}/man/${page} > ${compressed}
+        DEPENDS ${TR4410_ASSETS}/man/${page} VERBATIM)
+    list(APPEND TR4410_MAN_PAGES ${compressed})
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${TR4410_MAN_PAGES})
+install(FILES ${TR4410_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 foreach(size 16 24 32 48 64 128 256)
     install(FILES ${TR4410_ASSETS}/icons/tr4410-settings-${size}.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tr4410-settings.png)
@@ -19,7 +32,7 @@ endforeach()
 
 # The run path written at build time names the lib directory of the configured prefix. An install
 # into another prefix (cmake --install --prefix, or the package's /usr) must point it at the lib
-# directory actually used, so it is set again once the program is in place. This has to run after
+# directory actually used, so it is set again once the programs are in place. This has to run after
 # the program's own install rule, hence deferred to the end of the top directory.
 function(tr4410_install_run_path)
     # The port-I/O library needs no run path of its own.
@@ -33,7 +46,8 @@ function(tr4410_install_run_path)
     endforeach()
     string(CONFIGURE [[
         set(libdir "@install_LIBDIR@")
-        set(program "$ENV{DESTDIR}@install_BINDIR@/tr4410-settings")
+        foreach(name tr4410-settings tr4410ctl)
+        set(program "$ENV{DESTDIR}@install_BINDIR@/${name}")
         if(EXISTS "${program}" AND NOT libdir STREQUAL "@CMAKE_INSTALL_FULL_LIBDIR@")
             find_program(TR4410_PATCHELF patchelf)
             if(TR4410_PATCHELF)
@@ -48,6 +62,7 @@ function(tr4410_install_run_path)
             endif()
             message(STATUS "Run path of ${program}: ${libdir}")
         endif()
+        endforeach()
     ]] code @ONLY)
     install(CODE "${code}")
 endfunction()
@@ -65,7 +80,9 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 connectors, turns each option choice (control base address, RS-232, RS-485 or
 RS-422 protocol, termination, baud clock, port disable) into the jumper pattern
 to fit, and writes the eight ports' I/O addresses, their shared IRQ and the
-RS-422 mask into an installed card.
+RS-422 mask into an installed card. The command-line tool tr4410ctl does the
+same from a shell (jumper plan, port-resource write, card files) and prints
+the Linux set-up of the ports: kernel parameter, setserial lines, systemd unit.
 
 Writing to the card needs access to I/O ports. Only a small port helper,
 which checks every request and can reach nothing but the card's registers,

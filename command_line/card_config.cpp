@@ -40,7 +40,8 @@ QString TCardConfig::setControlBase(const QString &text, const QString &origin)
 
 QString TCardConfig::setProtocol(const QString &text, const QString &origin)
 {
-    static const QStringList names{QStringLiteral("RS-232"), QStringLiteral("RS-485"), QStringLiteral("RS-422")};
+    static const QStringList names{QStringLiteral("RS-232"), QStringLiteral("RS-485"),
+                                   QStringLiteral("RS-422")};
     for (int index = 0; index < names.size(); ++index) {
         if (text.compare(names.at(index), Qt::CaseInsensitive) == 0) {
             protocol = {index, origin};
@@ -147,11 +148,15 @@ std::optional<CardJumpers::Options> TCardConfig::jumperOptions(QString *error) c
     } else if (rs485 && term == QLatin1String("on")) {
         options.termination = 1;
     } else if (rs422 && term != QLatin1String("on")) {
-        options.termination = term == QLatin1String("transmit") ? 1 : term == QLatin1String("receive") ? 2 : 3;
+        options.termination = term == QLatin1String("transmit")  ? 1
+                              : term == QLatin1String("receive") ? 2
+                                                                 : 3;
     } else {
         *error = QStringLiteral("%1: \"%2\" does not apply to %3 (%4)")
                      .arg(termination.origin, term,
-                          rs485 ? QStringLiteral("RS-485") : rs422 ? QStringLiteral("RS-422") : QStringLiteral("RS-232"),
+                          rs485   ? QStringLiteral("RS-485")
+                          : rs422 ? QStringLiteral("RS-422")
+                                  : QStringLiteral("RS-232"),
                           rs485   ? QStringLiteral("RS-485 takes none or on")
                           : rs422 ? QStringLiteral("RS-422 takes none, transmit, receive or both")
                                   : QStringLiteral("RS-232 takes no termination"));

@@ -25,7 +25,7 @@ public:
     };
 
     Value<quint32> controlBase;
-    Value<int> protocol;   // CardJumpers::Protocol
+    Value<int> protocol;        // CardJumpers::Protocol
     Value<QString> termination; // none, on (RS-485), transmit, receive, both (RS-422)
     Value<bool> autoRts;
     Value<int> clock; // 0 X1, 1 X8

@@ -53,11 +53,11 @@ bool isWholeNumber(const QJsonValue &value)
 // Reads the keys of the card object into a copy of the configuration; the first problem ends it.
 QString readObject(const QJsonObject &object, TCardConfig &config)
 {
-    static const QStringList known{QStringLiteral("version"),     QStringLiteral("controlBase"),
-                                   QStringLiteral("protocol"),    QStringLiteral("termination"),
-                                   QStringLiteral("autoRts"),     QStringLiteral("clock"),
-                                   QStringLiteral("df"),          QStringLiteral("ports"),
-                                   QStringLiteral("irq"),         QStringLiteral("rs422Ports")};
+    static const QStringList known{QStringLiteral("version"),  QStringLiteral("controlBase"),
+                                   QStringLiteral("protocol"), QStringLiteral("termination"),
+                                   QStringLiteral("autoRts"),  QStringLiteral("clock"),
+                                   QStringLiteral("df"),       QStringLiteral("ports"),
+                                   QStringLiteral("irq"),      QStringLiteral("rs422Ports")};
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (!known.contains(it.key()))
             return QStringLiteral("unknown key \"%1\"").arg(it.key());
@@ -65,7 +65,8 @@ QString readObject(const QJsonObject &object, TCardConfig &config)
 
     const QJsonValue version = object.value(QLatin1String("version"));
     if (version.isUndefined())
-        return QStringLiteral("\"version\" is missing (this program reads version %1)").arg(TCardConfig::FormatVersion);
+        return QStringLiteral("\"version\" is missing (this program reads version %1)")
+            .arg(TCardConfig::FormatVersion);
     if (!isWholeNumber(version))
         return wrongType(QStringLiteral("version"), QStringLiteral("a whole number"), version);
     if (version.toInt() != TCardConfig::FormatVersion) {
@@ -77,8 +78,10 @@ QString readObject(const QJsonObject &object, TCardConfig &config)
     // The keys with a string value, each checked by its setter.
     using Setter = QString (TCardConfig::*)(const QString &, const QString &);
     static const std::pair<const char *, Setter> texts[] = {
-        {"controlBase", &TCardConfig::setControlBase}, {"protocol", &TCardConfig::setProtocol},
-        {"termination", &TCardConfig::setTermination}, {"clock", &TCardConfig::setClock},
+        {"controlBase", &TCardConfig::setControlBase},
+        {"protocol", &TCardConfig::setProtocol},
+        {"termination", &TCardConfig::setTermination},
+        {"clock", &TCardConfig::setClock},
         {"df", &TCardConfig::setDf},
     };
     for (const auto &[name, set] : texts) {
@@ -103,7 +106,8 @@ QString readObject(const QJsonObject &object, TCardConfig &config)
     const QJsonValue ports = object.value(QLatin1String("ports"));
     if (!ports.isUndefined()) {
         if (!ports.isObject())
-            return wrongType(QStringLiteral("ports"), QStringLiteral("an object with the keys A to H"), ports);
+            return wrongType(QStringLiteral("ports"), QStringLiteral("an object with the keys A to H"),
+                             ports);
         const QJsonObject portObject = ports.toObject();
         for (auto it = portObject.begin(); it != portObject.end(); ++it) {
             const QString key = QStringLiteral("ports.") + it.key();
@@ -135,7 +139,8 @@ QString readObject(const QJsonObject &object, TCardConfig &config)
         QStringList letters;
         for (const QJsonValue letter : rs422.toArray()) {
             if (!letter.isString())
-                return wrongType(QStringLiteral("rs422Ports"), QStringLiteral("an array of port letters"), letter) +
+                return wrongType(QStringLiteral("rs422Ports"), QStringLiteral("an array of port letters"),
+                                 letter) +
                        QStringLiteral(" in it");
             letters.append(letter.toString());
         }

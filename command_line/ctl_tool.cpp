@@ -47,23 +47,33 @@ struct OptionSpec
 
 const OptionSpec OptionSpecs[] = {
     {{QStringLiteral("card")}, "Read the configuration from the card file <file>.", "file"},
-    {{QStringLiteral("base")}, "Control base address, 0x000 to 0x3F0 in steps of 0x10 (default 0x300).",
+    {{QStringLiteral("base")},
+     "Control base address, 0x000 to 0x3F0 in steps of 0x10 (default 0x300).",
      "address"},
     {{QStringLiteral("protocol")}, "RS-232, RS-485 (default) or RS-422.", "name"},
     {{QStringLiteral("termination")},
-     "none (default); on for RS-485; transmit, receive or both for RS-422.", "name"},
+     "none (default); on for RS-485; transmit, receive or both for RS-422.",
+     "name"},
     {{QStringLiteral("auto-rts")}, "Automatic RTS control in RS-485: on (default) or off.", "on|off"},
-    {{QStringLiteral("clock")}, "Baud clock: X1 (up to 115,200 baud, default) or X8 (up to 921,600).", "X1|X8"},
+    {{QStringLiteral("clock")},
+     "Baud clock: X1 (up to 115,200 baud, default) or X8 (up to 921,600).",
+     "X1|X8"},
     {{QStringLiteral("df")}, "Port-disable jumper DF: fitted or removed (default).", "state"},
     {{QStringLiteral("ports")}, "Base addresses of ports A to H, eight separated by commas.", "list"},
-    {{QStringLiteral("port")}, "Base address of one port, such as C=0x3E8 (may be repeated).", "letter=address"},
+    {{QStringLiteral("port")},
+     "Base address of one port, such as C=0x3E8 (may be repeated).",
+     "letter=address"},
     {{QStringLiteral("irq")}, "IRQ shared by all eight ports: 2, 3, 4, 5, 6, 7, 10, 11, 12 or 15.", "number"},
     {{QStringLiteral("rs422")},
-     "Ports using RS-422, such as A,B or all or none (default: all with RS-422, else none).", "letters"},
+     "Ports using RS-422, such as A,B or all or none (default: all with RS-422, else none).",
+     "letters"},
     {{QStringLiteral("y"), QStringLiteral("yes")}, "write: do not ask before writing.", nullptr},
-    {{QStringLiteral("n"), QStringLiteral("dry-run")}, "write: print the twenty port writes, touch nothing.", nullptr},
+    {{QStringLiteral("n"), QStringLiteral("dry-run")},
+     "write: print the twenty port writes, touch nothing.",
+     nullptr},
     {{QStringLiteral("o"), QStringLiteral("output")},
-     "linux: write the set-up as files into <dir> instead of printing it.", "dir"},
+     "linux: write the set-up as files into <dir> instead of printing it.",
+     "dir"},
 };
 
 QString hexByte(quint8 value)
@@ -94,15 +104,16 @@ int TCtlTool::run(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(Description));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help(
-        {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
     parser.addOption(help);
     parser.addOption(version);
     for (const OptionSpec &spec : OptionSpecs) {
-        parser.addOption(spec.valueName ? QCommandLineOption(spec.names, QString::fromUtf8(spec.description),
-                                                             QString::fromUtf8(spec.valueName))
-                                        : QCommandLineOption(spec.names, QString::fromUtf8(spec.description)));
+        parser.addOption(spec.valueName
+                             ? QCommandLineOption(spec.names, QString::fromUtf8(spec.description),
+                                                  QString::fromUtf8(spec.valueName))
+                             : QCommandLineOption(spec.names, QString::fromUtf8(spec.description)));
     }
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("plan, write or linux."),
                                  QStringLiteral("plan|write|linux"));
@@ -120,10 +131,12 @@ int TCtlTool::run(const QStringList &arguments)
 
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        return fail(InvalidInput, (positional.isEmpty() ? QStringLiteral("no command given")
-                                                        : QStringLiteral("one command only, not '%1'")
-                                                              .arg(positional.join(QLatin1Char(' ')))) +
-                                      QStringLiteral("\nTry 'tr4410ctl --help'."));
+        return fail(
+            InvalidInput,
+            (positional.isEmpty()
+                 ? QStringLiteral("no command given")
+                 : QStringLiteral("one command only, not '%1'").arg(positional.join(QLatin1Char(' ')))) +
+                QStringLiteral("\nTry 'tr4410ctl --help'."));
     }
     const QString command = positional.first();
     // Options that belong to one command only.
@@ -131,13 +144,15 @@ int TCtlTool::run(const QStringList &arguments)
         {"yes", "write"}, {"dry-run", "write"}, {"output", "linux"}};
     for (const auto &[option, owner] : onlyFor) {
         if (parser.isSet(QString::fromLatin1(option)) && command != QLatin1String(owner))
-            return fail(InvalidInput, QStringLiteral("--%1 applies to '%2' only").arg(QLatin1String(option),
-                                                                                       QLatin1String(owner)));
+            return fail(
+                InvalidInput,
+                QStringLiteral("--%1 applies to '%2' only").arg(QLatin1String(option), QLatin1String(owner)));
     }
     if (command != QLatin1String("plan") && command != QLatin1String("write") &&
         command != QLatin1String("linux"))
-        return fail(InvalidInput, QStringLiteral("unknown command '%1' (plan, write or linux)\nTry 'tr4410ctl --help'.")
-                                      .arg(command));
+        return fail(InvalidInput,
+                    QStringLiteral("unknown command '%1' (plan, write or linux)\nTry 'tr4410ctl --help'.")
+                        .arg(command));
 
     if (!readConfig(parser))
         return InvalidInput;
@@ -178,14 +193,16 @@ bool TCtlTool::readConfig(const QCommandLineParser &parser)
     if (parser.isSet(QStringLiteral("auto-rts"))) {
         const QString value = parser.value(QStringLiteral("auto-rts"));
         if (value != QLatin1String("on") && value != QLatin1String("off"))
-            return check(QStringLiteral("auto-rts"), QStringLiteral("\"%1\" is not one of on, off").arg(value));
+            return check(QStringLiteral("auto-rts"),
+                         QStringLiteral("\"%1\" is not one of on, off").arg(value));
         m_config.setAutoRts(value == QLatin1String("on"), QStringLiteral("--auto-rts"));
     }
     if (parser.isSet(QStringLiteral("ports"))) {
         const QStringList list = parser.value(QStringLiteral("ports")).split(QLatin1Char(','));
         if (list.size() != ResourceRules::PortCount)
-            return check(QStringLiteral("ports"),
-                         QStringLiteral("%1 addresses given; it takes eight, for ports A to H").arg(list.size()));
+            return check(
+                QStringLiteral("ports"),
+                QStringLiteral("%1 addresses given; it takes eight, for ports A to H").arg(list.size()));
         for (int port = 0; port < ResourceRules::PortCount; ++port) {
             const QString reason = m_config.setPort(port, list.at(port).trimmed(), QStringLiteral("--ports"));
             if (!reason.isEmpty())
@@ -196,11 +213,13 @@ bool TCtlTool::readConfig(const QCommandLineParser &parser)
     for (const QString &value : parser.values(QStringLiteral("port"))) {
         const qsizetype equals = value.indexOf(QLatin1Char('='));
         const QString letter = value.left(equals).trimmed().toUpper();
-        if (equals < 0 || letter.size() != 1 || letter.at(0) < QLatin1Char('A') || letter.at(0) > QLatin1Char('H'))
+        if (equals < 0 || letter.size() != 1 || letter.at(0) < QLatin1Char('A') ||
+            letter.at(0) > QLatin1Char('H'))
             return check(QStringLiteral("port"),
                          QStringLiteral("\"%1\" is not a port letter A to H, '=' and an address").arg(value));
         const int port = letter.at(0).unicode() - 'A';
-        const QString reason = m_config.setPort(port, value.mid(equals + 1).trimmed(), QStringLiteral("--port"));
+        const QString reason =
+            m_config.setPort(port, value.mid(equals + 1).trimmed(), QStringLiteral("--port"));
         if (!reason.isEmpty())
             return check(QStringLiteral("port"), QStringLiteral("port %1: %2").arg(letter, reason));
     }
@@ -313,7 +332,8 @@ int TCtlTool::write(bool dryRun, bool yes)
     }
     *m_out << QStringLiteral("  register 10  %1  RS-422 on %2\n")
                   .arg(hexByte(values[9]))
-                  .arg(rs422.isEmpty() ? QStringLiteral("no port") : QStringLiteral("ports ") + rs422.join(QLatin1Char(' ')));
+                  .arg(rs422.isEmpty() ? QStringLiteral("no port")
+                                       : QStringLiteral("ports ") + rs422.join(QLatin1Char(' ')));
 
     const QList<ResourceRules::PortWrite> writes = ResourceRules::portWrites(quint16(controlBase), values);
     if (dryRun) {
@@ -334,9 +354,10 @@ int TCtlTool::write(bool dryRun, bool yes)
         return portFailure(VANTO32_STATUS_NO_ACCESS, 0);
 
     if (!yes) {
-        *m_err << "The setup program will now write the port resources. If they conflict with another device in "
-                  "your system, neither may function once the DF jumper is removed.\n"
-               << "Write them to the card? [y/N] " << Qt::flush;
+        *m_err
+            << "The setup program will now write the port resources. If they conflict with another device in "
+               "your system, neither may function once the DF jumper is removed.\n"
+            << "Write them to the card? [y/N] " << Qt::flush;
         QTextStream in(m_in);
         const QString answer = in.readLine().trimmed().toLower();
         if (answer != QLatin1String("y") && answer != QLatin1String("yes"))
@@ -413,7 +434,8 @@ int TCtlTool::linuxSetup(const QString &outputDir)
     for (const auto &[name, content] : files) {
         QSaveFile file(dir.filePath(name));
         if (!file.open(QIODevice::WriteOnly) || file.write(content.toUtf8()) < 0 || !file.commit())
-            return fail(InvalidInput, QStringLiteral("%1: cannot be written: %2").arg(file.fileName(), file.errorString()));
+            return fail(InvalidInput,
+                        QStringLiteral("%1: cannot be written: %2").arg(file.fileName(), file.errorString()));
         if (name.endsWith(QLatin1String(".sh")))
             QFile::setPermissions(file.fileName(), QFile::permissions(file.fileName()) | QFile::ExeOwner |
                                                        QFile::ExeGroup | QFile::ExeOther);

@@ -22,8 +22,8 @@ public:
         InvalidInput = 1, // a bad option, card file or value, or a file that cannot be written
         NotConfirmed = 2, // the question before the write was not answered yes
         NoPortAccess = 3,
-        CardBusy = 4,     // another program is writing to the card
-        WriteFailed = 5,  // the port layer refused a write or broke off: the card may be half written
+        CardBusy = 4,    // another program is writing to the card
+        WriteFailed = 5, // the port layer refused a write or broke off: the card may be half written
     };
     Q_ENUM(ExitCode)
 

@@ -220,7 +220,8 @@ void TPortResourcesPanel::UseButtonClick()
     // the sequence under way.
     const int irqNumber = ResourceRules::irqOfItem(irq->currentText()).value_or(0);
     const TResourceWriter::Values values = ResourceRules::registerValues(addresses, irqNumber, rs422Mask());
-    const TLinuxSetup linuxSetup(addresses, irqNumber, m_clockCombo && CardJumpers::clockJumper(m_clockCombo->currentIndex()));
+    const TLinuxSetup linuxSetup(addresses, irqNumber,
+                                 m_clockCombo && CardJumpers::clockJumper(m_clockCombo->currentIndex()));
 
     m_sequenceRunning = true;
     const bool written = m_writer->Write(m_controlBase, values);

@@ -40,16 +40,36 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("feedback");
         QTest::addColumn<QString>("fitted"); // A4..A9
-        QTest::newRow("300") << "300" << "" << "111100";
-        QTest::newRow("305") << "305" << "Actual: 300" << "111100";
-        QTest::newRow("3f0") << "3f0" << "" << "000000";
-        QTest::newRow("0300") << "0300" << "" << "111100";
-        QTest::newRow("0") << "0" << "" << "111111";
-        QTest::newRow("400") << "400" << "Actual: 0" << "111111";
-        QTest::newRow("1300") << "1300" << "Actual: 300" << "111100";
-        QTest::newRow("FFFFFFFF") << "FFFFFFFF" << "Actual: 3F0" << "000000";
-        QTest::newRow("100") << "100" << "" << "111101";
-        QTest::newRow("310") << "310" << "" << "011100";
+        QTest::newRow("300") << "300"
+                             << ""
+                             << "111100";
+        QTest::newRow("305") << "305"
+                             << "Actual: 300"
+                             << "111100";
+        QTest::newRow("3f0") << "3f0"
+                             << ""
+                             << "000000";
+        QTest::newRow("0300") << "0300"
+                              << ""
+                              << "111100";
+        QTest::newRow("0") << "0"
+                           << ""
+                           << "111111";
+        QTest::newRow("400") << "400"
+                             << "Actual: 0"
+                             << "111111";
+        QTest::newRow("1300") << "1300"
+                              << "Actual: 300"
+                              << "111100";
+        QTest::newRow("FFFFFFFF") << "FFFFFFFF"
+                                  << "Actual: 3F0"
+                                  << "000000";
+        QTest::newRow("100") << "100"
+                             << ""
+                             << "111101";
+        QTest::newRow("310") << "310"
+                             << ""
+                             << "011100";
     }
     void addressText()
     {
@@ -176,14 +196,17 @@ private slots:
         for (const int port : same)
             addresses[std::size_t(port)] = addresses[0];
         const auto shared = ResourceRules::sharedAddress(addresses);
-        QCOMPARE(shared ? ResourceRules::sharedAddressText(shared->first, shared->second) : QString(), message);
+        QCOMPARE(shared ? ResourceRules::sharedAddressText(shared->first, shared->second) : QString(),
+                 message);
     }
 
     void linuxSetup()
     {
         // The worked example: four ports at the standard addresses keep ttyS0 to ttyS3.
         const TLinuxSetup setup(ExamplePorts, 10, true);
-        QCOMPARE(setup.text(), QStringLiteral(R"(# Linux set-up of the TR-4410's ports A to H, to run as root once the DF jumper
+        QCOMPARE(
+            setup.text(),
+            QStringLiteral(R"(# Linux set-up of the TR-4410's ports A to H, to run as root once the DF jumper
 # is removed.
 #
 # 1. The 8250 serial driver must hold 8 ports. Add this kernel parameter to

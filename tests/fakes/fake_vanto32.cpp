@@ -69,7 +69,8 @@ struct Report
         if (!file)
             return;
         for (const Call &call : card.calls)
-            fprintf(file, "call %c 0x%X 0x%X\n", call.write ? 'W' : 'R', unsigned(call.port), unsigned(call.value));
+            fprintf(file, "call %c 0x%X 0x%X\n", call.write ? 'W' : 'R', unsigned(call.port),
+                    unsigned(call.value));
         for (int k = 0; k < RegisterCount; ++k)
             fprintf(file, "register %d %d\n", k + 1, card.registers[size_t(k)]);
         fprintf(file, "stray %d\n", card.strayWrites);

@@ -22,7 +22,8 @@ rm -f "$prefix.log"
 
 program=$prefix/$bindir/tr4410-settings
 library=$prefix/$libdir/libvanto32.so
-for f in "$program" "$library" \
+for f in "$program" "$library" "$prefix/$bindir/tr4410ctl" \
+    "$prefix/$datadir/man/man1/tr4410-settings.1.gz" "$prefix/$datadir/man/man1/tr4410ctl.1.gz" \
     "$prefix/$datadir/applications/tr4410-settings.desktop" \
     "$prefix/$datadir/metainfo/$appstream_id.metainfo.xml" \
     "$prefix/$datadir/icons/hicolor/scalable/apps/tr4410-settings.svg" \
@@ -43,6 +44,14 @@ if env -u LD_LIBRARY_PATH ldd "$program" | grep -q 'not found'; then
     env -u LD_LIBRARY_PATH ldd "$program" >&2
     fail "unresolved libraries"
 fi
+
+# The command-line tool finds the same library and answers.
+ctl=$prefix/$bindir/tr4410ctl
+resolved=$(env -u LD_LIBRARY_PATH ldd "$ctl" | sed -n 's/^\s*libvanto32\.so => \(\S*\).*/\1/p')
+[ "$resolved" = "$library" ] || fail "tr4410ctl: libvanto32.so resolves to '$resolved', expected '$library'"
+env -u LD_LIBRARY_PATH "$ctl" --version | grep -q '^tr4410ctl ' || fail "the installed tr4410ctl does not start"
+man -l "$prefix/$datadir/man/man1/tr4410ctl.1.gz" 2>/dev/null | grep -q 'EXIT STATUS' ||
+    ! command -v man >/dev/null || fail "the installed manual page of tr4410ctl does not read"
 
 # Started on its own, the program stays up until it is told to end: timeout's 124 means it ran.
 run() {

@@ -31,7 +31,9 @@ done
 dpkg-deb -f "$deb" Description | grep -q 'cap_sys_rawio' || fail "the description does not mention the capability"
 
 contents=$(dpkg-deb -c "$deb")
-for f in "$bindir/tr4410-settings" "$libdir/libvanto32.so" "$datadir/applications/tr4410-settings.desktop" \
+for f in "$bindir/tr4410-settings" "$bindir/tr4410ctl" "$libdir/libvanto32.so" \
+    "$datadir/man/man1/tr4410-settings.1.gz" "$datadir/man/man1/tr4410ctl.1.gz" \
+    "$datadir/applications/tr4410-settings.desktop" \
     "$datadir/metainfo/$appstream_id.metainfo.xml" "$datadir/icons/hicolor/scalable/apps/tr4410-settings.svg" \
     "$datadir/doc/tr4410-settings/README.md" "$libexecdir/tr4410-settings/tr4410-port-helper"; do
     grep -q " \./usr/$f\$" <<<"$contents" || fail "/usr/$f is not in the package"
@@ -46,6 +48,8 @@ grep -Eq "^-rwxr-x--- root/root .* \./usr/$libexecdir/tr4410-settings/tr4410-por
 dpkg-deb -x "$deb" "$out/root"
 runpath=$(readelf -d "$out/root/usr/$bindir/tr4410-settings" | sed -n 's/.*(R\(UN\)\?PATH).*\[\(.*\)\]/\2/p')
 [ "$runpath" = "/usr/$libdir" ] || fail "the packaged program's run path is '$runpath', expected '/usr/$libdir'"
+runpath=$(readelf -d "$out/root/usr/$bindir/tr4410ctl" | sed -n 's/.*(R\(UN\)\?PATH).*\[\(.*\)\]/\2/p')
+[ "$runpath" = "/usr/$libdir" ] || fail "the packaged tr4410ctl's run path is '$runpath', expected '/usr/$libdir'"
 if readelf -d "$out/root/usr/$libdir/libvanto32.so" | grep -Eq '\((RUN)?PATH\)'; then
     fail "the packaged libvanto32.so carries a run path"
 fi

@@ -428,7 +428,8 @@ private slots:
         QCOMPARE(done.icon, QMessageBox::Information);
         QCOMPARE(done.buttons, QMessageBox::Ok | QMessageBox::Cancel);
         // Its details: the Linux set-up of the ports just written, to copy.
-        QCOMPARE(done.details, TLinuxSetup({0x3F8, 0x2F8, 0x3E8, 0x2E8, 0x100, 0x108, 0x110, 0x118}, 10, false).text());
+        QCOMPARE(done.details,
+                 TLinuxSetup({0x3F8, 0x2F8, 0x3E8, 0x2E8, 0x100, 0x108, 0x110, 0x118}, 10, false).text());
 
         const QList<int> values{0x7F, 0x5F, 0x7D, 0x5D, 0x20, 0x21, 0x22, 0x23, 10, mask};
         QCOMPARE(f.writes.size(), 20);

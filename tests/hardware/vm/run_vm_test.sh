@@ -33,38 +33,8 @@ busybox=/bin/busybox
 command -v cpio >/dev/null || skip "cpio is not installed"
 
 # --- the kernel: Debian's cloud kernel, unpacked into the cache (never installed) -------------
-kernel_from_cache() {
-    find "$cache" -path '*/boot/vmlinuz-*' -type f 2>/dev/null | sort -V | tail -n 1
-}
-fetch_kernel() {
-    local name deb
-    name=$(apt-cache depends linux-image-cloud-amd64 2>/dev/null |
-        awk '/Depends: linux-image-[0-9]/ { print $2; exit }')
-    [ -n "$name" ] || return 1
-    mkdir -p "$cache/download"
-    (cd "$cache/download" && apt-get download "$name" >/dev/null 2>&1) || return 1
-    deb=$(ls "$cache/download/${name}"_*.deb 2>/dev/null | head -n 1)
-    [ -n "$deb" ] || return 1
-    rm -rf "$cache/$name.tmp"
-    mkdir -p "$cache/$name.tmp"
-    # only the kernel image is needed, not the modules
-    dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$cache/$name.tmp" ./boot || return 1
-    mv "$cache/$name.tmp" "$cache/$name"
-    rm -f "$deb"
-}
-mkdir -p "$cache"
-kernel=$(kernel_from_cache)
-if [ -z "$kernel" ]; then
-    if ! fetch_kernel; then
-        # the package lists may be missing or stale: refresh them once where we may
-        if [ "$(id -u)" -eq 0 ]; then
-            apt-get update >/dev/null 2>&1 || true
-            fetch_kernel || true
-        fi
-    fi
-    kernel=$(kernel_from_cache)
-fi
-[ -n "$kernel" ] || skip "no Debian cloud kernel package could be obtained (apt-get download linux-image-*-cloud-amd64)"
+. "$(dirname "$0")/vm_kernel.sh"
+kernel=$(vm_kernel "$cache") || skip "no Debian cloud kernel package could be obtained (apt-get download linux-image-*-cloud-amd64)"
 echo "kernel: $kernel"
 
 # --- the initramfs -----------------------------------------------------------------------------

@@ -1,0 +1,292 @@
+// tr4410ctl from the outside: bad input of every kind with its message and exit code, the dry run's
+// twenty writes, and real writes through the fake port-I/O library, whose card model reports what
+// it received in a file when the program ends.
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QByteArray ExampleCard = R"({
+    "version": 1,
+    "controlBase": "0x300",
+    "protocol": "RS-422",
+    "ports": { "A": "0x3F8", "B": "0x2F8", "C": "0x3E8", "D": "0x2E8",
+               "E": "0x100", "F": "0x108", "G": "0x110", "H": "0x118" },
+    "irq": 10
+})";
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+    QStringList report; // the fake card's report; empty when the program never touched a port
+};
+
+} // namespace
+
+class TestTr4410ctl : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString cardFile(const QByteArray &content)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("card.json"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
+            qFatal("cannot write the card file");
+        return path;
+    }
+
+    Run run(const QStringList &arguments, const QStringList &environment = {}, const QByteArray &input = {})
+    {
+        const QString report = m_dir.filePath(QStringLiteral("report.txt"));
+        QFile::remove(report);
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("FAKE_VANTO32_REPORT"), report);
+        for (const QString &variable : environment)
+            env.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(TR4410CTL), arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        Run result;
+        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+            return result;
+        result.exitCode = process.exitCode();
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        QFile file(report);
+        if (file.open(QIODevice::ReadOnly))
+            result.report = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return result;
+    }
+
+    static int portWrites(const Run &run)
+    {
+        return int(run.report.filter(QRegularExpression(QStringLiteral("^call W "))).size());
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    // Each refusal names what is wrong and ends with its exit code before a port is written.
+    void refusals_data()
+    {
+        QTest::addColumn<QByteArray>("card"); // empty: no card file
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message"); // the first line on stderr; %1 is the card file
+        QTest::addColumn<int>("portWrites");
+
+        const QStringList write{QStringLiteral("write"), QStringLiteral("--yes")};
+        const auto card = [](const char *keys) { return QByteArray("{\"version\": 1, ") + keys + "}"; };
+        QTest::newRow("bad JSON") << QByteArray("{\"version\": 1,\n \"irq\": }") << write << QStringList()
+                                  << QByteArray() << 1
+                                  << "tr4410ctl: %1: not valid JSON at line 2, column 10: object is missing "
+                                     "after a comma; nothing has been done"
+                                  << 0;
+        QTest::newRow("not an object")
+            << QByteArray("[1]") << write << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %1: must hold one JSON object; nothing has been done" << 0;
+        QTest::newRow("no version")
+            << QByteArray("{\"irq\": 5}") << write << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %1: \"version\" is missing (this program reads version 1); nothing has been done"
+            << 0;
+        QTest::newRow("later version")
+            << QByteArray("{\"version\": 2}") << write << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %1: \"version\": 2 is not supported (this program reads version 1); nothing has "
+               "been done"
+            << 0;
+        QTest::newRow("wrong type")
+            << card("\"irq\": \"10\"") << write << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %1: \"irq\": must be a whole number, not a string; nothing has been done" << 0;
+        QTest::newRow("address as a number")
+            << card("\"ports\": {\"A\": 1016}") << write << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %1: \"ports.A\": must be a string such as \"0x3F8\", not a number; nothing has "
+               "been done"
+            << 0;
+        QTest::newRow("unknown key") << card("\"speed\": 9600") << write << QStringList() << QByteArray() << 1
+                                     << "tr4410ctl: %1: unknown key \"speed\"; nothing has been done" << 0;
+        QTest::newRow("unknown port")
+            << card("\"ports\": {\"I\": \"0x100\"}") << write << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %1: unknown key \"ports.I\" (the ports are A to H); nothing has been done" << 0;
+        QTest::newRow("address above")
+            << card("\"ports\": {\"C\": \"0x400\"}") << write << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %1: \"ports.C\": 0x400 is outside 0x100 to 0x3F8; nothing has been done" << 0;
+        QTest::newRow("address below")
+            << card("\"ports\": {\"C\": \"F8\"}") << write << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %1: \"ports.C\": 0x0F8 is outside 0x100 to 0x3F8; nothing has been done" << 0;
+        QTest::newRow("off the step")
+            << card("\"ports\": {\"C\": \"0x2F9\"}") << write << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %1: \"ports.C\": 0x2F9 is not a multiple of 8; nothing has been done" << 0;
+        QTest::newRow("IRQ not in the list")
+            << card("\"irq\": 9") << write << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %1: \"irq\": 9 is not one of the IRQs 2, 3, 4, 5, 6, 7, 10, 11, 12, 15; nothing "
+               "has been done"
+            << 0;
+
+        // Options over the example card.
+        const auto over = [](QStringList options) {
+            return QStringList{QStringLiteral("write"), QStringLiteral("--yes"), QStringLiteral("--card"),
+                               QStringLiteral("%1")} +
+                   options;
+        };
+        QTest::newRow("--irq not in the list")
+            << ExampleCard << over({"--irq", "8"}) << QStringList() << QByteArray() << 1
+            << "tr4410ctl: --irq: 8 is not one of the IRQs 2, 3, 4, 5, 6, 7, 10, 11, 12, 15" << 0;
+        QTest::newRow("--port off the step")
+            << ExampleCard << over({"--port", "C=2FC"}) << QStringList() << QByteArray() << 1
+            << "tr4410ctl: --port: port C: 0x2FC is not a multiple of 8" << 0;
+        QTest::newRow("--ports seven")
+            << ExampleCard << over({"--ports", "100,108,110,118,120,128,130"}) << QStringList()
+            << QByteArray() << 1 << "tr4410ctl: --ports: 7 addresses given; it takes eight, for ports A to H"
+            << 0;
+        QTest::newRow("two ports at one address")
+            << ExampleCard << over({"--port", "C=0x3F8"}) << QStringList() << QByteArray() << 1
+            << "tr4410ctl: Error: ports A and C have the same base address." << 0;
+        QTest::newRow("control base below 0x100")
+            << ExampleCard << over({"--base", "0F0"}) << QStringList() << QByteArray() << 1
+            << "tr4410ctl: --base: the control base address must be 0x100 to 0x3F0: below 0x100 the PC's own "
+               "devices answer; nothing has been written"
+            << 0;
+        QTest::newRow("control base not settable")
+            << ExampleCard << over({"--base", "305"}) << QStringList() << QByteArray() << 1
+            << "tr4410ctl: --base: 0x305 cannot be set on the card: its jumpers A4 to A9 set the addresses "
+               "0x000 to 0x3F0 in steps of 0x10 (the nearest they give is 0x300)"
+            << 0;
+        QTest::newRow("no IRQ") << QByteArray()
+                                << QStringList{"write", "--yes", "--ports", "3F8,2F8,3E8,2E8,100,108,110,118"}
+                                << QStringList() << QByteArray() << 1
+                                << "tr4410ctl: Error: IRQ for all ports is invalid. No IRQ given (\"irq\" in "
+                                   "the card file or --irq)."
+                                << 0;
+        QTest::newRow("no port C") << card("\"irq\": 5, \"ports\": {\"A\": \"100\", \"B\": \"108\"}") << write
+                                   << QStringList() << QByteArray() << 1
+                                   << "tr4410ctl: Error: base address for port C is invalid. No address "
+                                      "given (\"ports\" in the card file, --ports or --port C=ADDRESS)."
+                                   << 0;
+        QTest::newRow("unknown option") << ExampleCard << over({"--speed", "9600"}) << QStringList()
+                                        << QByteArray() << 1 << "tr4410ctl: Unknown option 'speed'." << 0;
+        QTest::newRow("unknown command")
+            << QByteArray() << QStringList{"erase"} << QStringList() << QByteArray() << 1
+            << "tr4410ctl: unknown command 'erase' (plan, write or linux)" << 0;
+        QTest::newRow("option of another command")
+            << QByteArray() << QStringList{"plan", "--dry-run"} << QStringList() << QByteArray() << 1
+            << "tr4410ctl: --dry-run applies to 'write' only" << 0;
+        QTest::newRow("Auto RTS with RS-422")
+            << QByteArray() << QStringList{"plan", "--protocol", "RS-422", "--auto-rts", "on"}
+            << QStringList() << QByteArray() << 1
+            << "tr4410ctl: --auto-rts: automatic RTS control is for RS-485 only" << 0;
+
+        // The port layer's answers.
+        QTest::newRow("not confirmed")
+            << ExampleCard << QStringList{"write", "--card", "%1"} << QStringList() << QByteArray("n\n") << 2
+            << "The setup program will now write the port resources. If they conflict with another device in "
+               "your system, neither may function once the DF jumper is removed."
+            << 0;
+        QTest::newRow("no port access")
+            << ExampleCard << over({}) << QStringList{"FAKE_VANTO32_IN_VALUE=AA55"} << QByteArray() << 3
+            << "tr4410ctl: no access to the I/O ports (see PORT ACCESS in tr4410ctl(1)); nothing has been "
+               "written"
+            << 0;
+        QTest::newRow("card busy") << ExampleCard << over({}) << QStringList{"FAKE_VANTO32_STATUS=3"}
+                                   << QByteArray() << 4
+                                   << "tr4410ctl: another program is writing to the card; try again when it "
+                                      "has finished; nothing has been written"
+                                   << 0;
+        QTest::newRow("broke off") << ExampleCard << over({})
+                                   << QStringList{"FAKE_VANTO32_CARD_BASE=300", "FAKE_VANTO32_FAIL_AFTER=5"}
+                                   << QByteArray() << 5 << "Register 1 of 10 written." << 6;
+    }
+    void refusals()
+    {
+        QFETCH(QByteArray, card);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, environment);
+        QFETCH(QByteArray, input);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QFETCH(int, portWrites);
+        const QString path = card.isEmpty() ? QString() : cardFile(card);
+        if (!card.isEmpty() && !arguments.contains(QStringLiteral("%1")))
+            arguments << QStringLiteral("--card") << QStringLiteral("%1");
+        for (QString &argument : arguments)
+            argument.replace(QStringLiteral("%1"), path);
+        const Run result = run(arguments, environment, input);
+        QCOMPARE(result.exitCode, exitCode);
+        QCOMPARE(result.err.section(QLatin1Char('\n'), 0, 0), message.replace(QStringLiteral("%1"), path));
+        QCOMPARE(TestTr4410ctl::portWrites(result), portWrites);
+        if (QTest::currentDataTag() == QByteArray("broke off")) {
+            QVERIFY2(
+                result.err.endsWith(QStringLiteral(
+                    "tr4410ctl: the port access broke off; 2 of the 10 registers were written, the card may "
+                    "hold part of the new values: write again\n")),
+                qPrintable(result.err));
+        }
+    }
+
+    void dryRunShowsTheTwentyWrites()
+    {
+        const Run result = run({QStringLiteral("write"), QStringLiteral("--dry-run"),
+                                QStringLiteral("--card"), cardFile(ExampleCard)});
+        QCOMPARE(result.exitCode, 0);
+        const QStringList lines =
+            result.out.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^0x.* <- ")));
+        QCOMPARE(lines, QStringList({"0x301 <- 0x01", "0x302 <- 0x7F", "0x301 <- 0x02", "0x302 <- 0x5F",
+                                     "0x301 <- 0x03", "0x302 <- 0x7D", "0x301 <- 0x04", "0x302 <- 0x5D",
+                                     "0x301 <- 0x05", "0x302 <- 0x20", "0x301 <- 0x06", "0x302 <- 0x21",
+                                     "0x301 <- 0x07", "0x302 <- 0x22", "0x301 <- 0x08", "0x302 <- 0x23",
+                                     "0x301 <- 0x09", "0x302 <- 0x0A", "0x301 <- 0x0A", "0x302 <- 0xFF"}));
+        // Not even the port-I/O library was asked anything.
+        QVERIFY(result.report.isEmpty());
+    }
+
+    void writeLeavesTheCardHoldingTheValues_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("mask");
+        QTest::newRow("confirmed") << QStringList() << QByteArray("y\n") << "255";
+        QTest::newRow("--yes, RS-485 over the card")
+            << QStringList{"--yes", "--protocol", "RS-485"} << QByteArray() << "0";
+        QTest::newRow("--rs422 A,C") << QStringList{"--yes", "--rs422", "A,C"} << QByteArray() << "5";
+    }
+    void writeLeavesTheCardHoldingTheValues()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, mask);
+        const Run result = run(
+            QStringList{QStringLiteral("write"), QStringLiteral("--card"), cardFile(ExampleCard)} + options,
+            {QStringLiteral("FAKE_VANTO32_CARD_BASE=300")}, input);
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(result.err.contains(QStringLiteral("Register 10 of 10 written.")), qPrintable(result.err));
+        QVERIFY(result.out.contains(QStringLiteral("The resources have been written to the card.")));
+        QCOMPARE(result.report.filter(QRegularExpression(QStringLiteral("^(register|stray) "))),
+                 QStringList({"register 1 127", "register 2 95", "register 3 125", "register 4 93",
+                              "register 5 32", "register 6 33", "register 7 34", "register 8 35",
+                              "register 9 10", "register 10 " + mask, "stray 0"}));
+    }
+
+    void helpAndVersion()
+    {
+        const Run help = run({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains(QStringLiteral("Exit status:")));
+        const Run version = run({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QVERIFY(version.out.startsWith(QStringLiteral("tr4410ctl ")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTr4410ctl)
+#include "tst_tr4410ctl.moc"

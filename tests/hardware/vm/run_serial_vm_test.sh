@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# The Linux side of the card, end to end: tr4410ctl prints the set-up for eight ports at 0x100 to
+# 0x138 sharing IRQ 5; a VM boots the real kernel with the printed kernel parameter and has eight
+# ISA 16550 UARTs at those addresses on that IRQ, applies the unit's setserial lines with Debian's
+# setserial (unpacked into the initramfs, not installed here), and writes one line to each device.
+# Each line must arrive in its own capture file on the host.
+# Exits 77 (skipped) where no VM can be run.
+#
+# usage: run_serial_vm_test.sh TR4410CTL INIT CACHE_DIR WORK_DIR
+set -euo pipefail
+
+ctl=$1 init=$2 cache=$3 work=$4
+irq=5
+addresses=(0x100 0x108 0x110 0x118 0x120 0x128 0x130 0x138)
+letters=(A B C D E F G H)
+
+skip() {
+    echo "SKIP: $*"
+    exit 77
+}
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+[ "$(uname -m)" = x86_64 ] || skip "needs an x86-64 host"
+qemu=$(command -v qemu-system-x86_64) || skip "qemu-system-x86_64 is not installed (package qemu-system-x86)"
+busybox=/bin/busybox
+[ -x "$busybox" ] && ! ldd "$busybox" >/dev/null 2>&1 || skip "a static /bin/busybox is needed (package busybox-static)"
+command -v cpio >/dev/null || skip "cpio is not installed"
+
+. "$(dirname "$0")/vm_kernel.sh"
+kernel=$(vm_kernel "$cache") || skip "no Debian cloud kernel package could be obtained (apt-get download linux-image-*-cloud-amd64)"
+vm_fetch "$cache" setserial || skip "Debian's setserial package could not be obtained (apt-get download setserial)"
+setserial=$cache/setserial/bin/setserial
+[ -x "$setserial" ] || fail "the setserial package holds no bin/setserial"
+echo "kernel: $kernel"
+
+# --- the set-up, as a user gets it ---------------------------------------------------------------
+rm -rf "$work"
+mkdir -p "$work/setup"
+ports=""
+for i in "${!letters[@]}"; do
+    ports+="\"${letters[$i]}\": \"${addresses[$i]}\", "
+done
+cat >"$work/card.json" <<CARD
+{ "version": 1, "ports": { ${ports%, } }, "irq": $irq }
+CARD
+"$ctl" linux --card "$work/card.json" --output "$work/setup" >/dev/null || fail "tr4410ctl linux failed"
+parameter=$(cat "$work/setup/kernel-parameter.txt")
+echo "kernel parameter: $parameter"
+sed -n 's/^ExecStart=//p' "$work/setup/tr4410-serial.service" >"$work/unit-lines.txt"
+# The unit and the script apply the same lines.
+grep '^setserial ' "$work/setup/tr4410-setserial.sh" | sed 's|^|/bin/|' | diff - "$work/unit-lines.txt" ||
+    fail "the systemd unit and the setserial script differ"
+[ "$(wc -l <"$work/unit-lines.txt")" -eq 8 ] || fail "the unit does not set up eight ports"
+
+# --- the initramfs -----------------------------------------------------------------------------
+root=$work/root
+mkdir -p "$root"/{bin,proc,sys,dev}
+cp "$busybox" "$root/bin/busybox"
+cp "$setserial" "$root/bin/setserial"
+ldd "$setserial" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }' | while read -r lib; do
+    mkdir -p "$root$(dirname "$lib")"
+    cp -L "$lib" "$root$lib"
+done
+cp "$init" "$root/init"
+chmod 755 "$root/init" "$root/bin/"*
+cp "$work/unit-lines.txt" "$root/setup.txt"
+: >"$root/ports.txt"
+i=0
+while read -r _ device _; do
+    echo "${letters[$i]} $device" >>"$root/ports.txt"
+    i=$((i + 1))
+done <"$work/unit-lines.txt"
+(cd "$root" && find . | cpio -o -H newc -R 0:0 --quiet) | gzip -1 >"$work/initrd.gz"
+
+# --- boot: eight ISA 16550s on one IRQ; QEMU takes a repeated index once iobase and irq are given --
+uarts=()
+for i in "${!letters[@]}"; do
+    : >"$work/port${letters[$i]}.out"
+    uarts+=(-chardev "file,id=port${letters[$i]},path=$work/port${letters[$i]}.out"
+        -device "isa-serial,index=$((i % 4)),iobase=${addresses[$i]},irq=$irq,chardev=port${letters[$i]}")
+done
+accel=tcg
+if [ -r /dev/kvm ] && [ -w /dev/kvm ]; then
+    accel=kvm
+fi
+console=$work/console.log
+run_vm() {
+    timeout 150 "$qemu" -accel "$1" -m 256 -nographic -no-reboot -monitor none \
+        -kernel "$kernel" -initrd "$work/initrd.gz" \
+        -append "console=ttyS0 $parameter panic=-1 quiet loglevel=3" \
+        -serial stdio "${uarts[@]}" </dev/null >"$console" 2>&1 &
+    local pid=$! ticks=$(($2 * 10))
+    while [ "$ticks" -gt 0 ] && kill -0 "$pid" 2>/dev/null && ! grep -q "VMTEST boot" "$console"; do
+        sleep 0.1
+        ticks=$((ticks - 1))
+    done
+    if ! grep -q "VMTEST boot" "$console" && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null || true
+    fi
+    wait "$pid"
+}
+echo "booting with $accel"
+started=$SECONDS
+status=0
+run_vm "$accel" "$([ "$accel" = kvm ] && echo 20 || echo 90)" || status=$?
+if [ "$accel" = kvm ] && ! grep -q "VMTEST boot" "$console"; then
+    echo "the VM did not start under KVM, using TCG"
+    status=0
+    run_vm tcg 90 || status=$?
+fi
+echo "VM run took $((SECONDS - started)) s"
+tr -d '\r' <"$console" | grep "^VMTEST" || true
+grep -q "VMTEST done" "$console" || {
+    tail -n 40 "$console"
+    fail "the VM did not finish (qemu status $status)"
+}
+
+# --- verdict -----------------------------------------------------------------------------------
+errors=0
+check() {
+    if eval "$2"; then echo "ok   - $1"; else
+        echo "FAIL - $1"
+        errors=$((errors + 1))
+    fi
+}
+log=$(tr -d '\r' <"$console")
+check "the kernel ran with $parameter" 'grep -q "^VMTEST cmdline .*$parameter" <<<"$log"'
+check "every setserial line was applied" '[ "$(grep -c "^VMTEST applied " <<<"$log")" -eq 8 ] && ! grep -q "^VMTEST failed " <<<"$log"'
+i=0
+while read -r letter device; do
+    address=${addresses[$i]}
+    check "port $letter is $device at $address, IRQ $irq, 16550A" \
+        'grep -Eq "^VMTEST setserial $letter $device, UART: 16550A, Port: 0x0*${address#0x}, IRQ: $irq\$" <<<"$log"'
+    got=$(tr -d '\r' <"$work/port$letter.out")
+    check "the line written to $device arrived in port $letter's capture file alone" \
+        '[ "$got" = "TR-4410 port $letter on $device" ]'
+    i=$((i + 1))
+done <"$root/ports.txt"
+if grep -q "^VMTEST write timed out" <<<"$log"; then
+    echo "Writes that never finished (their transmit interrupt did not come):"
+    grep "^VMTEST write timed out" <<<"$log"
+    grep "^VMTEST interrupts" <<<"$log" || true
+fi
+[ "$errors" -eq 0 ] || fail "$errors check(s) failed"
+echo "all serial VM checks passed"
