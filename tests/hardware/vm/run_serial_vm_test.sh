@@ -139,6 +139,11 @@ while read -r letter device; do
         '[ "$got" = "TR-4410 port $letter on $device" ]'
     i=$((i + 1))
 done <"$root/ports.txt"
+# The lines went out on the shared interrupt, not by polling: IRQ 5 counted while they were written.
+count() { sed -n "s/^VMTEST interrupts $1 *$irq: *\([0-9]*\) .*/\1/p" <<<"$log"; }
+before=$(count before) after=$(count after)
+check "IRQ $irq counted the writes' interrupts (${before:-?} before, ${after:-?} after)" \
+    '[ -n "$before" ] && [ -n "$after" ] && [ "$after" -gt "$before" ]'
 if grep -q "^VMTEST write timed out" <<<"$log"; then
     echo "Writes that never finished (their transmit interrupt did not come):"
     grep "^VMTEST write timed out" <<<"$log"

@@ -15,7 +15,7 @@ done </setup.txt
 while read -r letter device; do
     echo "VMTEST setserial $letter $(setserial -g "$device" 2>&1)"
 done </ports.txt
-grep -E '^ *[0-9]+:' /proc/interrupts | awk '{ printf "VMTEST interrupts before %s\n", $0 }' | grep -E 'before +(4|5):' || true
+grep -E '^ *[0-9]+:' /proc/interrupts | awk '{ printf "VMTEST interrupts before %s\n", $0 }'
 while read -r letter device; do
     # A write whose transmit interrupt never comes would hang in close(): give up after 10 s.
     if timeout 10 sh -c "printf 'TR-4410 port %s on %s\n' '$letter' '$device' >'$device'"; then
@@ -24,7 +24,7 @@ while read -r letter device; do
         echo "VMTEST write timed out $letter $device"
     fi
 done </ports.txt
-grep -E '^ *[0-9]+:' /proc/interrupts | awk '{ printf "VMTEST interrupts after %s\n", $0 }' | grep -E 'after +(4|5):' || true
+grep -E '^ *[0-9]+:' /proc/interrupts | awk '{ printf "VMTEST interrupts after %s\n", $0 }'
 echo "VMTEST done"
 sync
 poweroff -f
