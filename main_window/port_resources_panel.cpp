@@ -13,8 +13,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTextEdit>
 
 namespace {
 
@@ -34,7 +36,14 @@ QMessageBox::StandardButton showMessage(QWidget *parent, QMessageBox::Icon icon,
                                         const QString &details = QString())
 {
     const QPointer<QMessageBox> box = new QMessageBox(icon, caption, text, buttons, parent);
-    box->setDetailedText(details);
+    if (!details.isEmpty()) {
+        box->setDetailedText(details);
+        // Commands and a unit file: shown line for line, as they are copied.
+        if (auto *detailsView = box->findChild<QTextEdit *>()) {
+            detailsView->setLineWrapMode(QTextEdit::NoWrap);
+            detailsView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        }
+    }
     const int answer = box->exec();
     delete box.data();
     return QMessageBox::StandardButton(answer);
