@@ -156,6 +156,10 @@ int TCtlTool::run(const QStringList &arguments)
 
     if (!readConfig(parser))
         return InvalidInput;
+    // A card file whose choices do not fit together is refused whatever the command.
+    QString error;
+    if (!m_config.jumperOptions(&error))
+        return fail(InvalidInput, error);
     if (command == QLatin1String("plan"))
         return plan();
     if (command == QLatin1String("write"))
