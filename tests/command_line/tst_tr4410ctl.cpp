@@ -183,7 +183,7 @@ private slots:
             << QByteArray() << QStringList{"plan", "--dry-run"} << QStringList() << QByteArray() << 1
             << "tr4410ctl: --dry-run applies to 'write' only" << 0;
         QTest::newRow("Auto RTS with RS-422")
-            << QByteArray() << QStringList{"plan", "--protocol", "RS-422", "--auto-rts", "on"}
+            << QByteArray() << QStringList{"write", "--protocol", "RS-422", "--auto-rts", "on"}
             << QStringList() << QByteArray() << 1
             << "tr4410ctl: --auto-rts: automatic RTS control is for RS-485 only" << 0;
 
