@@ -368,24 +368,26 @@ int TCtlTool::write(bool dryRun, bool yes)
             return fail(NotConfirmed, QStringLiteral("not confirmed; nothing has been written"));
     }
 
+    // The writer asks the port layer's status after every write and stops at the first failure;
+    // each register whose index and data went through is reported as it is done.
     TResourceWriter writer;
-    int status = VANTO32_STATUS_OK;
-    int portWrites = 0;
-    writer.setPortWriter([&](quint32 port, quint8 value) {
-        // After a failure the rest of the sequence is not sent: its index and data would not match.
-        if (status != VANTO32_STATUS_OK)
-            return;
+    const quint32 dataPort = controlBase + 2;
+    quint32 lastPort = 0;
+    int registersDone = 0;
+    writer.setPortWriter([&lastPort](quint32 port, quint8 value) {
+        lastPort = port;
         OutPortB(port, value);
-        status = PortStatus();
-        if (status != VANTO32_STATUS_OK)
-            return;
-        ++portWrites;
-        if (portWrites % 2 == 0)
-            *m_err << "Register " << portWrites / 2 << " of 10 written." << Qt::endl;
     });
-    writer.Write(quint16(controlBase), values);
-    if (status != VANTO32_STATUS_OK)
-        return portFailure(status, portWrites / 2);
+    writer.setStatusReader([&] {
+        const int status = PortStatus();
+        if (status == VANTO32_STATUS_OK && lastPort == dataPort) {
+            lastPort = 0;
+            *m_err << "Register " << ++registersDone << " of 10 written." << Qt::endl;
+        }
+        return status;
+    });
+    if (!writer.Write(quint16(controlBase), values))
+        return portFailure(writer.Failure(), writer.LastRegister());
     *m_out << "The resources have been written to the card. You will now need to shut down the stack, remove "
               "the DF jumper, and start back up. Your card will then be ready for use!\n"
            << "The Linux set-up of these ports: tr4410ctl linux with the same settings.\n"
