@@ -103,7 +103,6 @@ int TCtlTool::run(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(Description));
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
@@ -139,6 +138,12 @@ int TCtlTool::run(const QStringList &arguments)
                 QStringLiteral("\nTry 'tr4410ctl --help'."));
     }
     const QString command = positional.first();
+    if (command != QLatin1String("plan") && command != QLatin1String("write") &&
+        command != QLatin1String("linux"))
+        return fail(InvalidInput,
+                    QStringLiteral("unknown command '%1' (plan, write or linux)\nTry 'tr4410ctl --help'.")
+                        .arg(command));
+
     // Options that belong to one command only.
     const std::pair<const char *, const char *> onlyFor[] = {
         {"yes", "write"}, {"dry-run", "write"}, {"output", "linux"}};
@@ -148,11 +153,6 @@ int TCtlTool::run(const QStringList &arguments)
                 InvalidInput,
                 QStringLiteral("--%1 applies to '%2' only").arg(QLatin1String(option), QLatin1String(owner)));
     }
-    if (command != QLatin1String("plan") && command != QLatin1String("write") &&
-        command != QLatin1String("linux"))
-        return fail(InvalidInput,
-                    QStringLiteral("unknown command '%1' (plan, write or linux)\nTry 'tr4410ctl --help'.")
-                        .arg(command));
 
     if (!readConfig(parser))
         return InvalidInput;
