@@ -1,16 +1,27 @@
 #include "application_idle.h"
 
 #include <QAbstractEventDispatcher>
-#include <QCoreApplication>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
-// Runs the handler from a zero-interval timer, which fires once every pending event has been
-// delivered. After a run that left Done true the hook waits until the loop has blocked for
-// events once, so that a handler kept installed does not spin the processor.
+// How long a new handler waits at most for the loop to block before it runs anyway: a loop that
+// never waits for events (a nested processEvents() loop) has idle moments too.
+constexpr int UnblockedIdleMs = 50;
+// How long a shown window may keep the handler waiting for its first paint: a window that the
+// platform never exposes (minimised, on another desktop) must not hold it back for ever.
+constexpr int FirstPaintWaitMs = 1000;
+
+// A handler runs when the event loop is about to wait for events, that is when every pending
+// event has been delivered, and never while a shown window still waits for its first paint: the
+// windows the user looks at come first. After a run that left Done true the hook waits until the
+// loop has blocked for events once, so that a handler kept installed does not spin the processor.
 class IdleHook : public QObject
 {
 public:
@@ -18,7 +29,6 @@ public:
         : QObject(parent)
     {
         m_timer.setSingleShot(true);
-        m_timer.setInterval(0);
         connect(&m_timer, &QTimer::timeout, this, &IdleHook::run);
     }
 
@@ -26,9 +36,10 @@ public:
     {
         m_handler = std::move(handler);
         watchDispatcher();
-        m_blockedSinceRun = false;
+        // A new handler runs on the next idle moment.
+        m_blockedSinceRun = true;
         if (m_handler)
-            m_timer.start();
+            m_timer.start(UnblockedIdleMs);
         else
             m_timer.stop();
     }
@@ -45,12 +56,29 @@ private:
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &IdleHook::aboutToBlock);
     }
 
+    // A shown window that has not been exposed yet, and so has not had its first paint.
+    bool windowAwaitsFirstPaint()
+    {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        const bool awaits = std::any_of(windows.cbegin(), windows.cend(), [](const QWidget *window) {
+            return window->isVisible() && !window->testAttribute(Qt::WA_Mapped) && !window->isMinimized();
+        });
+        if (!awaits) {
+            m_awaitingSince.invalidate();
+            return false;
+        }
+        if (!m_awaitingSince.isValid())
+            m_awaitingSince.start();
+        return !m_awaitingSince.hasExpired(FirstPaintWaitMs);
+    }
+
     void aboutToBlock()
     {
-        if (!m_handler || m_timer.isActive() || QGuiApplication::modalWindow())
+        if (!m_handler || (m_timer.isActive() && m_timer.interval() == 0) || QGuiApplication::modalWindow() ||
+            windowAwaitsFirstPaint())
             return;
         if (m_blockedSinceRun)
-            m_timer.start();
+            m_timer.start(0);
         else
             m_blockedSinceRun = true; // let the loop wait for a real event first
     }
@@ -60,12 +88,10 @@ private:
         if (!m_handler)
             return;
         // A modal box runs a loop of its own: the application is not idle until it is answered
-        // (the start-up warning must not be covered by windows the handler builds).
-        if (QGuiApplication::modalWindow()) {
-            QTimer::singleShot(50, this, [this] {
-                if (m_handler && !m_timer.isActive())
-                    m_timer.start();
-            });
+        // (the start-up warning must not be covered by windows the handler builds). A window
+        // about to be painted for the first time is not idle either.
+        if (QGuiApplication::modalWindow() || windowAwaitsFirstPaint()) {
+            m_timer.start(UnblockedIdleMs);
             return;
         }
         // A copy: the handler may replace or clear itself while it runs.
@@ -74,12 +100,13 @@ private:
         m_blockedSinceRun = false;
         handler(QCoreApplication::instance(), done);
         if (!done && m_handler)
-            m_timer.start();
+            m_timer.start(0);
     }
 
     ApplicationIdle::Handler m_handler;
     QTimer m_timer;
     QPointer<QAbstractEventDispatcher> m_dispatcher;
+    QElapsedTimer m_awaitingSince;
     bool m_blockedSinceRun = false;
 };
 

@@ -52,6 +52,33 @@ private:
     QTimer m_timer;
 };
 
+// Notes whether the setup supporter had built its windows when the watched widget was first
+// painted.
+class FirstPaintWatch : public QObject
+{
+public:
+    FirstPaintWatch(QWidget *watched, const TSetupSupporter *supporter)
+        : m_supporter(supporter)
+    {
+        watched->installEventFilter(this);
+    }
+    bool painted = false;
+    bool supporterBuiltBefore = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !painted) {
+            painted = true;
+            supporterBuiltBefore = m_supporter->Built();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const TSetupSupporter *m_supporter;
+};
+
 QStringList menuCaptions(const QMenuBar *bar)
 {
     QStringList captions;
@@ -146,8 +173,11 @@ void TestMainWindowStartup::deferredStartUpAndHelpMenu()
     QCOMPARE(supporter->Channels(), 8);
     QVERIFY(!supporter->Built());
 
+    // The main window's first paint comes before the supporter's windows are built.
+    const FirstPaintWatch watch(form->findChild<QWidget *>(QStringLiteral("BoardImage1")), supporter);
     form->show();
     QTRY_VERIFY(supporter->Built());
+    QVERIFY(watch.painted && !watch.supporterBuiltBefore);
     QCOMPARE(supporter->HeaderLabel()->text(), QStringLiteral("TR-4410 Series Settings Program"));
     QVERIFY(!supporter->PCIForm());
     // The help window shows itself shortly after start-up, once.
