@@ -1,11 +1,12 @@
-// Start-up of the settings program against a minimal viewer of the same photograph: wall time from
+// Start-up of the settings program against minimal viewers of the same photograph: wall time from
 // process start to exit right after the first complete paint, and peak memory, medians of N runs.
 //
 //   build/bench/bench_startup [-n RUNS]
 //
 // Each run starts a fresh process: this program again with --child (it builds the main window as
 // main() does and ends after the window's first complete paint: photograph drawn, all ring images
-// built), or reference_viewer. Both run under $QT_QPA_PLATFORM (offscreen when unset).
+// built), or reference_viewer: bare (the photograph alone) and fair (also the menu bar and the
+// header text in the program's fonts). All run under $QT_QPA_PLATFORM (offscreen when unset).
 #include "bench_support.h"
 #include "board_image.h"
 #include "first_complete_paint.h"
@@ -149,50 +150,65 @@ int main(int argc, char *argv[])
         QFile::encodeName(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
     const char *reference = TR4410_REFERENCE_VIEWER;
 
-    // One start of each first, not counted, so that both find the same warm file cache.
-    for (const Run &warm : {spawnAndWait(self.constData(), "--child"), spawnAndWait(reference, nullptr)}) {
+    // The three programs of a run: the settings program, the bare and the fair reference.
+    struct Side
+    {
+        const char *program;
+        const char *argument;
+        const char *name;
+        QList<double> wall, peak;
+        std::array<QList<double>, PhaseCount> phases;
+    };
+    std::array<Side, 3> sides{{{self.constData(), "--child", "settings program", {}, {}, {}},
+                               {reference, nullptr, "bare reference", {}, {}, {}},
+                               {reference, "--fair", "fair reference", {}, {}, {}}}};
+
+    // One start of each first, not counted, so that all find the same warm file cache.
+    for (const Side &side : sides) {
+        const Run warm = spawnAndWait(side.program, side.argument);
         if (warm.status != 0) {
-            std::fprintf(stderr, "bench_startup: a warm-up run failed (status %d)\n", warm.status);
+            std::fprintf(stderr, "bench_startup: a warm-up run of the %s failed (status %d)\n", side.name,
+                         warm.status);
             return 1;
         }
     }
-    QList<double> formWall, formPeak, refWall, refPeak;
-    std::array<QList<double>, PhaseCount> formPhases, refPhases;
     for (int i = 0; i < runs; ++i) {
-        // Alternate the order so that neither side always runs right after the other.
-        for (int side = 0; side < 2; ++side) {
-            const bool form = (side + i) % 2 == 0;
-            const Run run =
-                form ? spawnAndWait(self.constData(), "--child") : spawnAndWait(reference, nullptr);
+        // Rotate the order so that no side always runs right after the same other.
+        for (std::size_t k = 0; k < sides.size(); ++k) {
+            Side &side = sides[(k + std::size_t(i)) % sides.size()];
+            const Run run = spawnAndWait(side.program, side.argument);
             if (run.status != 0) {
-                std::fprintf(stderr, "bench_startup: a %s run failed (status %d)\n",
-                             form ? "main window" : "reference", run.status);
+                std::fprintf(stderr, "bench_startup: a %s run failed (status %d)\n", side.name, run.status);
                 return 1;
             }
-            (form ? formWall : refWall).append(run.wallMs);
-            (form ? formPeak : refPeak).append(run.peakMiB);
+            side.wall.append(run.wallMs);
+            side.peak.append(run.peakMiB);
             for (int p = 0; p < PhaseCount; ++p)
-                (form ? formPhases : refPhases)[std::size_t(p)].append(run.phases[std::size_t(p)]);
+                side.phases[std::size_t(p)].append(run.phases[std::size_t(p)]);
         }
     }
 
-    const double fw = Bench::median(formWall), rw = Bench::median(refWall);
-    const double fp = Bench::median(formPeak), rp = Bench::median(refPeak);
     std::printf("Start-up to first complete paint, medians of %d runs on %s\n", runs,
                 qPrintable(qEnvironmentVariable("QT_QPA_PLATFORM")));
     std::printf("  machine:           %s\n", qPrintable(Bench::machineSummary()));
     std::printf("  %-18s %9s %11s\n", "", "wall (ms)", "peak (MiB)");
-    std::printf("  %-18s %9.1f %11.1f\n", "settings program", fw, fp);
-    std::printf("  %-18s %9.1f %11.1f\n", "reference viewer", rw, rp);
-    std::printf("  %-18s %9.2f %11.2f   (target: at most 1.25 each)\n", "ratio", fw / rw, fp / rp);
+    for (const Side &side : sides)
+        std::printf("  %-18s %9.1f %11.1f\n", side.name, Bench::median(side.wall), Bench::median(side.peak));
+    const double fw = Bench::median(sides[0].wall), fp = Bench::median(sides[0].peak);
+    std::printf("  %-18s %9.2f %11.2f   (target: at most 1.25 each)\n", "ratio to fair",
+                fw / Bench::median(sides[2].wall), fp / Bench::median(sides[2].peak));
+    std::printf("  %-18s %9.2f %11.2f\n", "ratio to bare", fw / Bench::median(sides[1].wall),
+                fp / Bench::median(sides[1].peak));
     // Where the time goes: medians of the moments since the spawn, and of the exit after the paint.
     static const char *const phaseNames[PhaseCount] = {"main() entered", "QApplication made", "window made",
                                                        "window shown", "first complete paint"};
-    std::printf("  phases (ms since spawn, medians):   settings  reference\n");
+    std::printf("  phases (ms since spawn, medians):   settings      bare      fair\n");
     for (int p = 0; p < PhaseCount; ++p)
-        std::printf("    %-32s %8.1f %10.1f\n", phaseNames[p], Bench::median(formPhases[std::size_t(p)]),
-                    Bench::median(refPhases[std::size_t(p)]));
-    std::printf("    %-32s %8.1f %10.1f\n", "process ended", fw, rw);
+        std::printf(
+            "    %-32s %8.1f %9.1f %9.1f\n", phaseNames[p], Bench::median(sides[0].phases[std::size_t(p)]),
+            Bench::median(sides[1].phases[std::size_t(p)]), Bench::median(sides[2].phases[std::size_t(p)]));
+    std::printf("    %-32s %8.1f %9.1f %9.1f\n", "process ended", fw, Bench::median(sides[1].wall),
+                Bench::median(sides[2].wall));
     std::printf("  reproduce with:    %s\n", qPrintable(command));
     return 0;
 }

@@ -1,17 +1,29 @@
-// The reference of the start-up benchmark: the least a Qt Widgets program must do to show the
-// board photograph. It decodes the same JPEG with libjpeg, shows it centred in a maximised white
-// window and ends right after that window's first paint. Given the benchmark's spawn time as its
-// argument, it prints the moments of its start-up.
+// The references of the start-up benchmark: the least a Qt Widgets program must do to show the
+// board photograph. It decodes the same JPEG with libjpeg, shows it in a maximised white window
+// and ends right after that window's first paint.
+//
+//   reference_viewer [--fair] [SPAWN-TIME]
+//
+// Bare (the default): the photograph alone, centred at its own size, and no text at all.
+// Fair (--fair): as the settings program shows it: scaled smoothly to the board picture's
+// 400 x 370 pixels, below a menu bar with the four menus in MS Sans Serif 8 point and the header
+// text in Tahoma 18 point bold, from the same font files; fonts and text then cost the same on
+// both sides. Given the benchmark's spawn time, it prints the moments of its start-up.
 #include "startup_phases.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFontDatabase>
 #include <QImage>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
+#include <cstring>
 #include <jpeglib.h>
 
 namespace {
@@ -38,23 +50,48 @@ QImage decodeJpeg(const QByteArray &bytes)
     return image;
 }
 
-class PhotoWindow : public QWidget
+void paintWhite(QWidget *widget)
+{
+    widget->setAutoFillBackground(true);
+    QPalette white = widget->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    widget->setPalette(white);
+}
+
+// Draws the photograph centred, at the given size (its own when empty), and ends the program
+// right after the first paint.
+class PhotoView : public QWidget
 {
 public:
-    PhotoWindow(QImage photo, StartupPhases &phases)
+    PhotoView(QImage photo, QSize size, StartupPhases &phases)
         : m_photo(std::move(photo))
+        , m_size(size.isEmpty() ? m_photo.size() : size)
         , m_phases(phases)
     {
-        setWindowTitle(QStringLiteral("Reference"));
-        setAutoFillBackground(true);
-        QPalette white = palette();
-        white.setColor(QPalette::Window, Qt::white);
-        setPalette(white);
+        paintWhite(this);
+    }
+
+    // The header text across the top, in the program's header font.
+    void addHeader(const QString &text)
+    {
+        m_header = new QLabel(text, this);
+        m_header->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        m_header->setFont(QFont(QStringLiteral("Tahoma"), 18, QFont::Bold));
+        m_header->setGeometry(0, 0, width(), m_header->fontMetrics().height());
     }
 
 protected:
+    void resizeEvent(QResizeEvent *) override
+    {
+        if (m_header)
+            m_header->resize(width(), m_header->height());
+    }
+
     void paintEvent(QPaintEvent *) override
     {
+        // Scaled once, as a picture control keeps its scaled copy.
+        if (m_photo.size() != m_size)
+            m_photo = m_photo.scaled(m_size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         QPainter painter(this);
         painter.drawImage((width() - m_photo.width()) / 2, (height() - m_photo.height()) / 2, m_photo);
         if (!m_quitQueued) {
@@ -66,7 +103,9 @@ protected:
 
 private:
     QImage m_photo;
+    QSize m_size;
     StartupPhases &m_phases;
+    QLabel *m_header = nullptr;
     bool m_quitQueued = false;
 };
 
@@ -74,7 +113,15 @@ private:
 
 int main(int argc, char *argv[])
 {
-    StartupPhases phases(argc > 1 ? argv[1] : nullptr);
+    bool fair = false;
+    const char *spawnedAt = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--fair") == 0)
+            fair = true;
+        else
+            spawnedAt = argv[i];
+    }
+    StartupPhases phases(spawnedAt);
     QApplication app(argc, argv);
     phases.applicationMade();
     QFile file(QStringLiteral(":/board.jpg"));
@@ -82,7 +129,30 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "reference_viewer: the board photograph is not built in\n");
         return 1;
     }
-    PhotoWindow window(decodeJpeg(file.readAll()), phases);
+    const QImage photo = decodeJpeg(file.readAll());
+
+    if (!fair) {
+        PhotoView window(photo, QSize(), phases);
+        window.setWindowTitle(QStringLiteral("Reference"));
+        phases.windowMade();
+        window.showMaximized();
+        phases.windowShown();
+        const int status = app.exec();
+        phases.print();
+        return status;
+    }
+
+    const QString wineFonts = QStringLiteral("/usr/share/wine/fonts/");
+    QFontDatabase::addApplicationFont(wineFonts + QStringLiteral("ms_sans_serif.ttf"));
+    QFontDatabase::addApplicationFont(wineFonts + QStringLiteral("tahoma.ttf"));
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Reference"));
+    window.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    for (const char *title : {"&File", "&Settings", "&Options", "&Help"})
+        window.menuBar()->addMenu(QString::fromLatin1(title));
+    auto *const view = new PhotoView(photo, QSize(400, 370), phases);
+    view->addHeader(QStringLiteral("TR-4410 Series Settings Program"));
+    window.setCentralWidget(view);
     phases.windowMade();
     window.showMaximized();
     phases.windowShown();
