@@ -1,5 +1,6 @@
 #include "help_form.h"
 
+#include "kit_fonts.h"
 #include "rtf_reader.h"
 
 #include <QCoreApplication>
@@ -47,6 +48,7 @@ QWidget *firstBoardImage(const QObject *parent)
 THelpForm::THelpForm(QWidget *owner, const QSize &screenSize)
     : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint)
 {
+    registerKitFonts(); // Verdana
     setObjectName(QStringLiteral("HelpForm"));
     setWindowTitle(QStringLiteral("Instructions for Settings utility"));
 

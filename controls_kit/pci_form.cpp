@@ -1,5 +1,7 @@
 #include "pci_form.h"
 
+#include "kit_fonts.h"
+
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,6 +23,7 @@ constexpr int InitialOuterWidth = 320;
 TPCIForm::TPCIForm(QWidget *owner, const QString &cardName)
     : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint)
 {
+    registerKitFonts(); // Tahoma
     setObjectName(QStringLiteral("PCIForm"));
     setWindowTitle(cardName + QStringLiteral(" Cards installed"));
 

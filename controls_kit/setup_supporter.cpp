@@ -76,7 +76,6 @@ TSetupSupporter::TSetupSupporter(QWidget *owner)
     : QObject(owner)
     , m_timer(new QTimer(this))
 {
-    registerKitFonts();
     m_timer->setInterval(TickInterval);
     connect(m_timer, &QTimer::timeout, this, &TSetupSupporter::Tick);
 }
@@ -320,6 +319,7 @@ void TSetupSupporter::Build()
 
 void TSetupSupporter::BuildHeaderLabel()
 {
+    registerKitFonts(); // Tahoma
     QWidget *const area = ClientArea();
     m_headerLabel = new QLabel(area);
     m_headerLabel->setObjectName(QStringLiteral("HeaderLabel"));

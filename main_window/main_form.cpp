@@ -50,8 +50,8 @@ TMainForm::TMainForm(QWidget *parent)
     : QMainWindow(parent)
     , ui(std::make_unique<Ui::TMainForm>())
 {
-    // Fixed layouts are measured for these faces; they must be known before the first polish.
-    registerKitFonts();
+    // The fixed layout is measured for its face; it must be known before the first polish.
+    registerLayoutFont();
     ui->setupUi(this);
     resolveReferences();
     // The design's client area is 804 x 589 below the menu bar.
