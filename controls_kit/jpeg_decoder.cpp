@@ -67,7 +67,13 @@ bool decodeInto(Decompressor &d, const QByteArray &data, QImage &image)
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-    info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    // Colour pictures come out of libjpeg already in the layout of QImage::Format_RGB32, with the
+    // fourth byte 0xFF, straight into the image's rows.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+#else
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_XRGB;
+#endif
     jpeg_calc_output_dimensions(&info);
     if (info.output_width == 0 || info.output_height == 0 || info.output_width > MaxSide ||
         info.output_height > MaxSide)
@@ -79,8 +85,17 @@ bool decodeInto(Decompressor &d, const QByteArray &data, QImage &image)
         return false;
 
     jpeg_start_decompress(&info);
-    if (info.output_components != (cmyk ? 4 : 3))
+    if (info.output_components != 4)
         return false;
+    if (!cmyk) {
+        while (info.output_scanline < info.output_height) {
+            JSAMPROW row = image.scanLine(static_cast<int>(info.output_scanline));
+            if (jpeg_read_scanlines(&info, &row, 1) != 1)
+                return false;
+        }
+        jpeg_finish_decompress(&info);
+        return true;
+    }
     // The row buffer comes from libjpeg's own pool, freed with the decompressor.
     JSAMPARRAY rows = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
                                                 info.output_width * info.output_components, 1);
@@ -91,15 +106,10 @@ bool decodeInto(Decompressor &d, const QByteArray &data, QImage &image)
         auto *const out = reinterpret_cast<QRgb *>(image.scanLine(y));
         const unsigned char *const in = rows[0];
         for (JDIMENSION x = 0; x < info.output_width; ++x) {
-            if (cmyk) {
-                // Adobe writes CMYK inverted; that is what these files almost always are.
-                const unsigned char *const p = in + 4 * x;
-                const int k = p[3];
-                out[x] = qRgb(p[0] * k / 255, p[1] * k / 255, p[2] * k / 255);
-            } else {
-                const unsigned char *const p = in + 3 * x;
-                out[x] = qRgb(p[0], p[1], p[2]);
-            }
+            // Adobe writes CMYK inverted; that is what these files almost always are.
+            const unsigned char *const p = in + 4 * x;
+            const int k = p[3];
+            out[x] = qRgb(p[0] * k / 255, p[1] * k / 255, p[2] * k / 255);
         }
     }
     jpeg_finish_decompress(&info);
