@@ -9,3 +9,5 @@ packages+=(util-linux adduser)
 packages+=(qemu-system-x86 busybox-static cpio)
 # The fuzz targets of the parsers: clang with libFuzzer and the sanitizer runtimes.
 packages+=(clang-14 libclang-rt-14-dev)
+# The benchmarks on a real X server (bench/README.md).
+packages+=(xvfb)
