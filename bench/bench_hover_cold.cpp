@@ -100,6 +100,8 @@ int child(int argc, char **argv)
         QElapsedTimer timer;
         timer.start();
         QTest::mouseMove(&mainForm, centre);
+        // The reaction to the enter runs inside the move: the popup is built and shown by now.
+        const double builtMs = Bench::msSince(timer);
         while (!watch.painted && timer.elapsed() < 2000)
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
         const double ms = Bench::msSince(timer);
@@ -113,7 +115,7 @@ int child(int argc, char **argv)
                          qPrintable(ring->Title()));
             return 1;
         }
-        std::printf("hover %.3f %s\n", ms, qPrintable(ring->Title()));
+        std::printf("hover %.3f %.3f %s\n", ms, builtMs, qPrintable(ring->Title()));
         QTest::mouseMove(&mainForm, away);
         settle(100);
         if (TPopupForm *const popup = ring->Popup())
@@ -136,7 +138,7 @@ int main(int argc, char *argv[])
     Bench::defaultToOffscreen();
     QCoreApplication app(argc, argv);
 
-    QList<double> first, later;
+    QList<double> first, later, firstBuilt, laterBuilt;
     QString firstTitle;
     for (int run = 0; run < runs; ++run) {
         QProcess process;
@@ -154,12 +156,16 @@ int main(int argc, char *argv[])
         for (const QByteArray &line : lines) {
             if (!line.startsWith("hover "))
                 continue;
-            const double ms = line.split(' ').value(1).toDouble();
+            const QList<QByteArray> words = line.split(' ');
+            const double ms = words.value(1).toDouble();
+            const double builtMs = words.value(2).toDouble();
             if (isFirst) {
                 first.append(ms);
-                firstTitle = QString::fromUtf8(line.mid(line.indexOf(' ', 6) + 1));
+                firstBuilt.append(builtMs);
+                firstTitle = QString::fromUtf8(words.mid(3).join(' '));
             } else {
                 later.append(ms);
+                laterBuilt.append(builtMs);
             }
             isFirst = false;
         }
@@ -170,8 +176,10 @@ int main(int argc, char *argv[])
     std::printf("  machine:               %s\n", qPrintable(Bench::machineSummary()));
     std::printf("  first popup of a run (\"%s\"): median %.2f ms, worst %.2f ms   (target: under 16 ms)\n",
                 qPrintable(firstTitle), Bench::median(first), Bench::maximum(first));
+    std::printf("    of which built and shown:  median %.2f ms\n", Bench::median(firstBuilt));
     std::printf("  later groups' first popups (%lld): median %.2f ms, worst %.2f ms\n",
                 static_cast<long long>(later.size()), Bench::median(later), Bench::maximum(later));
+    std::printf("    of which built and shown:  median %.2f ms\n", Bench::median(laterBuilt));
     std::printf("  reproduce with:        %s\n", qPrintable(command));
     return 0;
 }
