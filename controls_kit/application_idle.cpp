@@ -18,9 +18,9 @@ constexpr int UnblockedIdleMs = 50;
 // platform never exposes (minimised, on another desktop) must not hold it back for ever.
 constexpr int FirstPaintWaitMs = 1000;
 
-// A handler runs when the event loop is about to wait for events, that is when every pending
-// event has been delivered, and never while a shown window still waits for its first paint: the
-// windows the user looks at come first. After a run that left Done true the hook waits until the
+// A handler runs when the event loop next gets ready to wait for events (the dispatcher's
+// aboutToBlock), and never while a shown window still waits for its first paint: the windows the
+// user looks at come first. After a run that left Done true the hook waits until the
 // loop has blocked for events once, so that a handler kept installed does not spin the processor.
 class IdleHook : public QObject
 {
