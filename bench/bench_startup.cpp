@@ -102,7 +102,6 @@ int child(int argc, char **argv)
 {
     StartupPhases phases(argc > 2 ? argv[2] : nullptr);
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Settings"));
     phases.applicationMade();
     TMainForm mainForm;
     phases.windowMade();

@@ -1,12 +1,12 @@
 #include "error_report.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
 void ShowException(const QString &message, QWidget *parent)
 {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message, QMessageBox::Ok,
-                    parent);
+    // The program's title. Not Qt's application display name: the window system would append
+    // that to every window title.
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Settings"), message, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("ErrorReport"));
     box.exec();
 }

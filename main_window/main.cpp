@@ -10,7 +10,6 @@ int main(int argc, char *argv[])
     // all the same, its user's environment must not pick the code Qt loads.
     TPortPrivilege::RestrictEnvironment();
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Settings"));
     TMainForm mainForm;
     // Fill the work area even where no window manager honours the maximised state.
     if (const QScreen *screen = QGuiApplication::primaryScreen())

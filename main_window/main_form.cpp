@@ -23,6 +23,9 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QWindow>
 
 namespace {
 const QStringList &twoEntryLoadList()
@@ -378,6 +381,8 @@ void TMainForm::COMBasePanelEnter(QObject *)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Expose && watched == windowHandle())
+        fitFrameToWorkArea();
     if (event->type() == QEvent::KeyPress && m_portEdits.contains(watched)) {
         const auto *keyEvent = static_cast<const QKeyEvent *>(event);
         BaseEditKeyDown(watched, keyEvent->key(), int(keyEvent->modifiers()));
@@ -395,6 +400,49 @@ void TMainForm::closeEvent(QCloseEvent *event)
         return;
     }
     QMainWindow::closeEvent(event);
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // Opened maximised, the window fills the work area with a fixed frame (fitFrameToWorkArea).
+    m_fillWorkArea = isMaximized();
+    if (QWindow *const window = windowHandle())
+        window->installEventFilter(this);
+}
+
+bool TMainForm::event(QEvent *event)
+{
+    const bool done = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        fitFrameToWorkArea();
+        break;
+    default:
+        break;
+    }
+    return done;
+}
+
+// The frame fills the work area and its size is fixed, so that the window manager offers no
+// resizing. The window manager frames and places the window first, and may drop the maximised
+// state once the size is fixed; each time the frame then no longer fills the work area, the
+// window is fitted again from the frame's real size.
+void TMainForm::fitFrameToWorkArea()
+{
+    const QWindow *const window = windowHandle();
+    const QScreen *const workScreen = screen();
+    if (!m_fillWorkArea || !window || !window->isExposed() || !workScreen || m_fitting)
+        return;
+    const QRect workArea = workScreen->availableGeometry();
+    const QSize client = workArea.size() - (frameGeometry().size() - size());
+    if (frameGeometry() == workArea && minimumSize() == client && maximumSize() == client)
+        return;
+    const QScopedValueRollback<bool> fitting(m_fitting, true);
+    setFixedSize(client);
+    move(workArea.topLeft());
 }
 
 void TMainForm::closeWhenSequenceEnds()

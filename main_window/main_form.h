@@ -64,6 +64,8 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void resolveReferences();
@@ -72,6 +74,7 @@ private:
     std::array<TTwoJumper *, 6> addressMasters() const;
     void setBaseEditValid(bool valid);
     void closeWhenSequenceEnds();
+    void fitFrameToWorkArea();
 
     std::unique_ptr<Ui::TMainForm> ui;
     TSetupSupporter *m_setSup = nullptr;
@@ -79,4 +82,6 @@ private:
     QList<QLineEdit *> m_portEdits;
     bool m_driverPresent = true;
     bool m_closePending = false;
+    bool m_fillWorkArea = false;
+    bool m_fitting = false;
 };

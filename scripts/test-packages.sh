@@ -9,5 +9,6 @@ packages+=(util-linux adduser)
 packages+=(qemu-system-x86 busybox-static cpio)
 # The fuzz targets of the parsers: clang with libFuzzer and the sanitizer runtimes.
 packages+=(clang-14 libclang-rt-14-dev)
-# The benchmarks on a real X server (bench/README.md).
-packages+=(xvfb)
+# The benchmarks (bench/README.md) and the tests on a real X server: the server, a window manager,
+# and the tools that read back what the window system received.
+packages+=(xvfb openbox x11-utils)
