@@ -532,9 +532,6 @@ void TBoardHighlight::ShowPopup()
     m_popup = popup;
     // A window does not inherit its parent's font; the panel was laid out in the main window's.
     popup->setFont(window()->font());
-    // The native window tells the size of its frame, where the platform knows it before showing.
-    popup->winId();
-    const QSize frame = popup->frameGeometry().size() - popup->size();
     m_pinned = false;
 
     TRadioPanel *const panel = m_radioPanel;
@@ -547,19 +544,16 @@ void TBoardHighlight::ShowPopup()
         connect(popup, &TPopupForm::OnDeactivate, panel, &TRadioPanel::OnDeactivate);
         panelHome = panel->pos();
         panel->move(0, 0);
-        popup->resize(panel->width(), panel->height() + 32 + memoHeight + 19);
+        popup->setSizeRule(QSize(panel->width(), panel->height() + 32 + memoHeight + 19), memoHeight);
         panel->setParent(popup);
         panel->setVisible(true);
         panel->setAnchors(panel->FinalAnchors());
         panel->setInPopup(true);
     } else {
-        popup->resize(QSize(194, 58 + 64 + 19) - frame);
+        popup->setSizeRule(QSize(), memoHeight);
     }
 
     popup->setWindowTitle(m_popupCaption);
-    const QSize least(qMax(194, popup->frameGeometry().width()), qMax(122, popup->frameGeometry().height()));
-    popup->resize(least - frame);
-    popup->setMinimumSize(least - frame);
     popup->setTag(tag);
 
     // With a panel: where the panel stood on the main window, moved as far as the board picture
@@ -576,7 +570,7 @@ void TBoardHighlight::ShowPopup()
         dx = 0;
         dy = -((parent ? parent->height() : 0) + 38);
     }
-    QPoint place(parentPos.x() - dx, parentPos.y() - dy);
+    const QPoint place(parentPos.x() - dx, parentPos.y() - dy);
 
     connect(popup, &TPopupForm::OnClose, this, &TBoardHighlight::PopupClosed);
 
@@ -620,21 +614,7 @@ void TBoardHighlight::ShowPopup()
     if (panel)
         memo->setPlainText(panel->Lines().join(QLatin1Char('\n')));
 
-    // Keep the whole window on the screen.
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QSize screenSize = screen->geometry().size();
-        const QSize outer = popup->frameGeometry().size();
-        if (place.x() < 0)
-            place.setX(0);
-        else if (place.x() + outer.width() > screenSize.width())
-            place.setX(screenSize.width() - outer.width());
-        if (place.y() < 0)
-            place.setY(0);
-        else if (place.y() + outer.height() > screenSize.height())
-            place.setY(screenSize.height() - outer.height());
-    }
-    popup->move(place);
-
+    popup->setPlace(place);
     popup->show();
     // Giving the focus to a control of the popup makes the popup the active window.
     popup->activateWindow();
