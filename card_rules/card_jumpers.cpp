@@ -49,7 +49,9 @@ QString addressText(quint32 address)
 QString addressFeedback(const QString &text, quint32 value)
 {
     const QString expected = addressText(settableAddress(value));
-    const QString canonical = StripLeadingZeros(trimmedText(text)).toUpper();
+    QString canonical = StripLeadingZeros(trimmedText(text)).toUpper();
+    if (canonical.isEmpty())
+        canonical = QStringLiteral("0"); // "00" is the address 0 as it is written
     return canonical != expected ? QStringLiteral("Actual: ") + expected : QString();
 }
 

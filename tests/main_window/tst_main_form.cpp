@@ -177,6 +177,7 @@ void TestMainForm::addressText_data()
     QTest::newRow("3f0 lower case") << "3f0" << true << "" << 0x3F0u;
     QTest::newRow("leading zero") << "0300" << true << "" << 0x300u;
     QTest::newRow("zero") << "0" << true << "" << 0x000u;
+    QTest::newRow("zeros") << "000" << true << "" << 0x000u;
     QTest::newRow("400") << "400" << true << "0" << 0x000u;
     QTest::newRow("1300") << "1300" << true << "300" << 0x300u;
     QTest::newRow("FFFFFFFF") << "FFFFFFFF" << true << "3F0" << 0x3F0u;
