@@ -8,6 +8,7 @@
 #include "help_form.h"
 #include "hex_address.h"
 #include "kit_fonts.h"
+#include "new_choice.h"
 #include "port_access.h"
 #include "port_resources_panel.h"
 #include "radio_panel.h"
@@ -57,6 +58,7 @@ TMainForm::TMainForm(QWidget *parent)
     registerLayoutFont();
     ui->setupUi(this);
     resolveReferences();
+    connectChoices();
     // The design's client area is 804 x 589 below the menu bar.
     resize(804, 589 + ui->MainMenu1->sizeHint().height());
     loadPhotograph();
@@ -90,6 +92,19 @@ void TMainForm::resolveReferences()
     ui->BoardImage1->setFirst(ui->BoardImage1->findChild<TBoardHighlight *>(firstName));
     const QString menuName = ui->BoardImage1->property("MenuName").toString();
     ui->BoardImage1->setMenu(findChild<QMenuBar *>(menuName));
+}
+
+// A list's change handler answers a new choice; picking the entry already chosen changes nothing.
+void TMainForm::connectChoices()
+{
+    const auto connectChoice = [this](QComboBox *combo, void (TMainForm::*handler)(QObject *)) {
+        connect(new NewChoice(combo), &NewChoice::Made, this,
+                [this, combo, handler] { (this->*handler)(combo); });
+    };
+    connectChoice(ui->ModeCombo, &TMainForm::ModeComboChange);
+    connectChoice(ui->LoadCombo, &TMainForm::LoadComboChange);
+    connectChoice(ui->ClockCombo, &TMainForm::ClockComboChange);
+    connectChoice(ui->DFCombo, &TMainForm::DFComboChange);
 }
 
 void TMainForm::loadPhotograph()

@@ -69,6 +69,7 @@ protected:
 
 private:
     void resolveReferences();
+    void connectChoices();
     void loadPhotograph();
     void setUpSupporter();
     std::array<TTwoJumper *, 6> addressMasters() const;

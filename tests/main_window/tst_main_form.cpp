@@ -1,5 +1,7 @@
 #include "main_form.h"
 
+#include "list_pick.h"
+
 #include "board_highlight.h"
 #include "board_image.h"
 #include "popup_form.h"
@@ -45,6 +47,8 @@ private slots:
     void invalidAddressKeepsGlyphs();
     void addressJumperClicks();
     void protocolChoices();
+    void rechoosingChangesNothing_data();
+    void rechoosingChangesNothing();
     void protocolGlyphClicks();
     void autoRts();
     void termination();
@@ -64,13 +68,7 @@ private:
     }
     bool closed(const char *name) const { return get<TTwoJumper>(name)->Closed(); }
     void click(const char *name) const { get<TTwoJumper>(name)->Click(); }
-    // A user's choice in a drop-down list.
-    void choose(const char *combo, int index) const
-    {
-        auto *box = get<QComboBox>(combo);
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
+    void choose(const char *combo, int index) const { QVERIFY(pickInList(get<QComboBox>(combo), index)); }
     void setAddress(const QString &text) const { get<QLineEdit>("BaseEdit")->setText(text); }
     QString feedback() const { return get<QLabel>("BaseLabelFeedback")->text(); }
     QColor editColour() const { return get<QLineEdit>("BaseEdit")->palette().color(QPalette::Base); }
@@ -312,17 +310,51 @@ void TestMainForm::protocolChoices()
     QVERIFY(closed("AutoRTSJumperA") && closed("AutoRTSJumperB"));
     QVERIFY(mirrorsAgree());
 
-    // RS-485 ticks Auto RTS whatever was chosen before, also from RS-485 with it unticked.
-    get<QCheckBox>("AutoRTSCheck")->setChecked(false);
-    choose("ModeCombo", 1);
-    QVERIFY(get<QCheckBox>("AutoRTSCheck")->isChecked() && closed("AutoRTSJumperA"));
-
     // No selection counts as RS-232.
     get<QComboBox>("ModeCombo")->setCurrentIndex(-1);
     form->ModeComboChange();
     QCOMPARE(get<QComboBox>("ModeCombo")->currentIndex(), 0);
     QVERIFY(closed("RS232JumperA"));
     QVERIFY(mirrorsAgree());
+}
+
+void TestMainForm::rechoosingChangesNothing_data()
+{
+    QTest::addColumn<QStringList>("setUp"); // list=index choices, or a glyph to click
+    QTest::addColumn<QString>("list");
+    QTest::newRow("RS-422, Terminate Both") << QStringList{"ModeCombo=2", "LoadCombo=3"} << "ModeCombo";
+    QTest::newRow("RS-485, Auto RTS unticked") << QStringList{"AutoRTSJumperA"} << "ModeCombo";
+    QTest::newRow("RS-232") << QStringList{"ModeCombo=0"} << "ModeCombo";
+    QTest::newRow("Terminate Receive") << QStringList{"ModeCombo=2", "LoadCombo=2"} << "LoadCombo";
+    QTest::newRow("X8") << QStringList{"ClockCombo=1"} << "ClockCombo";
+    QTest::newRow("Disable Ports") << QStringList{"DFCombo=1"} << "DFCombo";
+}
+
+// Picking the entry a list already shows is no new choice: nothing in the window changes.
+void TestMainForm::rechoosingChangesNothing()
+{
+    QFETCH(QStringList, setUp);
+    QFETCH(QString, list);
+    for (const QString &step : std::as_const(setUp)) {
+        const QStringList parts = step.split(QLatin1Char('='));
+        if (parts.size() == 2)
+            choose(qPrintable(parts[0]), parts[1].toInt());
+        else
+            click(qPrintable(step));
+    }
+    const auto state = [this] {
+        QStringList items;
+        for (const TTwoJumper *glyph : form->findChildren<TTwoJumper *>())
+            items << glyph->objectName() + (glyph->Closed() ? " closed" : " open");
+        for (const QComboBox *combo : form->findChildren<QComboBox *>())
+            items << combo->objectName() + QString::number(combo->currentIndex()) + loadItems().join(',');
+        items << QString::number(get<QCheckBox>("AutoRTSCheck")->isChecked());
+        return items;
+    };
+    const QStringList before = state();
+    auto *combo = get<QComboBox>(qPrintable(list));
+    choose(qPrintable(list), combo->currentIndex());
+    QCOMPARE(state(), before);
 }
 
 void TestMainForm::protocolGlyphClicks()

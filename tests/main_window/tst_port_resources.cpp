@@ -1,6 +1,7 @@
 // The port-resource procedure through the real main window, writing to the fake port library and
 // its model of the card's index and data registers.
 #include "fakes/fake_ports.h"
+#include "list_pick.h"
 #include "main_form.h"
 #include "main_window/message_box_answerer.h"
 
@@ -84,8 +85,7 @@ public:
     void chooseProtocol(int item) const
     {
         auto *mode = get<QComboBox>(QStringLiteral("ModeCombo"));
-        mode->setCurrentIndex(item);
-        emit mode->activated(item);
+        QVERIFY(pickInList(mode, item));
     }
 
     void enter() const
