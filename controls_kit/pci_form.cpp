@@ -1,14 +1,12 @@
 #include "pci_form.h"
 
+#include "anchors.h"
 #include "kit_fonts.h"
 
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QShortcut>
-
-#include <algorithm>
 
 namespace {
 constexpr int MemoWidth = 305;
@@ -45,21 +43,10 @@ TPCIForm::TPCIForm(QWidget *owner, const QString &cardName)
     m_pciMemo->setGeometry(0, 0, MemoWidth, MemoHeight);
     m_closeButton->setGeometry(buttonLeft - Margin, MemoHeight + Margin, ButtonWidth, ButtonHeight);
     resize(MemoWidth, MemoHeight + Margin + ButtonHeight);
+    // The memo follows every edge; the button keeps its bottom gap and its proportional place.
+    Anchoring::setAnchors(m_pciMemo, Anchors::akLeft | Anchors::akTop | Anchors::akRight | Anchors::akBottom);
+    Anchoring::setAnchors(m_closeButton, Anchors::akBottom);
     m_closeButton->setFocus();
-}
-
-void TPCIForm::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    // Memo anchored to all edges; the button keeps its share of the width and its bottom gap.
-    const QSize old = event->oldSize().isValid() ? event->oldSize() : size();
-    const int w = width();
-    const int h = height();
-    m_pciMemo->resize(w, std::max(0, h - (Margin + ButtonHeight)));
-    const int left = old.width() > ButtonWidth
-                         ? int(qint64(m_closeButton->x()) * (w - ButtonWidth) / (old.width() - ButtonWidth))
-                         : m_closeButton->x();
-    m_closeButton->move(left, h - ButtonHeight);
 }
 
 // The window's shortcuts answer only while it is the active window; a key that reaches it

@@ -86,6 +86,14 @@ void TestSetupSupporterCards::threeCardsOneEmpty()
     QCOMPARE(pci->size(), QSize(305, 122));
     QCOMPARE(pci->PCIMemo()->geometry(), QRect(0, 0, 305, 89));
     QCOMPARE(pci->CloseButton()->geometry(), QRect(115, 97, 73, 25));
+    // Resized in small steps, the memo follows the edges and the button keeps its proportional
+    // place: its centre at 151.5 of 305 stays near the same share of 405.
+    for (int width = 306; width <= 405; ++width)
+        pci->resize(width, 122 + (width - 305) / 2);
+    QCOMPARE(pci->PCIMemo()->geometry(), QRect(0, 0, 405, 139));
+    QCOMPARE(pci->CloseButton()->geometry(), QRect(165, 147, 73, 25));
+    pci->resize(305, 122);
+    QCOMPARE(pci->CloseButton()->geometry(), QRect(115, 97, 73, 25));
     QCOMPARE(pci->PCIMemo()->font().family(), QStringLiteral("Tahoma"));
     QCOMPARE(pci->PCIMemo()->font().pointSize(), 10);
     QVERIFY(pci->PCIMemo()->font().bold());
