@@ -532,6 +532,8 @@ void TBoardHighlight::ShowPopup()
     m_popup = popup;
     // A window does not inherit its parent's font; the panel was laid out in the main window's.
     popup->setFont(window()->font());
+    // The native window tells the size of its frame, where the platform knows it before showing.
+    popup->winId();
     m_pinned = false;
 
     TRadioPanel *const panel = m_radioPanel;
