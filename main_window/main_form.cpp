@@ -73,6 +73,13 @@ TMainForm::TMainForm(QWidget *parent)
     for (QLineEdit *edit : std::as_const(m_portEdits))
         edit->installEventFilter(this);
 
+    // A panel takes its controls into its popup in the order in which they follow the panel in
+    // the window's focus chain, and Tab from the panel visits them so: the protocol list, first in
+    // its panel's tab order, must come right behind the panel. setTabOrder passes over widgets
+    // that take no focus, hence the panel's policy for the moment.
+    ui->ModePanel->setFocusPolicy(Qt::TabFocus);
+    QWidget::setTabOrder(ui->ModePanel, ui->ModeCombo);
+    ui->ModePanel->setFocusPolicy(Qt::NoFocus);
     FormCreate(this);
 }
 
