@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <functional>
 
 class TestBoardHighlight : public QObject
 {
@@ -439,6 +440,52 @@ private slots:
         QPointer<TPopupForm> popup = a->Popup();
         delete a;
         QVERIFY(popup.isNull());
+    }
+
+    void paintedImageFollowsTheState()
+    {
+        BoardWindow w;
+        TBoardHighlight *h =
+            w.addHighlight(QStringLiteral("H"), QStringLiteral("Load"), QRect(40, 40, 65, 65));
+        h->setRadioPanel(w.addPanel(QStringLiteral("LoadPanel"), QRect(400, 300, 120, 60)));
+        w.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        const auto painted = [&w, h] {
+            return w.window->grab(QRect(h->mapTo(w.window.get(), QPoint()), h->size()))
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        };
+        const auto activate = [](QWidget *window) {
+            window->activateWindow();
+            QTRY_VERIFY(window->isActiveWindow());
+        };
+        struct Step
+        {
+            const char *state;
+            std::function<void()> act;
+            QImage (TBoardHighlight::*image)() const;
+        };
+        const Step steps[] = {
+            {"idle", [] {}, &TBoardHighlight::IdleImage},
+            {"hovered, its popup not the active window",
+             [&] {
+                 h->Enter(false);
+                 activate(w.window.get());
+             },
+             &TBoardHighlight::LitImage},
+            {"pinned, its popup active",
+             [&] {
+                 h->Click();
+                 activate(h->Popup());
+             },
+             &TBoardHighlight::GlowImage},
+            {"pinned, the main window active", [&] { activate(w.window.get()); }, &TBoardHighlight::LitImage},
+            {"closed", [&] { h->Popup()->close(); }, &TBoardHighlight::IdleImage},
+        };
+        for (const Step &step : steps) {
+            step.act();
+            QVERIFY2(painted() == (h->*step.image)().convertToFormat(QImage::Format_RGB32), step.state);
+        }
     }
 
     void realPointer()
