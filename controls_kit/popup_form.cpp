@@ -101,7 +101,8 @@ bool TPopupForm::event(QEvent *event)
     const bool done = QWidget::event(event);
     const QEvent::Type type = event->type();
     if (type == QEvent::Hide) {
-        m_framed = true;
+        // Settled once it has been shown in its frame; hidden before that, it waits for the frame.
+        m_framed = !m_frame.isNull();
         return done;
     }
     if (type == QEvent::Resize && m_placeMemo) {
@@ -113,8 +114,13 @@ bool TPopupForm::event(QEvent *event)
         if (memo && doneButton)
             memo->setGeometry(6, doneButton->y() - 6 - m_memoHeight, width() - 12, m_memoHeight);
     }
+    // The frame is looked at whenever the window system may have told something new about it.
+    const bool news = type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
+                      type == QEvent::WindowActivate;
+    if (m_framed || !news)
+        return done;
     const QSize frame = frameGeometry().size() - size();
-    if (!m_framed && (type == QEvent::Move || type == QEvent::Resize) && frame != m_frame) {
+    if (frame != m_frame) {
         m_frame = frame;
         applySize();
         applyPlace();

@@ -67,5 +67,5 @@ private:
     QSize m_frame{0, 0};
     QSize m_outer;
     bool m_placeMemo = false;
-    bool m_framed = false; // first shown and hidden again
+    bool m_framed = false; // shown in its frame and hidden again
 };
