@@ -1,6 +1,7 @@
 #include "board_highlight.h"
 
 #include "board_image.h"
+#include "kit_accessibility.h"
 #include "menu_item.h"
 #include "popup_form.h"
 #include "radio_panel.h"
@@ -199,6 +200,7 @@ TBoardHighlight::TBoardHighlight(QWidget *parent)
     : QWidget(parent)
 {
     resize(65, 65);
+    KitAccessibility::install();
     // The images start empty; BuildImages sizes them at the first paint.
     m_idleImage = QImage(0, 0, QImage::Format_RGB32);
     m_glowImage = QImage(0, 0, QImage::Format_RGB32);

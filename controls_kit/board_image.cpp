@@ -2,6 +2,7 @@
 
 #include "board_highlight.h"
 #include "jpeg_decoder.h"
+#include "kit_accessibility.h"
 // The highlight's inline accessors hand out pointers to these.
 #include "popup_form.h"
 #include "radio_panel.h"
@@ -19,6 +20,7 @@ TBoardImage::TBoardImage(QWidget *parent)
     // start (the field's initial value) without collapsing the empty control.
     resize(105, 105);
     WatchParent();
+    KitAccessibility::install();
 }
 
 TBoardImage::~TBoardImage() = default;

@@ -1,6 +1,7 @@
 #include "popup_form.h"
 
 #include "board_highlight.h"
+#include "kit_accessibility.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -21,6 +22,7 @@ TPopupForm::TPopupForm(TBoardHighlight *owner)
 {
     // Closing only hides the popup: it and the panel inside it live as long as the highlight.
     setAttribute(Qt::WA_DeleteOnClose, false);
+    KitAccessibility::install();
 }
 
 void TPopupForm::closeEvent(QCloseEvent *event)

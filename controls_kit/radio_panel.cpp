@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstring>
 
 TRadioPanel::TRadioPanel(QWidget *parent)
@@ -59,6 +60,38 @@ void TRadioPanel::setAnchors(TAnchors value)
 void TRadioPanel::setInPopup(bool value)
 {
     m_inPopup = value;
+}
+
+void TRadioPanel::showEvent(QShowEvent *event)
+{
+    // Shown in its popup for the first time, the popup's own buttons follow the panel; only then
+    // does the order within the panel have a beginning and an end.
+    if (m_inPopup && !m_glyphsOrdered) {
+        m_glyphsOrdered = true;
+        orderGlyphsLast();
+    }
+    QFrame::showEvent(event);
+}
+
+void TRadioPanel::orderGlyphsLast()
+{
+    // The panel's other controls keep their order; the glyphs follow them, in reading order.
+    QList<TTwoJumper *> glyphs = findChildren<TTwoJumper *>();
+    const auto place = [this](const QWidget *w) { return w->mapTo(this, QPoint(0, 0)); };
+    std::stable_sort(glyphs.begin(), glyphs.end(), [&](const QWidget *a, const QWidget *b) {
+        const QPoint pa = place(a), pb = place(b);
+        return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+    });
+    QWidget *previous = nullptr;
+    for (QWidget *w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+        if (isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && !qobject_cast<TTwoJumper *>(w))
+            previous = w;
+    }
+    for (TTwoJumper *glyph : std::as_const(glyphs)) {
+        if (previous)
+            QWidget::setTabOrder(previous, glyph);
+        previous = glyph;
+    }
 }
 
 void TRadioPanel::setColor(const QColor &value)

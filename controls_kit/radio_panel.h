@@ -56,9 +56,12 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void applyColor();
+    // Puts the glyphs after the panel's other controls in the tab order.
+    void orderGlyphsLast();
     void focusMoved(QWidget *old, QWidget *now);
 
     bool m_radioEnabled = false;
@@ -70,5 +73,6 @@ private:
     QColor m_color;
     bool m_designMode = false;
     bool m_colorFollowsSystem = true;
+    bool m_glyphsOrdered = false;
     QPointer<QWidget> m_lastFocus; // the last focus widget in the panel's window
 };

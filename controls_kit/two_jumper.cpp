@@ -1,11 +1,16 @@
 #include "two_jumper.h"
 
+#include "kit_accessibility.h"
 #include "radio_panel.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <cmath>
@@ -145,6 +150,10 @@ TTwoJumper::TTwoJumper(QWidget *parent)
     // Every pixel is painted from the finished picture in one copy.
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(34, 18);
+    // A check box of its own kind: Tab reaches it, Space toggles it. Mirrors are disabled and so
+    // never take the focus.
+    setFocusPolicy(Qt::StrongFocus);
+    KitAccessibility::install();
 }
 
 void TTwoJumper::setClosed(bool value)
@@ -153,6 +162,11 @@ void TTwoJumper::setClosed(bool value)
         return;
     m_closed = value;
     update();
+    // A screen reader speaks the new state, whoever set it.
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void TTwoJumper::setBaseColor(const QColor &value)
@@ -306,6 +320,13 @@ void TTwoJumper::paintEvent(QPaintEvent *)
         return;
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), m_output, QRect(0, 0, width(), height()));
+    // The keyboard's place is marked over the picture; the picture itself stays as it is.
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.backgroundColor = backgroundColor();
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
 }
 
 void TTwoJumper::Click()
@@ -319,6 +340,18 @@ void TTwoJumper::Click()
         panel->RadioSelect(this);
     if (guard)
         emit OnClick(this);
+}
+
+void TTwoJumper::keyPressEvent(QKeyEvent *event)
+{
+    // Space clicks the glyph as a check box's Space does; holding it down clicks only once.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        if (!event->isAutoRepeat())
+            Click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TTwoJumper::mousePressEvent(QMouseEvent *event)

@@ -1,0 +1,9 @@
+#pragma once
+
+// Screen readers see the kit's own controls through accessible interfaces that describe them as
+// the standard controls they act like: a jumper glyph as a check box, a highlight as a button and
+// the board picture as a group of them.
+namespace KitAccessibility {
+// Installs the factory of those interfaces once; the kit's controls call it when they are built.
+void install();
+} // namespace KitAccessibility
