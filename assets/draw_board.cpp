@@ -1,8 +1,9 @@
-// Draws the photograph of the TR-4410 card seen from above and writes it as a progressive JPEG.
-// Everything is drawn from fixed data (no fonts, no clock, no randomness but a seeded generator),
-// so running it twice gives the same bytes.
+// Draws the photograph of the TR-4410 card seen from above and writes it as a progressive JPEG,
+// and, when asked, the same photograph at twice the size for high-density screens (Qt's "@2x"
+// name). Everything is drawn from fixed data (no fonts, no clock, no randomness but a seeded
+// generator), so running it twice gives the same bytes.
 //
-// usage: draw_board <out.jpg>
+// usage: draw_board <out.jpg> [<out@2x.jpg>]
 
 #include <QByteArray>
 #include <QFile>
@@ -281,10 +282,10 @@ void portJumpers(QPainter &p, double left, double modeTop, double modeHeight, do
     }
 }
 
-void drawBoard(QPainter &p)
+void drawBoard(QPainter &p, int density)
 {
     // Everything is placed in the 400 x 370 frame in which the highlights sit.
-    p.scale(PhotoWidth / 400.0, PhotoHeight / 370.0);
+    p.scale(density * PhotoWidth / 400.0, density * PhotoHeight / 370.0);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(QRectF(0, 0, 400, 370), Table);
 
@@ -478,27 +479,38 @@ QByteArray encodeProgressiveJpeg(const QImage &image)
     return bytes;
 }
 
+// The photograph at density times its size, as JPEG file bytes.
+QByteArray photograph(int density)
+{
+    QImage image(density * PhotoWidth, density * PhotoHeight, QImage::Format_RGB32);
+    image.fill(Table);
+    {
+        QPainter painter(&image);
+        drawBoard(painter, density);
+    }
+    photographLook(image);
+    return encodeProgressiveJpeg(image);
+}
+
+bool write(const char *path, const QByteArray &bytes)
+{
+    QFile out(QString::fromLocal8Bit(path));
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <out.jpg>\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s <out.jpg> [<out@2x.jpg>]\n", argv[0]);
         return 2;
     }
-    QImage image(PhotoWidth, PhotoHeight, QImage::Format_RGB32);
-    image.fill(Table);
-    {
-        QPainter painter(&image);
-        drawBoard(painter);
-    }
-    photographLook(image);
-
-    const QByteArray jpeg = encodeProgressiveJpeg(image);
-    QFile out(QString::fromLocal8Bit(argv[1]));
-    if (!out.open(QIODevice::WriteOnly) || out.write(jpeg) != jpeg.size()) {
-        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
-        return 1;
+    for (int density = 1; density < argc; ++density) {
+        if (!write(argv[density], photograph(density))) {
+            std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[density]);
+            return 1;
+        }
     }
     return 0;
 }

@@ -107,23 +107,33 @@ public:
         return m_bits[size_t(y) * size_t(m_frame.width()) + size_t(x)];
     }
 
-    // Fills the shape with fill and gives it a one-pixel edge of outline: the pixels of the shape
-    // that touch a pixel outside it.
-    void paint(QImage &image, QRgb fill, QRgb outline) const
+    // Fills the shape with fill and gives it an edge of outline, thickness pixels wide: the pixels
+    // of the shape that are that few steps (left, right, up, down) from a pixel outside it.
+    void paint(QImage &image, QRgb fill, QRgb outline, int thickness = 1) const
     {
         for (int y = m_box.top(); y <= m_box.bottom(); ++y) {
             auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
             for (int x = m_box.left(); x <= m_box.right(); ++x) {
                 if (!contains(x, y))
                     continue;
-                const bool edge =
-                    !contains(x - 1, y) || !contains(x + 1, y) || !contains(x, y - 1) || !contains(x, y + 1);
-                line[x] = edge ? outline : fill;
+                line[x] = onEdge(x, y, thickness) ? outline : fill;
             }
         }
     }
 
 private:
+    bool onEdge(int x, int y, int thickness) const
+    {
+        for (int dy = -thickness; dy <= thickness; ++dy) {
+            const int reach = thickness - std::abs(dy);
+            for (int dx = -reach; dx <= reach; ++dx) {
+                if (!contains(x + dx, y + dy))
+                    return true;
+            }
+        }
+        return false;
+    }
+
     template<typename Inside>
     void fill(Inside inside)
     {
@@ -230,11 +240,17 @@ QColor TTwoJumper::backgroundColor() const
     return QApplication::palette().color(QPalette::Button);
 }
 
-void TTwoJumper::drawFrame()
+void TTwoJumper::drawFrame(int w, int h, qreal scale)
 {
-    const int w = m_frame.width();
-    const int h = m_frame.height();
-    const QSize size(w, h);
+    // The shapes are worked out at the glyph's own size and every coordinate is then scaled to
+    // device pixels; a coordinate in the right or lower half is scaled as its distance from that
+    // edge, so that the picture stays symmetric where the scale is not a whole number.
+    const int dw = m_frame.width();
+    const int dh = m_frame.height();
+    const auto sx = [=](int x) { return 2 * x > w ? dw - qRound((w - x) * scale) : qRound(x * scale); };
+    const auto sy = [=](int y) { return 2 * y > h ? dh - qRound((h - y) * scale) : qRound(y * scale); };
+    const int line = qMax(1, qRound(scale));
+    const QSize size(dw, dh);
     const QRgb black = qRgb(0, 0, 0);
     const bool outlined = m_borderStyle == bsSingle;
 
@@ -242,12 +258,12 @@ void TTwoJumper::drawFrame()
 
     if (m_closed) {
         const QRgb shunt = m_jumperColor.rgb();
-        ShapeMask::rectangle(0, 0, w, h, size).paint(m_frame, shunt, outlined ? black : shunt);
+        ShapeMask::rectangle(0, 0, dw, dh, size).paint(m_frame, shunt, outlined ? black : shunt, line);
     } else {
         const QRgb base = m_baseColor.rgb();
-        const int corner = h / 2;
-        ShapeMask::roundRect(1, 1, w - 1, h - 1, corner, corner, size)
-            .paint(m_frame, base, outlined ? black : base);
+        const int corner = qRound((h / 2) * scale);
+        ShapeMask::roundRect(sx(1), sy(1), sx(w - 1), sy(h - 1), corner, corner, size)
+            .paint(m_frame, base, outlined ? black : base, line);
     }
 
     const int t = nearestEven(w / 3.5);
@@ -257,7 +273,7 @@ void TTwoJumper::drawFrame()
     const int r = std::min(t / 3, nearestEven(h / 4.0));
     const QRgb pin = m_pinColor.rgb();
     for (const int x : {x1, x2})
-        ShapeMask::ellipse(x - r, y - r, x + r, y + r, size).paint(m_frame, pin, pin);
+        ShapeMask::ellipse(sx(x - r), sy(y - r), sx(x + r), sy(y + r), size).paint(m_frame, pin, pin);
 }
 
 void TTwoJumper::turnFrame()
@@ -292,16 +308,20 @@ void TTwoJumper::turnFrame()
 
 void TTwoJumper::Render()
 {
-    // The frame is drawn with its long side horizontal and turned afterwards.
+    // The frame is drawn with its long side horizontal and turned afterwards, at the screen's
+    // pixels so that a high-density screen shows it sharp.
     const QSize frameSize = isVertical(m_orientation) ? QSize(height(), width()) : size();
-    if (frameSize.isEmpty()) {
+    const qreal scale = devicePixelRatioF();
+    const QSize devicePixels(qRound(frameSize.width() * scale), qRound(frameSize.height() * scale));
+    if (frameSize.isEmpty() || devicePixels.isEmpty()) {
         m_frame = QImage();
         m_output = QImage();
     } else {
-        if (m_frame.size() != frameSize)
-            m_frame = QImage(frameSize, QImage::Format_RGB32);
-        drawFrame();
+        if (m_frame.size() != devicePixels)
+            m_frame = QImage(devicePixels, QImage::Format_RGB32);
+        drawFrame(frameSize.width(), frameSize.height(), scale);
         turnFrame();
+        m_output.setDevicePixelRatio(scale);
     }
 
     if (m_axisChangePending) {
@@ -319,7 +339,7 @@ void TTwoJumper::paintEvent(QPaintEvent *)
     if (m_output.isNull())
         return;
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), m_output, QRect(0, 0, width(), height()));
+    painter.drawImage(QPoint(0, 0), m_output);
     // The keyboard's place is marked over the picture; the picture itself stays as it is.
     if (hasFocus()) {
         QStyleOptionFocusRect option;

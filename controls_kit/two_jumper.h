@@ -43,7 +43,8 @@ public:
     TAnchors Anchors() const;
     void setAnchors(TAnchors value);
 
-    // The finished, turned picture of the last paint (Width x Height).
+    // The finished, turned picture of the last paint: Width x Height times the screen's device
+    // pixel ratio, which the image carries.
     QImage OutputImage() const { return m_output; }
     // Draws the picture into the output image, exactly as a paint does (also swapping the size
     // when the orientation changed pair after the first paint).
@@ -62,7 +63,8 @@ protected:
 
 private:
     QColor backgroundColor() const;
-    void drawFrame();
+    // Draws the unturned picture of a w x h glyph into the frame, scaled to its device pixels.
+    void drawFrame(int w, int h, qreal scale);
     void turnFrame();
 
     // Declaration order follows the component's published layout.
