@@ -339,13 +339,17 @@ void TBoardHighlight::DrawRing(QImage &image, bool glow, const QColor &colour, f
 
 void TBoardHighlight::BuildImages()
 {
-    const QSize area = size();
+    // At the screen's pixels, from the photograph as drawn at that density, so that a
+    // high-density screen shows the ring as sharp as the picture beneath it.
+    const qreal scale = devicePixelRatioF();
+    const QSize area = TBoardImage::DevicePixels(size(), scale);
     QImage beneath;
     if (const TBoardImage *board = boardOf(this))
-        beneath = board->RenderArea(geometry());
+        beneath = board->RenderArea(geometry(), scale);
     if (beneath.size() != area) {
         // Whatever the parent draws, this is what its background shows where nothing covers it.
         QImage filled(area, QImage::Format_RGB32);
+        filled.setDevicePixelRatio(scale);
         const QWidget *parent = parentWidget();
         filled.fill((parent ? parent->palette() : palette()).color(QPalette::Window));
         if (!beneath.isNull() && !filled.isNull()) {
@@ -375,13 +379,18 @@ void TBoardHighlight::paintEvent(QPaintEvent *)
         m_menu = board ? board->Menu() : nullptr;
         RegisterMenuItem();
         m_initialized = true;
+    } else if (m_idleImage.devicePixelRatio() != devicePixelRatioF()) {
+        // Moved to a screen of another density: images of the old one would be blurred or cut.
+        BuildImages();
     }
 
     const QImage &image = (m_active && m_hovered)   ? m_glowImage
                           : (m_active || m_hovered) ? m_litImage
                                                     : m_idleImage;
     QPainter painter(this);
-    painter.drawImage(0, 0, image);
+    // Where a fractional device pixel ratio puts the corner between device pixels, the image goes
+    // where its pixels meet the photograph's.
+    painter.drawImage(board ? board->AreaOffset(geometry(), devicePixelRatioF()) : QPointF(), image);
 }
 
 void TBoardHighlight::enterEvent(QEnterEvent *event)

@@ -86,6 +86,9 @@ void TBoardImage::setTransparent(bool value)
 void TBoardImage::setPicture(const QImage &value)
 {
     m_picture = value;
+    // Twice the size of another photograph is no picture of this one.
+    m_highDensityJpeg.clear();
+    m_highDensity = QImage();
     PictureChanged();
 }
 
@@ -118,6 +121,25 @@ bool TBoardImage::LoadJpeg(const QByteArray &jpegFile)
         return false;
     setPicture(decoded);
     return true;
+}
+
+void TBoardImage::setHighDensityJpeg(const QByteArray &jpegFile)
+{
+    m_highDensityJpeg = jpegFile;
+    m_highDensity = QImage();
+    m_scaledCache = QImage();
+    update();
+}
+
+QImage TBoardImage::HighDensityPicture() const
+{
+    if (m_highDensity.isNull() && !m_highDensityJpeg.isEmpty()) {
+        m_highDensity = decodeJpeg(m_highDensityJpeg);
+        // Decoding is not tried again; the ordinary picture serves.
+        if (m_highDensity.isNull())
+            const_cast<TBoardImage *>(this)->m_highDensityJpeg.clear();
+    }
+    return m_highDensity;
 }
 
 QRect TBoardImage::DestRect() const
@@ -181,10 +203,14 @@ void TBoardImage::ShowFirst()
         first->Leave(false);
 }
 
-const QImage &TBoardImage::ScaledPicture(const QSize &size) const
+const QImage &TBoardImage::ScaledPicture(const QSize &size, qreal devicePixelRatio) const
 {
-    if (m_scaledCache.isNull() || m_scaledCache.size() != size) {
-        QImage source = m_picture;
+    // From a ratio of 1.5 on, the photograph of twice the size is the nearer one in density.
+    const QImage highDensity = devicePixelRatio >= 1.5 ? HighDensityPicture() : QImage();
+    const QImage &original = highDensity.isNull() ? m_picture : highDensity;
+    if (m_scaledCache.isNull() || m_scaledCache.size() != size ||
+        m_scaledCache.devicePixelRatio() != devicePixelRatio) {
+        QImage source = original;
         if (m_transparent && !source.isNull()) {
             // A transparent graphic leaves out the colour of its bottom-left pixel.
             const QRgb key = source.pixel(0, source.height() - 1);
@@ -200,29 +226,58 @@ const QImage &TBoardImage::ScaledPicture(const QSize &size) const
         m_scaledCache = source.size() == size
                             ? source
                             : source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_scaledCache.setDevicePixelRatio(devicePixelRatio);
     }
     return m_scaledCache;
 }
 
-void TBoardImage::DrawControl(QPainter &painter) const
+QSize TBoardImage::DevicePixels(const QSize &size, qreal devicePixelRatio)
+{
+    return QSize(qRound(size.width() * devicePixelRatio), qRound(size.height() * devicePixelRatio));
+}
+
+QPoint TBoardImage::DevicePictureOrigin(qreal devicePixelRatio) const
+{
+    const QPointF corner = QPointF(mapTo(window(), DestRect().topLeft())) * devicePixelRatio;
+    return QPoint(qRound(corner.x()), qRound(corner.y()));
+}
+
+QPoint TBoardImage::DeviceOffsetInPicture(const QRect &r, qreal devicePixelRatio) const
+{
+    const QPointF offset = QPointF(r.topLeft() - DestRect().topLeft()) * devicePixelRatio;
+    return QPoint(qRound(offset.x()), qRound(offset.y()));
+}
+
+QPointF TBoardImage::AreaOffset(const QRect &r, qreal devicePixelRatio) const
+{
+    const QPoint device = DevicePictureOrigin(devicePixelRatio) + DeviceOffsetInPicture(r, devicePixelRatio);
+    return QPointF(device) / devicePixelRatio - QPointF(mapTo(window(), r.topLeft()));
+}
+
+void TBoardImage::DrawControl(QPainter &painter, qreal devicePixelRatio, const QPointF &pictureAt) const
 {
     const QRect dest = DestRect();
     const bool picture = !m_picture.isNull() && dest.width() > 0 && dest.height() > 0;
     if (!picture || !testAttribute(Qt::WA_OpaquePaintEvent) || !dest.contains(rect()))
         painter.fillRect(rect(), palette().color(QPalette::Button));
     if (picture)
-        painter.drawImage(dest.topLeft(), ScaledPicture(dest.size()));
+        painter.drawImage(pictureAt,
+                          ScaledPicture(DevicePixels(dest.size(), devicePixelRatio), devicePixelRatio));
 }
 
-QImage TBoardImage::RenderArea(const QRect &r) const
+QImage TBoardImage::RenderArea(const QRect &r, qreal devicePixelRatio) const
 {
     if (r.isEmpty())
         return {};
-    QImage area(r.size(), QImage::Format_RGB32);
+    QImage area(DevicePixels(r.size(), devicePixelRatio), QImage::Format_RGB32);
+    area.setDevicePixelRatio(devicePixelRatio);
     area.fill(palette().color(QPalette::Button));
     QPainter painter(&area);
     painter.translate(-r.topLeft());
-    DrawControl(painter);
+    // The picture's pixels fall onto whole device pixels of the area, as they do on the screen.
+    const QPointF pictureAt =
+        QPointF(r.topLeft()) - QPointF(DeviceOffsetInPicture(r, devicePixelRatio)) / devicePixelRatio;
+    DrawControl(painter, devicePixelRatio, pictureAt);
     return area;
 }
 
@@ -262,7 +317,12 @@ void TBoardImage::paintEvent(QPaintEvent *)
 
     const bool saved = m_drawing;
     m_drawing = true;
-    DrawControl(painter);
+    // Started on a whole device pixel of the window, the picture's pixels are the screen's own,
+    // and a highlight's images, taken from it, fit them exactly (AreaOffset).
+    const qreal ratio = devicePixelRatioF();
+    const QPointF pictureAt =
+        QPointF(DevicePictureOrigin(ratio)) / ratio - QPointF(mapTo(window(), QPoint(0, 0)));
+    DrawControl(painter, ratio, pictureAt);
     m_drawing = saved;
 }
 

@@ -68,8 +68,13 @@ public:
     void setDesignMode(bool value);
 
     // Decodes a JPEG file's bytes with libjpeg into Picture; false (picture unchanged) when the
-    // bytes are not a JPEG that libjpeg can decode.
+    // bytes are not a JPEG that libjpeg can decode. A new picture drops the high-density one.
     bool LoadJpeg(const QByteArray &jpegFile);
+    // The same photograph at twice Picture's size, drawn instead of it on screens whose device pixel
+    // ratio is 1.5 or more. Decoded when first needed; bytes libjpeg cannot decode leave Picture
+    // in use everywhere.
+    void setHighDensityJpeg(const QByteArray &jpegFile);
+    QImage HighDensityPicture() const;
 
     QRect DestRect() const;
     void PictureChanged();
@@ -78,8 +83,16 @@ public:
     void ShowFirst();
 
     // The control's own drawing (background and picture, no children) of the area r, in the
-    // control's coordinates: what a highlight covering r sits on.
-    QImage RenderArea(const QRect &r) const;
+    // control's coordinates: what a highlight covering r sits on. At a device pixel ratio above 1
+    // the image has r's size in device pixels and carries the ratio.
+    QImage RenderArea(const QRect &r, qreal devicePixelRatio = 1.0) const;
+    // The size in device pixels of an area of the given size at a device pixel ratio.
+    static QSize DevicePixels(const QSize &size, qreal devicePixelRatio);
+    // Where a highlight covering the area r draws RenderArea(r) in its own coordinates: (0, 0),
+    // unless a fractional ratio puts corners between device pixels. The picture then starts on the
+    // window's nearest device pixel, and this is the offset (under one device pixel) that puts the
+    // area's pixels onto the picture's own.
+    QPointF AreaOffset(const QRect &r, qreal devicePixelRatio) const;
 
 signals:
     void OnClick(QObject *Sender);
@@ -93,9 +106,14 @@ protected:
 
 private:
     // Background where the picture does not cover, then the picture in DestRect.
-    void DrawControl(QPainter &painter) const;
-    // The picture at the size of DestRect, scaled once and kept until the picture or size changes.
-    const QImage &ScaledPicture(const QSize &size) const;
+    void DrawControl(QPainter &painter, qreal devicePixelRatio, const QPointF &pictureAt) const;
+    // The device pixel of the window at which the picture starts.
+    QPoint DevicePictureOrigin(qreal devicePixelRatio) const;
+    // The distance in device pixels from the picture's start to the corner of the area r.
+    QPoint DeviceOffsetInPicture(const QRect &r, qreal devicePixelRatio) const;
+    // The picture at the size of DestRect in device pixels, scaled once and kept until the picture,
+    // the size or the ratio changes.
+    const QImage &ScaledPicture(const QSize &size, qreal devicePixelRatio) const;
     void CenterInParent();
     void WatchParent();
 
@@ -114,6 +132,8 @@ private:
     int m_homeTop = 0;
     bool m_autoSize = true;
     bool m_designMode = false;
+    QByteArray m_highDensityJpeg;      // undecoded until a screen needs it
+    mutable QImage m_highDensity;      // decoded from m_highDensityJpeg
     mutable QImage m_scaledCache;      // the picture as drawn into DestRect, kept between paints
     QPointer<QWidget> m_watchedParent; // whose resizing re-centres the control
 };

@@ -119,6 +119,10 @@ void TMainForm::loadPhotograph()
     QFile photograph(QStringLiteral(":/board.jpg"));
     if (photograph.open(QIODevice::ReadOnly))
         ui->BoardImage1->LoadJpeg(photograph.readAll());
+    // Read here, decoded only when a high-density screen shows it.
+    QFile highDensity(QStringLiteral(":/board@2x.jpg"));
+    if (highDensity.open(QIODevice::ReadOnly))
+        ui->BoardImage1->setHighDensityJpeg(highDensity.readAll());
 }
 
 void TMainForm::setUpSupporter()
