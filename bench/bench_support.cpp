@@ -79,6 +79,9 @@ QString commandLine(int argc, char **argv)
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platform.isEmpty())
         words << QStringLiteral("QT_QPA_PLATFORM=") + QString::fromLocal8Bit(platform);
+    const QByteArray scale = qgetenv("QT_SCALE_FACTOR");
+    if (!scale.isEmpty())
+        words << QStringLiteral("QT_SCALE_FACTOR=") + QString::fromLocal8Bit(scale);
     for (int i = 0; i < argc; ++i)
         words << QString::fromLocal8Bit(argv[i]);
     return words.join(QLatin1Char(' '));
