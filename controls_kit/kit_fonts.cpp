@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace {
 
@@ -40,7 +42,12 @@ void registerLayoutFont()
     if (registered)
         return;
     registered = true;
-    if (addFontFile(wineFont("ms_sans_serif.ttf")))
+    // Wine's MS Sans Serif draws its letters at the sizes of a 1x screen only: on a high-density
+    // screen they stand apart at the scaled advances. Tahoma, a scalable face of nearly its widths,
+    // stands in there.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const bool highDensity = screen && screen->devicePixelRatio() > 1.0;
+    if (!highDensity && addFontFile(wineFont("ms_sans_serif.ttf")))
         return;
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"),
                               registerTahoma() ? QStringLiteral("Tahoma") : sans());
