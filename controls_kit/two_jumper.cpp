@@ -9,8 +9,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <cmath>
@@ -339,13 +337,19 @@ void TTwoJumper::paintEvent(QPaintEvent *)
     if (m_output.isNull())
         return;
     QPainter painter(this);
+    // At a fractional ratio the picture's edge may fall short of the glyph's last device pixel by
+    // one; that pixel shows the background, as the picture's own margin does.
+    const qreal ratio = m_output.devicePixelRatio();
+    if (ratio != std::floor(ratio))
+        painter.fillRect(rect(), backgroundColor());
     painter.drawImage(QPoint(0, 0), m_output);
-    // The keyboard's place is marked over the picture; the picture itself stays as it is.
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.backgroundColor = backgroundColor();
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    // The keyboard's place is marked over the picture, in the colour of a selection, plain to see
+    // on the shunt and on the base alike; the picture itself stays as it is. As with Qt's own
+    // controls, only while the keyboard moves the focus.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
 }
 
