@@ -64,9 +64,9 @@ void TRadioPanel::setInPopup(bool value)
 
 void TRadioPanel::showEvent(QShowEvent *event)
 {
-    // Shown in its popup for the first time, the popup's own buttons follow the panel; only then
-    // does the order within the panel have a beginning and an end.
-    if (m_inPopup && !m_glyphsOrdered) {
+    // Shown for the first time (in its popup, where the popup's own buttons follow it), the panel
+    // lets its glyphs take the focus after its other controls.
+    if (!m_glyphsOrdered) {
         m_glyphsOrdered = true;
         orderGlyphsLast();
     }
@@ -82,6 +82,8 @@ void TRadioPanel::orderGlyphsLast()
         const QPoint pa = place(a), pb = place(b);
         return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
     });
+    for (TTwoJumper *glyph : std::as_const(glyphs))
+        glyph->setFocusPolicy(Qt::StrongFocus);
     QWidget *previous = nullptr;
     for (QWidget *w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
         if (isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && !qobject_cast<TTwoJumper *>(w))

@@ -60,7 +60,7 @@ protected:
 
 private:
     void applyColor();
-    // Puts the glyphs after the panel's other controls in the tab order.
+    // Lets the glyphs take the focus, after the panel's other controls in the tab order.
     void orderGlyphsLast();
     void focusMoved(QWidget *old, QWidget *now);
 

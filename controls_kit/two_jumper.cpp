@@ -159,8 +159,11 @@ TTwoJumper::TTwoJumper(QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(34, 18);
     // A check box of its own kind: Tab reaches it, Space toggles it. Mirrors are disabled and so
-    // never take the focus.
-    setFocusPolicy(Qt::StrongFocus);
+    // never take the focus. In an option panel the panel lets it take the focus when it is first
+    // shown, after its other controls; any earlier, it would disturb the order that the window's
+    // layout gives those.
+    if (!qobject_cast<TRadioPanel *>(parent))
+        setFocusPolicy(Qt::StrongFocus);
     KitAccessibility::install();
 }
 
