@@ -25,6 +25,13 @@ TRadioPanel::TRadioPanel(QWidget *parent)
     connect(qApp, &QApplication::focusChanged, this, &TRadioPanel::focusMoved);
 }
 
+TRadioPanel::~TRadioPanel()
+{
+    // A glyph of the panel that holds the focus gives it up while QWidget destroys the children,
+    // when this object is no longer a panel: the notification must not reach focusMoved then.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
+
 void TRadioPanel::setRadioEnabled(bool value)
 {
     m_radioEnabled = value;

@@ -26,6 +26,7 @@ class TRadioPanel : public QFrame
 
 public:
     explicit TRadioPanel(QWidget *parent = nullptr);
+    ~TRadioPanel() override;
 
     bool RadioEnabled() const { return m_radioEnabled; }
     void setRadioEnabled(bool value);
