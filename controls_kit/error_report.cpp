@@ -1,12 +1,13 @@
 #include "error_report.h"
 
-#include <QMessageBox>
+#include "message_box.h"
 
 void ShowException(const QString &message, QWidget *parent)
 {
+    MessageBoxExtras extras;
+    extras.objectName = QStringLiteral("ErrorReport");
     // The program's title. Not Qt's application display name: the window system would append
     // that to every window title.
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Settings"), message, QMessageBox::Ok, parent);
-    box.setObjectName(QStringLiteral("ErrorReport"));
-    box.exec();
+    showMessageBox(parent, QMessageBox::Critical, QStringLiteral("Settings"), message, QMessageBox::Ok,
+                   extras);
 }

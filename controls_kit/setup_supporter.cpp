@@ -5,6 +5,7 @@
 #include "help_form.h"
 #include "kit_fonts.h"
 #include "ktxwdm.h"
+#include "message_box.h"
 #include "pci_form.h"
 #include "tech_form.h"
 
@@ -15,8 +16,8 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBlock>
@@ -496,14 +497,19 @@ void TSetupSupporter::CalibrationPass()
 
     if (itsAllBad) {
         EndRun();
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Total A/D failure"),
-                        QStringLiteral("Total A/D failure. The card may not be installed, or it may be "
-                                       "installed at a different base address."),
-                        QMessageBox::Retry | QMessageBox::Cancel, Owner(),
-                        Qt::Dialog | Qt::WindowStaysOnTopHint);
-        box.setDefaultButton(QMessageBox::Cancel);
-        box.setEscapeButton(QMessageBox::Cancel);
-        if (box.exec() == QMessageBox::Retry) {
+        MessageBoxExtras extras;
+        extras.defaultButton = QMessageBox::Cancel;
+        extras.escapeButton = QMessageBox::Cancel;
+        extras.flags = Qt::Dialog | Qt::WindowStaysOnTopHint;
+        const QPointer<TSetupSupporter> self(this);
+        const auto answer =
+            showMessageBox(Owner(), QMessageBox::Warning, QStringLiteral("Total A/D failure"),
+                           QStringLiteral("Total A/D failure. The card may not be installed, or it may be "
+                                          "installed at a different base address."),
+                           QMessageBox::Retry | QMessageBox::Cancel, extras);
+        if (!self)
+            return; // the owner went while the box waited, and the supporter with it
+        if (answer == QMessageBox::Retry) {
             m_calibrating = true;
             UpdateTimer();
         } else {

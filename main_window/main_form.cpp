@@ -8,6 +8,7 @@
 #include "help_form.h"
 #include "hex_address.h"
 #include "kit_fonts.h"
+#include "message_box.h"
 #include "new_choice.h"
 #include "port_access.h"
 #include "port_resources_panel.h"
@@ -22,7 +23,6 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QScreen>
@@ -159,13 +159,15 @@ void TMainForm::FormCreate(QObject *)
     ui->DittoLabel->setFont(dittoFont);
 
     // Port 0x61 answers the driver-absent value when the maker's kernel driver is not loaded.
+    const QPointer<TMainForm> self(this);
     m_driverPresent = PortAccess::driverPresent(InPortB(PortAccess::DriverProbePort));
     if (!m_driverPresent) {
-        QMessageBox warning(QMessageBox::NoIcon, QStringLiteral("Warning"),
-                            QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
-                                           "[NT]/system32/drivers and re-run this setup program."),
-                            QMessageBox::Ok | QMessageBox::Cancel, this);
-        warning.exec(); // either answer carries on
+        showMessageBox(this, QMessageBox::NoIcon, QStringLiteral("Warning"),
+                       QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
+                                      "[NT]/system32/drivers and re-run this setup program."),
+                       QMessageBox::Ok | QMessageBox::Cancel); // either answer carries on
+        if (!self)
+            return;
     }
     m_portResources->setPortAccess(m_driverPresent);
 }

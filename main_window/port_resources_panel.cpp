@@ -4,6 +4,7 @@
 #include "error_report.h"
 #include "hex_address.h"
 #include "linux_setup.h"
+#include "message_box.h"
 #include "radio_panel.h"
 #include "resource_rules.h"
 #include "resource_writer.h"
@@ -13,10 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QTextEdit>
 
 namespace {
 
@@ -29,24 +27,14 @@ const QString Unchosen = QStringLiteral("***");
 
 using ResourceRules::portLetter;
 
-// Message boxes are created on the heap and watched: the window that owns one may be destroyed
-// while it waits for its answer.
+// The boxes of the panel; one that shows details shows them in a fixed-width font.
 QMessageBox::StandardButton showMessage(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
                                         const QString &text, QMessageBox::StandardButtons buttons,
                                         const QString &details = QString())
 {
-    const QPointer<QMessageBox> box = new QMessageBox(icon, caption, text, buttons, parent);
-    if (!details.isEmpty()) {
-        box->setDetailedText(details);
-        // Commands and a unit file: shown line for line, as they are copied.
-        if (auto *detailsView = box->findChild<QTextEdit *>()) {
-            detailsView->setLineWrapMode(QTextEdit::NoWrap);
-            detailsView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        }
-    }
-    const int answer = box->exec();
-    delete box.data();
-    return QMessageBox::StandardButton(answer);
+    MessageBoxExtras extras;
+    extras.details = details;
+    return showMessageBox(parent, icon, caption, text, buttons, extras);
 }
 
 // Marks a click handler as running for as long as it runs, unless the panel went meanwhile.

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+// What a message box may have beyond its icon, caption, text and buttons.
+struct MessageBoxExtras
+{
+    // Shown under "Show Details..." line for line, in a fixed-width font, as it is to be copied.
+    QString details;
+    QString objectName;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
+    Qt::WindowFlags flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint;
+};
+
+// Shows a modal message box and returns the button that closed it (NoButton when the box went
+// without an answer). The box is made on the heap and watched: the window that owns it may be
+// destroyed while the box waits for its answer, and the box goes with it.
+QMessageBox::StandardButton showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
+                                           const QString &text, QMessageBox::StandardButtons buttons,
+                                           const MessageBoxExtras &extras = {});
