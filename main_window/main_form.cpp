@@ -22,7 +22,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
-#include <QKeyEvent>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QScreen>
@@ -64,14 +63,20 @@ TMainForm::TMainForm(QWidget *parent)
     loadPhotograph();
     setUpSupporter();
 
-    m_portResources = new TPortResourcesPanel(ui->COMBasePanel, ui->BaseEdit, ui->RS422JumperA, this);
-    m_portResources->setClockCombo(ui->ClockCombo);
+    TPortResourcesControls controls;
+    controls.panel = ui->COMBasePanel;
+    controls.baseEdit = ui->BaseEdit;
+    controls.rs422Jumper = ui->RS422JumperA;
+    controls.irqCombo = ui->IRQCombo;
+    controls.clockCombo = ui->ClockCombo;
+    controls.portEdits = {ui->BaseEditA, ui->BaseEditB, ui->BaseEditC, ui->BaseEditD,
+                          ui->BaseEditE, ui->BaseEditF, ui->BaseEditG, ui->BaseEditH};
+    controls.portSpinners = {ui->BaseUDA, ui->BaseUDB, ui->BaseUDC, ui->BaseUDD,
+                             ui->BaseUDE, ui->BaseUDF, ui->BaseUDG, ui->BaseUDH};
+    controls.rs422Checks = {ui->LockRTSCheckA, ui->LockRTSCheckB, ui->LockRTSCheckC, ui->LockRTSCheckD,
+                            ui->LockRTSCheckE, ui->LockRTSCheckF, ui->LockRTSCheckG, ui->LockRTSCheckH};
+    m_portResources = new TPortResourcesPanel(controls, this);
     connect(m_portResources, &TPortResourcesPanel::SequenceFinished, this, &TMainForm::closeWhenSequenceEnds);
-
-    m_portEdits = {ui->BaseEditA, ui->BaseEditB, ui->BaseEditC, ui->BaseEditD,
-                   ui->BaseEditE, ui->BaseEditF, ui->BaseEditG, ui->BaseEditH};
-    for (QLineEdit *edit : std::as_const(m_portEdits))
-        edit->installEventFilter(this);
 
     // A panel takes its controls into its popup in the order in which they follow the panel in
     // the window's focus chain, and Tab from the panel visits them so: the protocol list, first in
@@ -80,6 +85,7 @@ TMainForm::TMainForm(QWidget *parent)
     ui->ModePanel->setFocusPolicy(Qt::TabFocus);
     QWidget::setTabOrder(ui->ModePanel, ui->ModeCombo);
     ui->ModePanel->setFocusPolicy(Qt::NoFocus);
+
     FormCreate(this);
 }
 
@@ -411,11 +417,6 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Expose && watched == windowHandle())
         fitFrameToWorkArea();
-    if (event->type() == QEvent::KeyPress && m_portEdits.contains(watched)) {
-        const auto *keyEvent = static_cast<const QKeyEvent *>(event);
-        BaseEditKeyDown(watched, keyEvent->key(), int(keyEvent->modifiers()));
-        // The key goes on to the edit.
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 

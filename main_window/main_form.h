@@ -5,7 +5,6 @@
 #include <array>
 #include <memory>
 
-class QLineEdit;
 class TPortResourcesPanel;
 class TSetupSupporter;
 class TTwoJumper;
@@ -80,7 +79,6 @@ private:
     std::unique_ptr<Ui::TMainForm> ui;
     TSetupSupporter *m_setSup = nullptr;
     TPortResourcesPanel *m_portResources = nullptr;
-    QList<QLineEdit *> m_portEdits;
     bool m_driverPresent = true;
     bool m_closePending = false;
     bool m_fillWorkArea = false;

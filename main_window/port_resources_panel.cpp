@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace {
@@ -62,15 +63,16 @@ private:
 
 } // namespace
 
-TPortResourcesPanel::TPortResourcesPanel(TRadioPanel *panel, QLineEdit *baseEdit, TTwoJumper *rs422Jumper,
-                                         QObject *parent)
+TPortResourcesPanel::TPortResourcesPanel(const TPortResourcesControls &controls, QObject *parent)
     : QObject(parent)
-    , m_panel(panel)
-    , m_baseEdit(baseEdit)
-    , m_rs422Jumper(rs422Jumper)
+    , m_controls(controls)
     , m_writer(new TResourceWriter(this))
 {
     setObjectName(QStringLiteral("PortResources"));
+    for (QLineEdit *edit : m_controls.portEdits) {
+        if (edit)
+            edit->installEventFilter(this);
+    }
     // The focus entering the panel pairs the controls again; pairing now as well means the mask
     // and the keys work even if the panel is used before it ever had the focus.
     pairControls();
@@ -88,23 +90,23 @@ bool TPortResourcesPanel::Busy() const
 
 QWidget *TPortResourcesPanel::dialogParent() const
 {
-    return m_panel ? m_panel->window() : nullptr;
+    return m_controls.panel ? m_controls.panel->window() : nullptr;
 }
 
 QLineEdit *TPortResourcesPanel::portEdit(int port) const
 {
-    return m_panel ? m_panel->findChild<QLineEdit *>(QStringLiteral("BaseEdit") + portLetter(port)) : nullptr;
+    return m_controls.portEdits.at(std::size_t(port));
 }
 
 TUpDown *TPortResourcesPanel::portSpinner(int port) const
 {
-    return m_panel ? m_panel->findChild<TUpDown *>(QStringLiteral("BaseUD") + portLetter(port)) : nullptr;
+    return m_controls.portSpinners.at(std::size_t(port));
 }
 
 void TPortResourcesPanel::ConfigButtonClick()
 {
     // Entering afresh while a sequence runs would move the register address under it.
-    if (Busy() || m_inClick || !m_panel)
+    if (Busy() || m_inClick || !m_controls.panel)
         return;
     const ClickGuard running(this, m_inClick);
     const QPointer<TPortResourcesPanel> self(this);
@@ -116,7 +118,7 @@ void TPortResourcesPanel::ConfigButtonClick()
     if (!self || answer != QMessageBox::Ok)
         return;
 
-    const QString text = m_baseEdit ? m_baseEdit->text() : QString();
+    const QString text = m_controls.baseEdit ? m_controls.baseEdit->text() : QString();
     const std::optional<quint32> value = parseHexAddress(text);
     if (!value) {
         ShowException(QLatin1Char('"') + text + QLatin1Char('"') +
@@ -136,10 +138,10 @@ void TPortResourcesPanel::ConfigButtonClick()
         if (QLineEdit *edit = portEdit(port))
             edit->setText(Unchosen);
     }
-    if (auto *irq = m_panel->findChild<QComboBox *>(QStringLiteral("IRQCombo")))
+    if (QComboBox *irq = m_controls.irqCombo)
         irq->setCurrentIndex(-1);
-    const bool rs422 = m_rs422Jumper && m_rs422Jumper->Closed();
-    for (const QPointer<QCheckBox> &check : std::as_const(m_rs422Checks)) {
+    const bool rs422 = m_controls.rs422Jumper && m_controls.rs422Jumper->Closed();
+    for (QCheckBox *check : m_controls.rs422Checks) {
         if (check)
             check->setChecked(rs422);
     }
@@ -158,7 +160,7 @@ void TPortResourcesPanel::UseButtonClick()
 {
     // The waits of a running sequence and the message boxes let this click in again; a second
     // sequence would mix its index and data writes with the first one's.
-    if (Busy() || m_inClick || !m_panel)
+    if (Busy() || m_inClick || !m_controls.panel)
         return;
     const ClickGuard running(this, m_inClick);
     const QPointer<TPortResourcesPanel> self(this);
@@ -171,7 +173,7 @@ void TPortResourcesPanel::UseButtonClick()
         if (!self || !valid)
             return;
     }
-    auto *irq = m_panel->findChild<QComboBox *>(QStringLiteral("IRQCombo"));
+    QComboBox *const irq = m_controls.irqCombo;
     if (!irq || irq->currentIndex() < 0) {
         checkResource(QStringLiteral("*"), ResourceRules::irqLabel());
         return;
@@ -210,7 +212,7 @@ void TPortResourcesPanel::UseButtonClick()
                        "device in your system, neither may function once the DF jumper is removed. Are you "
                        "sure you want to use these resources?"),
         QMessageBox::Ok | QMessageBox::Cancel);
-    if (!self || answer != QMessageBox::Ok || !m_panel)
+    if (!self || answer != QMessageBox::Ok || !m_controls.panel)
         return;
 
     // Everything is gathered before the first write: changes made during the waits do not alter
@@ -218,7 +220,8 @@ void TPortResourcesPanel::UseButtonClick()
     const int irqNumber = ResourceRules::irqOfItem(irq->currentText()).value_or(0);
     const TResourceWriter::Values values = ResourceRules::registerValues(addresses, irqNumber, rs422Mask());
     const TLinuxSetup linuxSetup(addresses, irqNumber,
-                                 m_clockCombo && CardJumpers::clockJumper(m_clockCombo->currentIndex()));
+                                 m_controls.clockCombo &&
+                                     CardJumpers::clockJumper(m_controls.clockCombo->currentIndex()));
 
     m_sequenceRunning = true;
     const bool written = m_writer->Write(m_controlBase, values);
@@ -326,8 +329,13 @@ void TPortResourcesPanel::BaseEditKeyDown(QLineEdit *Sender, int Key)
     default:
         return;
     }
-    if (TUpDown *spinner = m_spinnerOfEdit.value(Sender))
-        spinner->setPosition(spinner->Position() + change);
+    for (int port = 0; port < PortCount; ++port) {
+        TUpDown *const spinner = portSpinner(port);
+        if (Sender && portEdit(port) == Sender && spinner) {
+            spinner->setPosition(spinner->Position() + change);
+            return;
+        }
+    }
 }
 
 void TPortResourcesPanel::COMBasePanelEnter()
@@ -337,30 +345,28 @@ void TPortResourcesPanel::COMBasePanelEnter()
 
 void TPortResourcesPanel::pairControls()
 {
-    m_spinnerOfEdit.clear();
-    m_rs422Checks.clear();
-    if (!m_panel)
-        return;
     for (int port = 0; port < PortCount; ++port) {
-        QLineEdit *edit = portEdit(port);
-        TUpDown *spinner = portSpinner(port);
-        if (spinner)
-            spinner->setAssociate(edit);
-        if (edit && spinner)
-            m_spinnerOfEdit.insert(edit, spinner);
+        if (TUpDown *spinner = portSpinner(port))
+            spinner->setAssociate(portEdit(port));
     }
-    for (int port = 0; port < PortCount; ++port)
-        m_rs422Checks.append(
-            m_panel->findChild<QCheckBox *>(QStringLiteral("LockRTSCheck") + portLetter(port)));
+}
+
+bool TPortResourcesPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        if (auto *edit = qobject_cast<QLineEdit *>(watched))
+            BaseEditKeyDown(edit, static_cast<const QKeyEvent *>(event)->key());
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void TPortResourcesPanel::flipControls()
 {
-    if (!m_panel)
+    if (!m_controls.panel)
         return;
     // The state lives in the controls' own visibility; isHidden() is a control's own flag,
     // independent of whether the panel itself is on screen.
-    const auto controls = m_panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    const auto controls = m_controls.panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget *control : controls)
         control->setVisible(control->isHidden());
 }
@@ -375,16 +381,11 @@ ResourceRules::Addresses TPortResourcesPanel::portAddresses() const
     return addresses;
 }
 
-void TPortResourcesPanel::setClockCombo(QComboBox *clockCombo)
-{
-    m_clockCombo = clockCombo;
-}
-
 quint8 TPortResourcesPanel::rs422Mask() const
 {
     quint8 mask = 0;
-    for (int port = 0; port < m_rs422Checks.size() && port < PortCount; ++port) {
-        const QPointer<QCheckBox> &check = m_rs422Checks.at(port);
+    for (int port = 0; port < PortCount; ++port) {
+        const QCheckBox *check = m_controls.rs422Checks.at(std::size_t(port));
         if (check && check->isChecked())
             mask |= quint8(1u << port);
     }

@@ -1,20 +1,36 @@
 #pragma once
 
-#include <QHash>
-#include <QList>
 #include <QObject>
 #include <QPointer>
+
+#include <array>
 
 #include "resource_rules.h"
 
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QEvent;
 class QWidget;
 class TRadioPanel;
 class TResourceWriter;
 class TTwoJumper;
 class TUpDown;
+
+// The main window's controls that the port-resources logic reads and sets.
+struct TPortResourcesControls
+{
+    QPointer<TRadioPanel> panel;      // COMBasePanel, whose direct children flip on entry and after a write
+    QPointer<QLineEdit> baseEdit;     // the card's control base address
+    QPointer<TTwoJumper> rs422Jumper; // the protocol's RS-422 glyph, which presets the RS-422 boxes
+    QPointer<QComboBox> irqCombo;
+    QPointer<QComboBox> clockCombo; // the baud clock choice, for the Linux set-up shown after a write
+    // Ports A to H.
+    std::array<QPointer<QLineEdit>, ResourceRules::PortCount> portEdits;
+    std::array<QPointer<TUpDown>, ResourceRules::PortCount> portSpinners;
+    // Box n gives bit n of the RS-422 mask.
+    std::array<QPointer<QCheckBox>, ResourceRules::PortCount> rs422Checks;
+};
 
 // The logic behind the port-resources panel: entering the configuration state, keeping the eight
 // address edits and spinners in step, checking the choices and writing the card's resource
@@ -23,12 +39,10 @@ class TPortResourcesPanel : public QObject
 {
     Q_OBJECT
 public:
-    TPortResourcesPanel(TRadioPanel *panel, QLineEdit *baseEdit, TTwoJumper *rs422Jumper, QObject *parent);
+    TPortResourcesPanel(const TPortResourcesControls &controls, QObject *parent);
 
     // Whether the start-up presence test found port access; without it nothing is written.
     void setPortAccess(bool available);
-    // The baud clock choice, for the Linux set-up shown after a write.
-    void setClockCombo(QComboBox *clockCombo);
     bool PortAccess() const { return m_portAccess; }
     // True while a write sequence runs.
     bool Busy() const;
@@ -47,6 +61,10 @@ signals:
     // A write sequence has ended (the window may now close if it was asked to meanwhile).
     void SequenceFinished();
 
+protected:
+    // The port edits' keys step their spinners; the keys then go on to the edits.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QWidget *dialogParent() const;
     void showNoPortAccess() const;
@@ -60,10 +78,7 @@ private:
     // The spinners' values, which are written.
     ResourceRules::Addresses portAddresses() const;
 
-    QPointer<TRadioPanel> m_panel;
-    QPointer<QLineEdit> m_baseEdit;
-    QPointer<TTwoJumper> m_rs422Jumper;
-    QPointer<QComboBox> m_clockCombo;
+    const TPortResourcesControls m_controls;
     TResourceWriter *m_writer;
     quint16 m_controlBase = 0;
     bool m_portAccess = true;
@@ -71,8 +86,4 @@ private:
     // Set while ConfigButtonClick or UseButtonClick runs: their message boxes run nested event
     // loops, in which a second click would start the handler again.
     bool m_inClick = false;
-    // Edit -> its spinner (the spinner's Associate is the way back).
-    QHash<QLineEdit *, QPointer<TUpDown>> m_spinnerOfEdit;
-    // The RS-422 boxes of ports A to H; box n gives bit n of the mask.
-    QList<QPointer<QCheckBox>> m_rs422Checks;
 };

@@ -99,7 +99,17 @@ struct Fixture
         useButton->setObjectName(QStringLiteral("UseButton"));
         hidden(useButton);
 
-        logic = std::make_unique<TPortResourcesPanel>(panel, baseEdit, rs422Jumper, nullptr);
+        TPortResourcesControls controls;
+        controls.panel = panel;
+        controls.baseEdit = baseEdit;
+        controls.rs422Jumper = rs422Jumper;
+        controls.irqCombo = irq;
+        for (int i = 0; i < 8; ++i) {
+            controls.portEdits.at(i) = edit(i);
+            controls.portSpinners.at(i) = spinner(i);
+            controls.rs422Checks.at(i) = check(i);
+        }
+        logic = std::make_unique<TPortResourcesPanel>(controls, nullptr);
         for (int i = 0; i < 8; ++i) {
             QObject::connect(spinner(i), &TUpDown::OnChangingEx,
                              [this](QObject *sender, bool &allow, int value, int direction) {
@@ -344,24 +354,24 @@ private slots:
         // Keys in an edit move the paired spinner, whichever modifiers are held.
         TUpDown *c = f.spinner(2);
         QLineEdit *editC = f.edit(2);
-        f.logic->BaseEditKeyDown(editC, Qt::Key_Down);
+        QTest::keyClick(editC, Qt::Key_Down);
         QCOMPARE(c->Position(), 1008);
         QCOMPARE(editC->text(), QStringLiteral("3F0"));
         c->setPosition(256);
-        f.logic->BaseEditKeyDown(editC, Qt::Key_PageDown); // requests 192
+        QTest::keyClick(editC, Qt::Key_PageDown, Qt::ShiftModifier); // requests 192
         QCOMPARE(c->Position(), 256);
         QCOMPARE(editC->text(), QStringLiteral("100"));
         c->setPosition(1000);
-        f.logic->BaseEditKeyDown(editC, Qt::Key_PageUp); // requests 1064
+        QTest::keyClick(editC, Qt::Key_PageUp, Qt::ControlModifier); // requests 1064
         QCOMPARE(c->Position(), 1016);
         QCOMPARE(editC->text(), QStringLiteral("3F8"));
-        f.logic->BaseEditKeyDown(editC, Qt::Key_PageDown);
+        QTest::keyClick(editC, Qt::Key_PageDown);
         QCOMPARE(c->Position(), 952);
         QCOMPARE(editC->text(), QStringLiteral("3B8"));
-        f.logic->BaseEditKeyDown(editC, Qt::Key_Up);
+        QTest::keyClick(editC, Qt::Key_Up, Qt::AltModifier);
         QCOMPARE(c->Position(), 960);
-        f.logic->BaseEditKeyDown(editC, Qt::Key_Left);
-        f.logic->BaseEditKeyDown(editC, Qt::Key_A);
+        QTest::keyClick(editC, Qt::Key_Left);
+        QTest::keyClick(editC, Qt::Key_A);
         QCOMPARE(c->Position(), 960);
         QCOMPARE(editC->text(), QStringLiteral("3C0"));
         // Only its own pair moved.
@@ -372,7 +382,7 @@ private slots:
         QCOMPARE(editC->text(), QStringLiteral("108"));
     }
 
-    void pairingFollowsTheNames()
+    void pairingFollowsTheControls()
     {
         Fixture f;
         for (int i = 0; i < 8; ++i)
@@ -380,7 +390,7 @@ private slots:
         // Enter again (the focus came back): still one pair per port, nothing doubled.
         f.logic->COMBasePanelEnter();
         f.enter();
-        f.logic->BaseEditKeyDown(f.edit(7), Qt::Key_Down);
+        QTest::keyClick(f.edit(7), Qt::Key_Down);
         QCOMPARE(f.spinner(7)->Position(), 1008);
         QCOMPARE(f.spinner(6)->Position(), 1016);
     }
