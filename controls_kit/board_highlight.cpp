@@ -2,6 +2,7 @@
 
 #include "board_image.h"
 #include "kit_accessibility.h"
+#include "kit_objects.h"
 #include "menu_item.h"
 #include "popup_form.h"
 #include "radio_panel.h"
@@ -22,20 +23,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 
 namespace {
-
-bool isClass(const QObject *object, const char *className)
-{
-    return object && std::strcmp(object->metaObject()->className(), className) == 0;
-}
 
 // A board picture counts only as itself; a derived class is not one.
 TBoardImage *boardOf(const QWidget *highlight)
 {
     QWidget *const parent = highlight->parentWidget();
-    return isClass(parent, "TBoardImage") ? static_cast<TBoardImage *>(parent) : nullptr;
+    return KitObjects::isExactly(parent, "TBoardImage") ? static_cast<TBoardImage *>(parent) : nullptr;
 }
 
 struct TypeMenu
@@ -275,7 +270,7 @@ void TBoardHighlight::setRadioPanel(TRadioPanel *value)
     // One panel serves one group: a highlight of another group already linked to it wins.
     if (const QWidget *parent = parentWidget()) {
         for (QObject *child : parent->children()) {
-            if (child == this || !isClass(child, "TBoardHighlight"))
+            if (child == this || !KitObjects::isExactly(child, "TBoardHighlight"))
                 continue;
             const auto *other = static_cast<const TBoardHighlight *>(child);
             if (other->RadioPanel() == value &&
@@ -293,7 +288,7 @@ QList<TBoardHighlight *> TBoardHighlight::Group() const
         return {const_cast<TBoardHighlight *>(this)};
     QList<TBoardHighlight *> members;
     for (QObject *child : board->children()) {
-        if (!isClass(child, "TBoardHighlight"))
+        if (!KitObjects::isExactly(child, "TBoardHighlight"))
             continue;
         auto *other = static_cast<TBoardHighlight *>(child);
         if (other->Title() == m_title && other->HighlightType() == m_highlightType)
@@ -726,7 +721,8 @@ void TBoardHighlight::CheckMenuItem(bool Value)
 
 void TBoardHighlight::MenuItemClick(QObject *Sender)
 {
-    const bool checkedItem = isClass(Sender, "TMenuItem") && static_cast<TMenuItem *>(Sender)->isChecked();
+    const bool checkedItem =
+        KitObjects::isExactly(Sender, "TMenuItem") && static_cast<TMenuItem *>(Sender)->isChecked();
     if (!checkedItem) {
         Enter(false);
         Pin();
@@ -756,7 +752,7 @@ void TBoardHighlight::walk(int step)
     if (m_popup)
         m_popup->close();
     QAction *const target = items.at((index + step + count) % count);
-    if (isClass(target, "TMenuItem")) {
+    if (KitObjects::isExactly(target, "TMenuItem")) {
         auto *menuItem = static_cast<TMenuItem *>(target);
         if (menuItem->HasClickHandler())
             menuItem->Click(this);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit_objects.h"
+
 #include <QEvent>
 #include <QImage>
 #include <QPointer>
@@ -35,7 +37,7 @@ class TBoardImage : public QWidget
 
 public:
     // The ShowFirst request: a custom event of this type with no arguments.
-    static constexpr int ShowFirstMessage = 0x4A2;
+    static constexpr int ShowFirstMessage = KitObjects::ShowFirstMessage;
     static QEvent::Type ShowFirstEvent() { return QEvent::Type(ShowFirstMessage); }
 
     explicit TBoardImage(QWidget *parent = nullptr);

@@ -1,6 +1,7 @@
 #include "help_form.h"
 
 #include "kit_fonts.h"
+#include "kit_objects.h"
 #include "rtf_reader.h"
 
 #include <QCoreApplication>
@@ -24,10 +25,6 @@ constexpr int StartWidth = 173;
 constexpr int StartHeight = 25;
 constexpr int StartTop = 105;
 constexpr int BottomMargin = 8;
-
-// TBoardImage::ShowFirstMessage: the request that opens the board picture's first popup. The number
-// is repeated here so that the help window does not need the board picture's whole interface.
-constexpr int ShowFirstMessage = 0x4A2;
 
 bool isBoardImage(const QObject *object)
 {
@@ -140,7 +137,7 @@ void THelpForm::StartButtonClick()
     if (!board)
         board = firstBoardImage(owner);
     if (board) {
-        QEvent request{QEvent::Type(ShowFirstMessage)};
+        QEvent request{QEvent::Type(KitObjects::ShowFirstMessage)};
         QCoreApplication::sendEvent(board, &request);
     }
 }

@@ -1,5 +1,6 @@
 #include "radio_panel.h"
 
+#include "kit_objects.h"
 #include "two_jumper.h"
 
 #include <QApplication>
@@ -8,7 +9,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cstring>
 
 TRadioPanel::TRadioPanel(QWidget *parent)
     : QFrame(parent)
@@ -135,7 +135,7 @@ void TRadioPanel::RadioSelect(TTwoJumper *Jumper)
     bool changed = false;
     for (QObject *child : children()) {
         // Only the panel's own glyphs, and only the kit's glyph class itself.
-        if (std::strcmp(child->metaObject()->className(), "TTwoJumper") != 0)
+        if (!KitObjects::isExactly(child, "TTwoJumper"))
             continue;
         auto *glyph = static_cast<TTwoJumper *>(child);
         const bool target = glyph == Jumper;

@@ -17,7 +17,6 @@
 #include "tech_form.h"
 #include "two_jumper.h"
 #include "up_down.h"
-#include "vanto32.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -166,7 +165,7 @@ void TMainForm::FormCreate(QObject *)
 
     // Port 0x61 answers the driver-absent value when the maker's kernel driver is not loaded.
     const QPointer<TMainForm> self(this);
-    m_driverPresent = PortAccess::driverPresent(InPortB(PortAccess::DriverProbePort));
+    m_driverPresent = PortAccess::probeDriver();
     if (!m_driverPresent) {
         showMessageBox(this, QMessageBox::NoIcon, QStringLiteral("Warning"),
                        QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
