@@ -171,7 +171,6 @@ void TBoardImage::PictureChanged()
         const bool transparent = m_transparent || m_picture.hasAlphaChannel();
         const bool covers = m_stretch || (pw >= width() && ph >= height());
         setAttribute(Qt::WA_OpaquePaintEvent, !transparent && covers);
-        // Colour palettes do not exist on the displays this runs on: no palette step.
     } else {
         setAttribute(Qt::WA_OpaquePaintEvent, false);
     }

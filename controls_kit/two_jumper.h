@@ -67,7 +67,6 @@ private:
     void drawFrame(int w, int h, qreal scale);
     void turnFrame();
 
-    // Declaration order follows the component's published layout.
     TOrientationType m_orientation = otUp;
     bool m_closed = false;
     QImage m_output;
