@@ -1,5 +1,6 @@
 #include "help_form.h"
 
+#include "anchors.h"
 #include "kit_fonts.h"
 #include "kit_objects.h"
 #include "rtf_reader.h"
@@ -85,8 +86,14 @@ THelpForm::THelpForm(QWidget *owner, const QSize &screenSize)
     const QRect box = m_helpRich->geometry() | m_helpLabel->geometry() | m_startButton->geometry();
     resize(box.right() + 1, box.bottom() + 1 + BottomMargin);
     m_startButton->move((width() - StartWidth) / 2, StartTop);
+    // The text box keeps its distances to all four edges, the label spans the top and the button
+    // stays centred at its distance from the bottom.
+    Anchoring::setAnchors(m_helpLabel, Anchors::akLeft | Anchors::akTop | Anchors::akRight);
+    Anchoring::setAnchors(m_helpRich,
+                          Anchors::akLeft | Anchors::akTop | Anchors::akRight | Anchors::akBottom);
+    Anchoring::setAnchors(m_startButton, Anchors::akBottom);
     resize(ScaledClientSize(size(), screenSize));
-    LayoutControls();
+    Anchoring::realign(this); // hidden, the window gets its resize event only when shown
     m_startButton->setFocus();
 }
 
@@ -104,24 +111,6 @@ void THelpForm::setHelpText(const QByteArray &rtf)
     TRtfReader::read(rtf, m_helpRich->document());
     m_helpRich->moveCursor(QTextCursor::Start);
     m_helpRich->ensureCursorVisible();
-}
-
-void THelpForm::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    LayoutControls();
-}
-
-void THelpForm::LayoutControls()
-{
-    // The text box keeps its distances to all four edges, the label spans the top and the
-    // button stays centred at its distance from the bottom.
-    const int w = width();
-    const int h = height();
-    m_helpLabel->resize(w, m_helpLabel->height());
-    m_helpRich->setGeometry(0, RichTop, w,
-                            std::max(0, h - RichTop - (BaseClientHeight - RichTop - RichHeight)));
-    m_startButton->move((w - StartWidth) / 2, h - (BaseClientHeight - StartTop));
 }
 
 void THelpForm::StartButtonClick()

@@ -33,12 +33,9 @@ public slots:
     void StartButtonClick();
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void LayoutControls();
-
     QTextEdit *m_helpRich = nullptr;
     QLabel *m_helpLabel = nullptr;
     QPushButton *m_closeButton = nullptr;

@@ -1,20 +1,17 @@
 #include "tech_form.h"
 
+#include "anchors.h"
+
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
-
-#include <algorithm>
 
 namespace {
 constexpr int MemoWidth = 305;
 constexpr int MemoHeight = 89;
 constexpr int ButtonWidth = 73;
 constexpr int ButtonHeight = 25;
-// Distances of the memo's and the button's bottoms to the client area's bottom edge.
-constexpr int MemoBottomGap = 33;
-constexpr int ButtonBottomGap = 0;
 } // namespace
 
 TTechForm::TTechForm(QWidget *owner)
@@ -40,16 +37,11 @@ TTechForm::TTechForm(QWidget *owner)
     m_techMemo->setGeometry(0, 0, MemoWidth, MemoHeight);
     m_closeButton->setGeometry((MemoWidth - ButtonWidth) / 2, MemoHeight + 8, ButtonWidth, ButtonHeight);
     resize(MemoWidth, MemoHeight + 8 + ButtonHeight);
+    // The memo takes up any growth; the button stays centred at the bottom.
+    Anchoring::setAnchors(m_techMemo,
+                          Anchors::akLeft | Anchors::akTop | Anchors::akRight | Anchors::akBottom);
+    Anchoring::setAnchors(m_closeButton, Anchors::akBottom);
     m_closeButton->setFocus();
-}
-
-void TTechForm::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    const int w = width();
-    const int h = height();
-    m_techMemo->resize(w, std::max(0, h - MemoBottomGap));
-    m_closeButton->move((w - ButtonWidth) / 2, h - ButtonHeight - ButtonBottomGap);
 }
 
 // The window's shortcuts answer only while it is the active window; a key that reaches it

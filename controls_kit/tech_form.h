@@ -16,7 +16,6 @@ public:
     QPushButton *CloseButton() const { return m_closeButton; }
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
