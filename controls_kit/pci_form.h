@@ -1,24 +1,13 @@
 #pragma once
 
-#include <QWidget>
-
-class QPlainTextEdit;
-class QPushButton;
+#include "memo_window.h"
 
 // The cards-installed window: one line per installed card of the kind the program sets up.
-class TPCIForm : public QWidget
+class TPCIForm : public TMemoWindow
 {
     Q_OBJECT
 public:
     TPCIForm(QWidget *owner, const QString &cardName);
 
-    QPlainTextEdit *PCIMemo() const { return m_pciMemo; }
-    QPushButton *CloseButton() const { return m_closeButton; }
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    QPlainTextEdit *m_pciMemo = nullptr;
-    QPushButton *m_closeButton = nullptr;
+    QPlainTextEdit *PCIMemo() const { return Memo(); }
 };

@@ -1,24 +1,13 @@
 #pragma once
 
-#include <QWidget>
-
-class QPlainTextEdit;
-class QPushButton;
+#include "memo_window.h"
 
 // The technical-support window: the maker's support details, closed with Close or Esc.
-class TTechForm : public QWidget
+class TTechForm : public TMemoWindow
 {
     Q_OBJECT
 public:
     explicit TTechForm(QWidget *owner);
 
-    QPlainTextEdit *TechMemo() const { return m_techMemo; }
-    QPushButton *CloseButton() const { return m_closeButton; }
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    QPlainTextEdit *m_techMemo = nullptr;
-    QPushButton *m_closeButton = nullptr;
+    QPlainTextEdit *TechMemo() const { return Memo(); }
 };
