@@ -1,28 +1,23 @@
 #include "board_highlight.h"
 
 #include "board_image.h"
+#include "draw_ring.h"
 #include "kit_accessibility.h"
 #include "kit_objects.h"
-#include "menu_item.h"
 #include "popup_form.h"
 #include "radio_panel.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QVarLengthArray>
 
 #include <algorithm>
-#include <array>
-#include <cmath>
 
 namespace {
 
@@ -31,38 +26,6 @@ TBoardImage *boardOf(const QWidget *highlight)
 {
     QWidget *const parent = highlight->parentWidget();
     return KitObjects::isExactly(parent, "TBoardImage") ? static_cast<TBoardImage *>(parent) : nullptr;
-}
-
-struct TypeMenu
-{
-    const char *caption;
-    const char *nameBase;
-    QStringList insertBefore;
-};
-
-TypeMenu typeMenuOf(TBoardHighlight::THighlightType type)
-{
-    switch (type) {
-    case TBoardHighlight::htOptions:
-        return {"&Options", "Options", {QStringLiteral("&Help")}};
-    case TBoardHighlight::htCalibration:
-        return {"&Calibration", "Calibration", {QStringLiteral("&Options"), QStringLiteral("&Help")}};
-    case TBoardHighlight::htSettings:
-        break;
-    }
-    return {"&Settings",
-            "Settings",
-            {QStringLiteral("&Calibration"), QStringLiteral("&Options"), QStringLiteral("&Help")}};
-}
-
-// The base followed by the smallest number from 1 up that no component of owner carries yet.
-QString freeName(const QObject *owner, const QString &base)
-{
-    for (int n = 1;; ++n) {
-        const QString name = base + QString::number(n);
-        if (!owner || (owner->objectName() != name && !owner->findChild<QObject *>(name)))
-            return name;
-    }
 }
 
 bool isAsciiLetter(QChar c)
@@ -92,101 +55,6 @@ bool isValidIdent(const QString &text)
 bool pointerInside(const QWidget *window)
 {
     return window->frameGeometry().contains(QCursor::pos());
-}
-
-// Group walks hold guarded pointers: a reaction may raise members (reordering the children) or,
-// through a handler, delete one.
-QList<QPointer<TBoardHighlight>> guarded(const QList<TBoardHighlight *> &members)
-{
-    QList<QPointer<TBoardHighlight>> list;
-    list.reserve(members.size());
-    for (TBoardHighlight *member : members)
-        list.append(member);
-    return list;
-}
-
-// One image that the ring is blended into, and how.
-struct RingLayer
-{
-    QImage *image;
-    bool glow;
-    float intensity;
-};
-
-// The nearest integer, halves to the even neighbour, as the processor's default rounding gives it:
-// adding 1.5 x 2^52 leaves a double no bits below the units. Exact for |x| < 2^51.
-inline int roundHalfEven(double x)
-{
-    constexpr double shift = 6755399441055744.0;
-    return int((x + shift) - shift);
-}
-
-// Blends the soft elliptical ring into the images of the layers, which are all of the same size
-// and format (32 bits a pixel) and start with the same pixels. Each pixel's place in the ring and
-// its alpha are worked out once for all layers; the positions, the radius and the alphas are
-// 32-bit floats, and each channel's sum Base x (1 - Alpha) + Colour x Alpha is formed in double.
-void blendRing(const QColor &colour, const RingLayer *layers, int count)
-{
-    constexpr int MaxLayers = 3;
-    Q_ASSERT(count >= 1 && count <= MaxLayers);
-    const int w = layers[0].image->width();
-    const int h = layers[0].image->height();
-    // The steps divide by W - 1 and H - 1: a strip this thin keeps the plain photograph.
-    if (w < 2 || h < 2)
-        return;
-
-    const float stepX = 2.0f / float(w - 1);
-    const float stepY = 2.0f / float(h - 1);
-    QVarLengthArray<float, 256> uu(w);
-    for (int x = 0; x < w; ++x) {
-        const float u = float(x) * stepX - 1.0f;
-        uu[x] = u * u;
-    }
-    const double ringRed = colour.red();
-    const double ringGreen = colour.green();
-    const double ringBlue = colour.blue();
-    std::array<QRgb *, MaxLayers> lines{};
-
-    for (int y = 0; y < h; ++y) {
-        const float v = float(y) * stepY - 1.0f;
-        const float vv = v * v;
-        for (int i = 0; i < count; ++i)
-            lines[std::size_t(i)] = reinterpret_cast<QRgb *>(layers[i].image->scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const float r2 = uu[x] + vv;
-            if (r2 >= 1.0f)
-                continue;
-            // Faint inside radius 0.77; a ring peaking at radius 0.875 and gone at radius 1.
-            const float shape =
-                double(r2) < 0.5929 ? 0.16f : float(1.0 - 8.0 * std::fabs(double(std::sqrt(r2)) - 0.875));
-            const QRgb photo = lines[0][x];
-            const double photoRed = qRed(photo);
-            const double photoGreen = qGreen(photo);
-            const double photoBlue = qBlue(photo);
-            for (int i = 0; i < count; ++i) {
-                double red = photoRed;
-                double green = photoGreen;
-                double blue = photoBlue;
-                int fourth = qAlpha(photo);
-                float alpha = shape;
-                if (layers[i].glow) {
-                    // The ring's middle band turns white; its edges carry the colour.
-                    alpha = 2.0f * alpha;
-                    if (alpha > 1.0f) {
-                        red = green = blue = 255.0;
-                        fourth = 0;
-                        alpha = 2.0f - alpha;
-                    }
-                }
-                alpha = alpha * layers[i].intensity;
-                const double a = alpha;
-                const double rest = 1.0f - alpha;
-                lines[std::size_t(i)][x] = qRgba(roundHalfEven(red * rest + ringRed * a),
-                                                 roundHalfEven(green * rest + ringGreen * a),
-                                                 roundHalfEven(blue * rest + ringBlue * a), fourth);
-            }
-        }
-    }
 }
 
 } // namespace
@@ -297,6 +165,16 @@ QList<TBoardHighlight *> TBoardHighlight::Group() const
     return members;
 }
 
+QList<QPointer<TBoardHighlight>> TBoardHighlight::GuardedGroup() const
+{
+    const QList<TBoardHighlight *> members = Group();
+    QList<QPointer<TBoardHighlight>> list;
+    list.reserve(members.size());
+    for (TBoardHighlight *member : members)
+        list.append(member);
+    return list;
+}
+
 QString TBoardHighlight::PopupCaptionOf(const QString &title)
 {
     QString caption = title;
@@ -320,16 +198,6 @@ QString TBoardHighlight::NameStemOf(const QString &title)
             stem.append(title.at(i));
     }
     return stem;
-}
-
-void TBoardHighlight::DrawRing(QImage &image, bool glow, const QColor &colour, float intensity)
-{
-    if (image.width() < 2 || image.height() < 2)
-        return;
-    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
-        image.convertTo(QImage::Format_RGB32);
-    const RingLayer layer{&image, glow, intensity};
-    blendRing(colour, &layer, 1);
 }
 
 void TBoardHighlight::BuildImages()
@@ -361,7 +229,7 @@ void TBoardHighlight::BuildImages()
     const RingLayer layers[] = {{&m_idleImage, false, m_idleIntensity},
                                 {&m_glowImage, true, m_glowIntensity},
                                 {&m_litImage, false, m_litIntensity}};
-    blendRing(m_ringColor, layers, 3);
+    DrawRings(m_ringColor, layers, 3);
 }
 
 void TBoardHighlight::paintEvent(QPaintEvent *)
@@ -428,7 +296,7 @@ void TBoardHighlight::Enter(bool Propagated)
         ShowPopup();
     if (Propagated)
         return;
-    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
+    for (const QPointer<TBoardHighlight> &member : GuardedGroup()) {
         if (member)
             member->Enter(true);
     }
@@ -448,7 +316,7 @@ void TBoardHighlight::Leave(bool Propagated)
     }
     if (Propagated)
         return;
-    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
+    for (const QPointer<TBoardHighlight> &member : GuardedGroup()) {
         if (member)
             member->Leave(true);
     }
@@ -466,7 +334,7 @@ void TBoardHighlight::Pin()
         m_pinned = true;
         CheckMenuItem(true);
     }
-    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
+    for (const QPointer<TBoardHighlight> &member : GuardedGroup()) {
         if (member)
             member->PinAndFocus();
     }
@@ -493,7 +361,7 @@ void TBoardHighlight::SetActive(bool Value, bool Propagate)
     if (!Propagate)
         return;
     // Raising moves a member to the end of the child list; the list taken first visits each once.
-    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
+    for (const QPointer<TBoardHighlight> &member : GuardedGroup()) {
         if (member && member != this)
             member->SetActive(Value, false);
     }
@@ -510,7 +378,7 @@ void TBoardHighlight::PopupClosed()
     CheckMenuItem(false);
     if (m_popup)
         m_popup->setCloseOnLeave(false);
-    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
+    for (const QPointer<TBoardHighlight> &member : GuardedGroup()) {
         if (member)
             member->ClearHover();
     }
@@ -630,141 +498,4 @@ void TBoardHighlight::ShowPopup()
         panel->setFocus(Qt::OtherFocusReason);
     else
         done->setFocus(Qt::OtherFocusReason);
-}
-
-// ---- Menus and the guided walk ----
-
-void TBoardHighlight::RegisterMenuItem()
-{
-    if (!m_menu)
-        return;
-    const TypeMenu type = typeMenuOf(m_highlightType);
-    const QString caption = QLatin1String(type.caption);
-    const QList<QAction *> topLevel = m_menu->actions();
-    for (QAction *top : topLevel) {
-        if (top->text() != caption || !top->menu())
-            continue;
-        QMenu *const typeMenu = top->menu();
-        const QList<QAction *> items = typeMenu->actions();
-        const bool registered = std::any_of(items.begin(), items.end(),
-                                            [this](const QAction *item) { return item->text() == m_title; });
-        if (!registered && !m_title.isEmpty())
-            addMenuItem(typeMenu);
-        return;
-    }
-
-    QObject *const owner = menuOwner();
-    auto *typeMenu = new QMenu(caption, qobject_cast<QWidget *>(owner));
-    typeMenu->setObjectName(freeName(owner, QLatin1String(type.nameBase)));
-    QAction *before = nullptr;
-    for (QAction *top : topLevel) {
-        if (type.insertBefore.contains(top->text())) {
-            before = top;
-            break;
-        }
-    }
-    m_menu->insertMenu(before, typeMenu);
-    if (!m_title.isEmpty())
-        addMenuItem(typeMenu);
-}
-
-QObject *TBoardHighlight::menuOwner() const
-{
-    if (!m_menu)
-        return nullptr;
-    // The window that carries the menu bar owns what is added to it.
-    if (QWidget *window = m_menu->parentWidget())
-        return window;
-    return m_menu;
-}
-
-void TBoardHighlight::addMenuItem(QMenu *typeMenu)
-{
-    QObject *const owner = menuOwner();
-    auto *item = new TMenuItem(m_title, owner);
-    // A title without a letter leaves no stem; a bare number is no usable name.
-    item->setObjectName(freeName(owner, m_nameStem.isEmpty() ? QStringLiteral("MenuItem") : m_nameStem));
-    item->setCheckable(true);
-    connect(item, &TMenuItem::OnClick, this, &TBoardHighlight::MenuItemClick);
-    typeMenu->addAction(item);
-}
-
-QAction *TBoardHighlight::FindMenuItem() const
-{
-    return findMenuItem(nullptr);
-}
-
-QAction *TBoardHighlight::findMenuItem(QMenu **typeMenu) const
-{
-    if (!m_menu)
-        return nullptr;
-    const QString caption = QLatin1String(typeMenuOf(m_highlightType).caption);
-    for (const QAction *top : m_menu->actions()) {
-        if (top->text() != caption || !top->menu())
-            continue;
-        for (QAction *item : top->menu()->actions()) {
-            if (item->text() == m_title) {
-                if (typeMenu)
-                    *typeMenu = top->menu();
-                return item;
-            }
-        }
-    }
-    return nullptr;
-}
-
-void TBoardHighlight::CheckMenuItem(bool Value)
-{
-    if (QAction *item = FindMenuItem())
-        item->setChecked(Value);
-}
-
-void TBoardHighlight::MenuItemClick(QObject *Sender)
-{
-    const bool checkedItem =
-        KitObjects::isExactly(Sender, "TMenuItem") && static_cast<TMenuItem *>(Sender)->isChecked();
-    if (!checkedItem) {
-        Enter(false);
-        Pin();
-        Leave(false);
-        return;
-    }
-    if (m_popup) {
-        m_popup->close();
-        return;
-    }
-    // The item was bound to this highlight, but another member made the popup.
-    for (const QPointer<TBoardHighlight> &member : guarded(Group())) {
-        if (member && member != this && member->Popup())
-            member->MenuItemClick(Sender);
-    }
-}
-
-void TBoardHighlight::walk(int step)
-{
-    QMenu *typeMenu = nullptr;
-    QAction *const item = findMenuItem(&typeMenu);
-    if (!item)
-        return;
-    const QList<QAction *> items = typeMenu->actions();
-    const int count = int(items.size());
-    const int index = int(items.indexOf(item));
-    if (m_popup)
-        m_popup->close();
-    QAction *const target = items.at((index + step + count) % count);
-    if (KitObjects::isExactly(target, "TMenuItem")) {
-        auto *menuItem = static_cast<TMenuItem *>(target);
-        if (menuItem->HasClickHandler())
-            menuItem->Click(this);
-    }
-}
-
-void TBoardHighlight::PreviousClick()
-{
-    walk(-1);
-}
-
-void TBoardHighlight::NextClick()
-{
-    walk(+1);
 }

@@ -67,27 +67,25 @@ public:
     // Derived strings of a title.
     static QString PopupCaptionOf(const QString &title);
     static QString NameStemOf(const QString &title);
-    // Blends the ring into image (32 bits a pixel) with 32-bit float arithmetic.
-    static void DrawRing(QImage &image, bool glow, const QColor &colour, float intensity);
 
-    Q_INVOKABLE void BuildImages();
-    Q_INVOKABLE void Enter(bool Propagated);
-    Q_INVOKABLE void Leave(bool Propagated);
-    Q_INVOKABLE void Click();
-    Q_INVOKABLE void Pin();
-    Q_INVOKABLE void PinAndFocus();
-    Q_INVOKABLE void SetActive(bool Value, bool Propagate);
-    Q_INVOKABLE void ClearHover();
-    Q_INVOKABLE void PopupClosed();
-    Q_INVOKABLE void ShowPopup();
+    void BuildImages();
+    void Enter(bool Propagated);
+    void Leave(bool Propagated);
+    void Click();
+    void Pin();
+    void PinAndFocus();
+    void SetActive(bool Value, bool Propagate);
+    void ClearHover();
+    void PopupClosed();
+    void ShowPopup();
     // Menus and the guided walk.
-    Q_INVOKABLE void RegisterMenuItem();
-    Q_INVOKABLE void CheckMenuItem(bool Value);
-    Q_INVOKABLE void MenuItemClick(QObject *Sender);
-    Q_INVOKABLE void PreviousClick();
-    Q_INVOKABLE void NextClick();
-    // The group's item in its type menu, or none.
-    QAction *FindMenuItem() const;
+    void RegisterMenuItem();
+    void CheckMenuItem(bool Value);
+    void MenuItemClick(QObject *Sender);
+    void PreviousClick();
+    void NextClick();
+    // The group's item in its type menu, or none; typeMenu, when given, receives that menu.
+    QAction *MenuItem(QMenu **typeMenu = nullptr) const;
 
 signals:
     void OnClick(QObject *Sender);
@@ -100,10 +98,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // Group walks hold guarded pointers: a reaction may raise members (reordering the children)
+    // or, through a handler, delete one.
+    QList<QPointer<TBoardHighlight>> GuardedGroup() const;
     void applyTypeColours();
     QObject *menuOwner() const;
     void addMenuItem(QMenu *typeMenu);
-    QAction *findMenuItem(QMenu **typeMenu) const;
     // Closes the popup and opens the group step items away in the type menu, wrapping around.
     void walk(int step);
 
