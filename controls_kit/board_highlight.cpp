@@ -9,13 +9,8 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScreen>
-#include <QStatusBar>
 
 #include <algorithm>
 
@@ -256,6 +251,20 @@ void TBoardHighlight::paintEvent(QPaintEvent *)
     painter.drawImage(board ? board->AreaOffset(geometry(), devicePixelRatioF()) : QPointF(), image);
 }
 
+bool TBoardHighlight::event(QEvent *event)
+{
+    if (event->type() != QEvent::Type(KitObjects::ShowFirstMessage))
+        return QWidget::event(event);
+    // Hovering opens the group's popup, the click pins it, and leaving then keeps it open.
+    const QPointer<TBoardHighlight> self(this);
+    Enter(false);
+    if (self)
+        Click();
+    if (self)
+        Leave(false);
+    return true;
+}
+
 void TBoardHighlight::enterEvent(QEnterEvent *event)
 {
     Enter(false);
@@ -402,100 +411,15 @@ void TBoardHighlight::ShowPopup()
             return;
     }
 
-    auto *popup = new TPopupForm(this);
+    auto *popup = new TPopupForm(this, this, m_popupCaption, tag);
     m_popup = popup;
-    // A window does not inherit its parent's font; the panel was laid out in the main window's.
-    popup->setFont(window()->font());
-    // The native window tells the size of its frame, where the platform knows it before showing.
-    popup->winId();
     m_pinned = false;
-
-    TRadioPanel *const panel = m_radioPanel;
-    int memoHeight = 58;
-    QPoint panelHome(0, 0);
-    if (panel) {
-        memoHeight = panel->MemoHeight();
-        // The panel's handlers see the popup's activation as their own.
-        connect(popup, &TPopupForm::OnActivate, panel, &TRadioPanel::OnActivate);
-        connect(popup, &TPopupForm::OnDeactivate, panel, &TRadioPanel::OnDeactivate);
-        panelHome = panel->pos();
-        panel->move(0, 0);
-        popup->setSizeRule(QSize(panel->width(), panel->height() + 32 + memoHeight + 19), memoHeight);
-        panel->setParent(popup);
-        panel->setVisible(true);
-        panel->setAnchors(panel->FinalAnchors());
-        panel->setInPopup(true);
-    } else {
-        popup->setSizeRule(QSize(), memoHeight);
-    }
-
-    popup->setWindowTitle(m_popupCaption);
-    popup->setTag(tag);
-
-    // With a panel: where the panel stood on the main window, moved as far as the board picture
-    // has moved since its first paint. Without one: just below the board picture.
-    const QWidget *parent = parentWidget();
-    const QPoint parentPos = parent ? parent->pos() : QPoint();
-    int dx = 0;
-    int dy = 0;
-    if (const TBoardImage *board = boardOf(this)) {
-        dx = board->HomeLeft() - panelHome.x();
-        dy = board->HomeTop() - panelHome.y();
-    }
-    if (!panel) {
-        dx = 0;
-        dy = -((parent ? parent->height() : 0) + 38);
-    }
-    const QPoint place(parentPos.x() - dx, parentPos.y() - dy);
-
+    // The highlight hears of the popup's activation before the panel's handlers do.
+    connect(popup, &TPopupForm::OnActivate, this, [this] { SetActive(true, true); });
+    connect(popup, &TPopupForm::OnDeactivate, this, [this] { SetActive(false, true); });
     connect(popup, &TPopupForm::OnClose, this, &TBoardHighlight::PopupClosed);
-
-    const int cw = popup->width();
-    const int ch = popup->height();
-
-    auto *status = new QStatusBar(popup);
-    status->setObjectName(QStringLiteral("PopupStatus"));
-    status->setSizeGripEnabled(false);
-    status->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
-    status->addWidget(new QLabel(status), 1);
-    status->setGeometry(0, ch - 19, cw, 19);
-    Anchoring::setAnchors(status, Anchors::akLeft | Anchors::akRight | Anchors::akBottom);
-    popup->setPopupStatus(status);
-
-    auto *previous = new QPushButton(QStringLiteral("Previous"), popup);
-    previous->setObjectName(QStringLiteral("PreviousButton"));
-    previous->setGeometry(6, ch - 44, 58, 25);
-    Anchoring::setAnchors(previous, Anchors::akLeft | Anchors::akBottom);
-    connect(previous, &QPushButton::clicked, this, &TBoardHighlight::PreviousClick);
-
-    auto *next = new QPushButton(QStringLiteral("Next"), popup);
-    next->setObjectName(QStringLiteral("NextButton"));
-    next->setGeometry((cw - 58) / 2, ch - 44, 58, 25);
-    Anchoring::setAnchors(next, Anchors::akBottom);
-    connect(next, &QPushButton::clicked, this, &TBoardHighlight::NextClick);
-
-    auto *done = new QPushButton(QStringLiteral("Done"), popup);
-    done->setObjectName(QStringLiteral("DoneButton"));
-    done->setGeometry(cw - 64, ch - 44, 58, 25);
-    Anchoring::setAnchors(done, Anchors::akRight | Anchors::akBottom);
-    connect(done, &QPushButton::clicked, popup, &QWidget::close);
-
-    auto *memo = new QPlainTextEdit(popup);
-    memo->setObjectName(QStringLiteral("StatusMemo"));
-    memo->setReadOnly(true);
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // lines wrap at the width
-    memo->setGeometry(6, done->y() - 6 - memoHeight, cw - 12, memoHeight);
-    Anchoring::setAnchors(memo, Anchors::akLeft | Anchors::akTop | Anchors::akRight | Anchors::akBottom);
-    if (panel)
-        memo->setPlainText(panel->Lines().join(QLatin1Char('\n')));
-
-    popup->setPlace(place);
-    popup->show();
-    // Giving the focus to a control of the popup makes the popup the active window.
-    popup->activateWindow();
-    if (panel)
-        panel->setFocus(Qt::OtherFocusReason);
-    else
-        done->setFocus(Qt::OtherFocusReason);
+    connect(popup, &TPopupForm::PreviousClicked, this, &TBoardHighlight::PreviousClick);
+    connect(popup, &TPopupForm::NextClicked, this, &TBoardHighlight::NextClick);
+    popup->setPanel(m_radioPanel);
+    popup->popup(popup->homePlace());
 }

@@ -91,6 +91,8 @@ signals:
     void OnClick(QObject *Sender);
 
 protected:
+    // Takes the board picture's ShowFirst request (KitObjects::ShowFirstMessage).
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;

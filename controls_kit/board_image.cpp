@@ -1,11 +1,9 @@
 #include "board_image.h"
 
-#include "board_highlight.h"
 #include "jpeg_decoder.h"
 #include "kit_accessibility.h"
-// The highlight's inline accessors hand out pointers to these.
-#include "popup_form.h"
-#include "radio_panel.h"
+
+#include <QCoreApplication>
 
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -25,12 +23,12 @@ TBoardImage::TBoardImage(QWidget *parent)
 
 TBoardImage::~TBoardImage() = default;
 
-TBoardHighlight *TBoardImage::First() const
+QWidget *TBoardImage::First() const
 {
     return m_first.data();
 }
 
-void TBoardImage::setFirst(TBoardHighlight *value)
+void TBoardImage::setFirst(QWidget *value)
 {
     m_first = value;
 }
@@ -191,15 +189,11 @@ bool TBoardImage::CanAutoSize(int &NewWidth, int &NewHeight) const
 
 void TBoardImage::ShowFirst()
 {
-    if (!m_first)
-        return;
-    // Hovering opens the group's popup, the click pins it, and leaving then keeps it open.
-    const QPointer<TBoardHighlight> first = m_first;
-    first->Enter(false);
-    if (first)
-        first->Click();
-    if (first)
-        first->Leave(false);
+    // The highlight opens its group's popup and pins it, as if hovered, clicked and left.
+    if (m_first) {
+        QEvent request(ShowFirstEvent());
+        QCoreApplication::sendEvent(m_first, &request);
+    }
 }
 
 const QImage &TBoardImage::ScaledPicture(const QSize &size, qreal devicePixelRatio) const

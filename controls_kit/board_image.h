@@ -9,9 +9,7 @@
 
 class QMenuBar;
 class QPainter;
-class TBoardHighlight;
 
-Q_MOC_INCLUDE("board_highlight.h")
 Q_MOC_INCLUDE(<QMenuBar>)
 
 // The photograph of the card, carrying the highlights as children so that each sits at a fixed
@@ -19,7 +17,7 @@ Q_MOC_INCLUDE(<QMenuBar>)
 class TBoardImage : public QWidget
 {
     Q_OBJECT
-    Q_PROPERTY(TBoardHighlight *First READ First WRITE setFirst)
+    Q_PROPERTY(QWidget *First READ First WRITE setFirst)
     Q_PROPERTY(QMenuBar *Menu READ Menu WRITE setMenu)
     Q_PROPERTY(bool CenterOnForm READ CenterOnForm WRITE setCenterOnForm)
     Q_PROPERTY(bool Scale READ Scale WRITE setScale)
@@ -43,8 +41,9 @@ public:
     explicit TBoardImage(QWidget *parent = nullptr);
     ~TBoardImage() override;
 
-    TBoardHighlight *First() const;
-    void setFirst(TBoardHighlight *value);
+    // The first highlight (a TBoardHighlight), which ShowFirst hands the request on to.
+    QWidget *First() const;
+    void setFirst(QWidget *value);
     QMenuBar *Menu() const;
     void setMenu(QMenuBar *value);
     bool CenterOnForm() const { return m_centerOnForm; }
@@ -129,7 +128,7 @@ private:
     QPointer<QMenuBar> m_menu; // the highlights' menus live in it; owned by the window
     bool m_centerOnForm = true;
     bool m_positionRecorded = false;
-    QPointer<TBoardHighlight> m_first;
+    QPointer<QWidget> m_first;
     int m_homeLeft = 0;
     int m_homeTop = 0;
     bool m_autoSize = true;

@@ -1,14 +1,19 @@
 #include "popup_form.h"
 
-#include "board_highlight.h"
+#include "anchors.h"
+#include "board_image.h"
 #include "kit_accessibility.h"
+#include "kit_objects.h"
+#include "radio_panel.h"
 
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace {
 // The overall size of a popup without a panel: the explanation, the buttons and the status bar.
@@ -16,13 +21,118 @@ constexpr QSize NoPanelSize(194, 58 + 64 + 19);
 constexpr QSize LeastSize(194, 122);
 } // namespace
 
-TPopupForm::TPopupForm(TBoardHighlight *owner)
+TPopupForm::TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString &caption, int tag)
     : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint)
-    , m_highlight(owner)
+    , m_highlight(highlight)
+    , m_tag(tag)
 {
     // Closing only hides the popup: it and the panel inside it live as long as the highlight.
     setAttribute(Qt::WA_DeleteOnClose, false);
     KitAccessibility::install();
+    // A window does not inherit its parent's font; the panel was laid out in the main window's.
+    if (owner)
+        setFont(owner->window()->font());
+    // The native window tells the size of its frame, where the platform knows it before showing.
+    winId();
+    setWindowTitle(caption);
+}
+
+void TPopupForm::setPanel(TRadioPanel *panel)
+{
+    int memoHeight = 58;
+    m_hasPanel = panel;
+    if (panel) {
+        memoHeight = panel->MemoHeight();
+        // The panel's handlers see the popup's activation as their own.
+        connect(this, &TPopupForm::OnActivate, panel, &TRadioPanel::OnActivate);
+        connect(this, &TPopupForm::OnDeactivate, panel, &TRadioPanel::OnDeactivate);
+        m_panelHome = panel->pos();
+        panel->move(0, 0);
+        setSizeRule(QSize(panel->width(), panel->height() + 32 + memoHeight + 19), memoHeight);
+        panel->setParent(this);
+        panel->setVisible(true);
+        panel->setAnchors(panel->FinalAnchors());
+        panel->setInPopup(true);
+    } else {
+        setSizeRule(QSize(), memoHeight);
+    }
+    buildControls(panel);
+}
+
+void TPopupForm::buildControls(TRadioPanel *panel)
+{
+    const int cw = width();
+    const int ch = height();
+
+    auto *status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("PopupStatus"));
+    status->setSizeGripEnabled(false);
+    status->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
+    status->addWidget(new QLabel(status), 1);
+    status->setGeometry(0, ch - 19, cw, 19);
+    Anchoring::setAnchors(status, Anchors::akLeft | Anchors::akRight | Anchors::akBottom);
+    m_popupStatus = status;
+
+    auto *previous = new QPushButton(QStringLiteral("Previous"), this);
+    previous->setObjectName(QStringLiteral("PreviousButton"));
+    previous->setGeometry(6, ch - 44, 58, 25);
+    Anchoring::setAnchors(previous, Anchors::akLeft | Anchors::akBottom);
+    connect(previous, &QPushButton::clicked, this, &TPopupForm::PreviousClicked);
+
+    auto *next = new QPushButton(QStringLiteral("Next"), this);
+    next->setObjectName(QStringLiteral("NextButton"));
+    next->setGeometry((cw - 58) / 2, ch - 44, 58, 25);
+    Anchoring::setAnchors(next, Anchors::akBottom);
+    connect(next, &QPushButton::clicked, this, &TPopupForm::NextClicked);
+
+    auto *done = new QPushButton(QStringLiteral("Done"), this);
+    done->setObjectName(QStringLiteral("DoneButton"));
+    done->setGeometry(cw - 64, ch - 44, 58, 25);
+    Anchoring::setAnchors(done, Anchors::akRight | Anchors::akBottom);
+    connect(done, &QPushButton::clicked, this, &QWidget::close);
+
+    auto *memo = new QPlainTextEdit(this);
+    memo->setObjectName(QStringLiteral("StatusMemo"));
+    memo->setReadOnly(true);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // lines wrap at the width
+    memo->setGeometry(6, done->y() - 6 - m_memoHeight, cw - 12, m_memoHeight);
+    Anchoring::setAnchors(memo, Anchors::akLeft | Anchors::akTop | Anchors::akRight | Anchors::akBottom);
+    if (panel)
+        memo->setPlainText(panel->Lines().join(QLatin1Char('\n')));
+
+    m_firstFocus = panel ? static_cast<QWidget *>(panel) : done;
+}
+
+QPoint TPopupForm::homePlace() const
+{
+    // The window's owner is the highlight, whose parent is the board picture.
+    const QWidget *const highlight = parentWidget();
+    const QWidget *const parent = highlight ? highlight->parentWidget() : nullptr;
+    const QPoint parentPos = parent ? parent->pos() : QPoint();
+    int dx = 0;
+    int dy = 0;
+    if (KitObjects::isExactly(parent, "TBoardImage")) {
+        const auto *board = static_cast<const TBoardImage *>(parent);
+        dx = board->HomeLeft() - m_panelHome.x();
+        dy = board->HomeTop() - m_panelHome.y();
+    }
+    if (!m_hasPanel) {
+        dx = 0;
+        dy = -((parent ? parent->height() : 0) + 38);
+    }
+    return QPoint(parentPos.x() - dx, parentPos.y() - dy);
+}
+
+void TPopupForm::popup(const QPoint &pos)
+{
+    m_place = pos;
+    applyPlace();
+    show();
+    // Giving the focus to a control of the popup makes the popup the active window.
+    activateWindow();
+    if (m_firstFocus)
+        m_firstFocus->setFocus(Qt::OtherFocusReason);
 }
 
 void TPopupForm::closeEvent(QCloseEvent *event)
@@ -36,8 +146,6 @@ void TPopupForm::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::ActivationChange) {
         const bool active = isActiveWindow();
-        if (m_highlight)
-            m_highlight->SetActive(active, true);
         if (active)
             emit OnActivate(this);
         else
@@ -61,12 +169,6 @@ void TPopupForm::setSizeRule(const QSize &panelClient, int memoHeight)
     m_panelClient = panelClient;
     m_memoHeight = memoHeight;
     applySize();
-}
-
-void TPopupForm::setPlace(const QPoint &place)
-{
-    m_place = place;
-    applyPlace();
 }
 
 void TPopupForm::applySize()

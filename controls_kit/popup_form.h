@@ -2,24 +2,28 @@
 
 #include <QWidget>
 
+class QPushButton;
 class QStatusBar;
 class TBoardHighlight;
+class TRadioPanel;
 
 Q_MOC_INCLUDE(<QStatusBar>)
-Q_MOC_INCLUDE("board_highlight.h")
 
 // The stay-on-top tool window a highlight group shows: the option panel, its explanation, a
 // status bar and Previous, Next and Done. Closing hides it; it lives as long as its highlight.
+// Built and placed by itself, after KPopupFrame: setPanel() builds the contents, popup() places
+// and shows the window. Its activation, closing and buttons are told by signals.
 class TPopupForm : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(QStatusBar *PopupStatus READ PopupStatus)
-    Q_PROPERTY(TBoardHighlight *Highlight READ Highlight)
     Q_PROPERTY(bool CloseOnLeave READ CloseOnLeave WRITE setCloseOnLeave)
     Q_PROPERTY(int Tag READ Tag WRITE setTag)
 
 public:
-    explicit TPopupForm(TBoardHighlight *owner);
+    // highlight is the highlight that makes the popup; owner, the same highlight as a widget, owns
+    // the window. The caption and the tag name the group's popup among the top-level windows.
+    TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString &caption, int tag);
 
     QStatusBar *PopupStatus() const { return m_popupStatus; }
     void setPopupStatus(QStatusBar *value) { m_popupStatus = value; }
@@ -29,12 +33,15 @@ public:
     int Tag() const { return m_tag; }
     void setTag(int value) { m_tag = value; }
 
-    // The size: the client size a panel needs (widened and heightened to the least overall size
-    // of 194 x 122), or, without a panel (an invalid size), the overall size 194 x 141. The least
-    // overall size is also the smallest the user can make it. memoHeight is the explanation's.
-    void setSizeRule(const QSize &panelClient, int memoHeight);
-    // The outer top-left corner, moved as far as needed to keep the whole window on the screen.
-    void setPlace(const QPoint &place);
+    // Takes panel in at the top-left corner (none: the explanation and the buttons alone), sizes
+    // the window for it and builds the explanation, the buttons and the status bar below it.
+    void setPanel(TRadioPanel *panel);
+    // With a panel: where the panel stood on the main window, moved as far as the board picture
+    // has moved since its first paint. Without one: just below the board picture.
+    QPoint homePlace() const;
+    // Shows the window with its outer top-left corner at pos, moved as far as needed to keep the
+    // whole window on the screen, and makes it the active window.
+    void popup(const QPoint &pos);
 
 signals:
     // The hosted panel's activation events, re-raised as the popup's own.
@@ -42,6 +49,9 @@ signals:
     void OnDeactivate(QObject *Sender);
     // Raised before the popup hides on any close.
     void OnClose(QObject *Sender);
+    // The Previous and Next buttons.
+    void PreviousClicked();
+    void NextClicked();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -55,6 +65,11 @@ private:
     bool m_closeOnLeave = false;
     int m_tag = 0;
 
+    // The size: the client size a panel needs (widened and heightened to the least overall size
+    // of 194 x 122), or, without a panel (an invalid size), the overall size 194 x 141. The least
+    // overall size is also the smallest the user can make it. memoHeight is the explanation's.
+    void setSizeRule(const QSize &panelClient, int memoHeight);
+    void buildControls(TRadioPanel *panel);
     void applySize();
     void applyPlace();
 
@@ -64,6 +79,9 @@ private:
     QSize m_panelClient;
     int m_memoHeight = 58;
     QPoint m_place;
+    bool m_hasPanel = false;
+    QPoint m_panelHome; // where the panel stood on the main window
+    QWidget *m_firstFocus = nullptr;
     QSize m_frame{0, 0};
     QSize m_outer;
     bool m_placeMemo = false;
