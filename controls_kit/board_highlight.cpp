@@ -2,7 +2,6 @@
 
 #include "board_image.h"
 #include "draw_ring.h"
-#include "kit_accessibility.h"
 #include "kit_objects.h"
 #include "popup_form.h"
 #include "radio_panel.h"
@@ -58,7 +57,6 @@ TBoardHighlight::TBoardHighlight(QWidget *parent)
     : QWidget(parent)
 {
     resize(65, 65);
-    KitAccessibility::install();
     // The images start empty; BuildImages sizes them at the first paint.
     m_idleImage = QImage(0, 0, QImage::Format_RGB32);
     m_glowImage = QImage(0, 0, QImage::Format_RGB32);

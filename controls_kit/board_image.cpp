@@ -1,7 +1,6 @@
 #include "board_image.h"
 
 #include "jpeg_decoder.h"
-#include "kit_accessibility.h"
 
 #include <QCoreApplication>
 
@@ -18,7 +17,6 @@ TBoardImage::TBoardImage(QWidget *parent)
     // start (the field's initial value) without collapsing the empty control.
     resize(105, 105);
     WatchParent();
-    KitAccessibility::install();
 }
 
 TBoardImage::~TBoardImage() = default;

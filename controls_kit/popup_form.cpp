@@ -2,7 +2,6 @@
 
 #include "anchors.h"
 #include "board_image.h"
-#include "kit_accessibility.h"
 #include "kit_objects.h"
 #include "radio_panel.h"
 
@@ -28,7 +27,6 @@ TPopupForm::TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString
 {
     // Closing only hides the popup: it and the panel inside it live as long as the highlight.
     setAttribute(Qt::WA_DeleteOnClose, false);
-    KitAccessibility::install();
     // A window does not inherit its parent's font; the panel was laid out in the main window's.
     if (owner)
         setFont(owner->window()->font());

@@ -7,6 +7,7 @@
 #include "card_jumpers.h"
 #include "help_form.h"
 #include "hex_address.h"
+#include "kit_accessibility.h"
 #include "kit_fonts.h"
 #include "message_box.h"
 #include "new_choice.h"
@@ -54,6 +55,8 @@ TMainForm::TMainForm(QWidget *parent)
 {
     // The fixed layout is measured for its face; it must be known before the first polish.
     registerLayoutFont();
+    // Screen readers meet the kit's controls as the standard controls they act like.
+    KitAccessibility::install();
     ui->setupUi(this);
     resolveReferences();
     connectChoices();
