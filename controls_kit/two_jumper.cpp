@@ -1,6 +1,6 @@
 #include "two_jumper.h"
 
-#include "kit_accessibility.h"
+#include "kit_objects.h"
 #include "radio_panel.h"
 
 #include <QAccessible>
@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -34,7 +33,7 @@ int nearestEven(double x)
 TRadioPanel *owningPanel(const QWidget *glyph)
 {
     QWidget *const parent = glyph->parentWidget();
-    if (parent && std::strcmp(parent->metaObject()->className(), "TRadioPanel") == 0)
+    if (KitObjects::isExactly(parent, "TRadioPanel"))
         return static_cast<TRadioPanel *>(parent);
     return nullptr;
 }
@@ -83,12 +82,17 @@ public:
         ew = std::min(ew, r - l);
         eh = std::min(eh, b - t);
         ShapeMask mask(QRect(l, t, r - l, b - t), frame);
-        const double cxLeft = l + ew / 2.0, cxRight = r - ew / 2.0;
-        const double cyTop = t + eh / 2.0, cyBottom = b - eh / 2.0;
+        const double cxLeft = l + ew / 2.0;
+        const double cxRight = r - ew / 2.0;
+        const double cyTop = t + eh / 2.0;
+        const double cyBottom = b - eh / 2.0;
         mask.fill([=](int x, int y) {
-            const double px = x + 0.5, py = y + 0.5;
-            const bool left = px<cxLeft, right = px> cxRight;
-            const bool top = py<cyTop, bottom = py> cyBottom;
+            const double px = x + 0.5;
+            const double py = y + 0.5;
+            const bool left = px < cxLeft;
+            const bool right = px > cxRight;
+            const bool top = py < cyTop;
+            const bool bottom = py > cyBottom;
             if (!(left || right) || !(top || bottom))
                 return true;
             const int el = left ? l : r - ew;
@@ -164,7 +168,6 @@ TTwoJumper::TTwoJumper(QWidget *parent)
     // layout gives those.
     if (!qobject_cast<TRadioPanel *>(parent))
         setFocusPolicy(Qt::StrongFocus);
-    KitAccessibility::install();
 }
 
 void TTwoJumper::setClosed(bool value)
