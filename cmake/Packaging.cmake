@@ -36,7 +36,7 @@ endforeach()
 # the program's own install rule, hence deferred to the end of the top directory.
 function(tr4410_install_run_path)
     # The port-I/O library needs no run path of its own.
-    set_target_properties(vanto32 PROPERTIES INSTALL_RPATH "")
+    set_target_properties(tr4410_vanto32 PROPERTIES INSTALL_RPATH "")
     foreach(dir LIBDIR BINDIR)
         if(IS_ABSOLUTE "${CMAKE_INSTALL_${dir}}")
             set(install_${dir} "${CMAKE_INSTALL_${dir}}")
