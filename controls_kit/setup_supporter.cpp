@@ -5,7 +5,6 @@
 #include "help_form.h"
 #include "kit_fonts.h"
 #include "ktxwdm.h"
-#include "message_box.h"
 #include "pci_form.h"
 #include "tech_form.h"
 
@@ -17,11 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
 #include <QScreen>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QTimer>
 
 #include <algorithm>
@@ -53,22 +48,6 @@ QByteArray rtfEscaped(const QString &text)
         }
     }
     return out;
-}
-
-// Replaces line number `line` (from 0) of the edit's text, adding empty lines when it is short.
-void replaceLine(QPlainTextEdit *edit, int line, QString text)
-{
-    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    QTextDocument *const doc = edit->document();
-    QTextCursor cursor(doc);
-    if (doc->blockCount() <= line) {
-        cursor.movePosition(QTextCursor::End);
-        while (doc->blockCount() <= line)
-            cursor.insertBlock();
-    }
-    cursor.setPosition(doc->findBlockByNumber(line).position());
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(text);
 }
 
 } // namespace
@@ -435,108 +414,4 @@ void TSetupSupporter::ShowHelpCentred()
         m_helpForm->move(m_helpForm->pos() + ownerFrame.center() - m_helpForm->frameGeometry().center());
     }
     m_helpForm->raise();
-}
-
-void TSetupSupporter::AddCalibrationEntry(QPlainTextEdit *readings, QPushButton *button,
-                                          QWidget *hiddenDuringPass)
-{
-    m_calibEntries.append({readings, button, hiddenDuringPass});
-}
-
-void TSetupSupporter::StartCalibration()
-{
-    m_calibrating = true;
-    UpdateTimer();
-}
-
-void TSetupSupporter::StopCalibration()
-{
-    EndRun();
-    for (const CalibrationEntry &entry : std::as_const(m_calibEntries)) {
-        if (entry.hiddenDuringPass)
-            entry.hiddenDuringPass->show();
-    }
-}
-
-void TSetupSupporter::EndRun()
-{
-    m_calibrating = false;
-    UpdateTimer();
-}
-
-void TSetupSupporter::CalibrationPass()
-{
-    if (m_onBeginCalib)
-        m_onBeginCalib(this);
-
-    if (!m_onGetCalibString) {
-        EndRun();
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("OnGetCalibString Not Assigned"),
-                        QStringLiteral("Error: calibration begun, but OnGetCalibString isn't assigned."),
-                        QMessageBox::Ok, Owner(), Qt::Dialog | Qt::WindowStaysOnTopHint);
-        box.exec();
-        ResetCalibrationButtons();
-        return;
-    }
-
-    for (const CalibrationEntry &entry : std::as_const(m_calibEntries)) {
-        if (entry.hiddenDuringPass)
-            entry.hiddenDuringPass->hide();
-    }
-
-    bool itsAllBad = true;
-    for (int channel = 0; channel < m_channels; ++channel) {
-        const QString reading = m_onGetCalibString(this, quint8(channel), itsAllBad);
-        const QString line =
-            QStringLiteral("Channel ") + QString::number(channel) + QLatin1Char('\t') + reading;
-        for (const CalibrationEntry &entry : std::as_const(m_calibEntries)) {
-            if (entry.readings)
-                replaceLine(entry.readings, channel, line);
-        }
-    }
-
-    if (itsAllBad) {
-        EndRun();
-        MessageBoxExtras extras;
-        extras.defaultButton = QMessageBox::Cancel;
-        extras.escapeButton = QMessageBox::Cancel;
-        extras.flags = Qt::Dialog | Qt::WindowStaysOnTopHint;
-        const QPointer<TSetupSupporter> self(this);
-        const auto answer =
-            showMessageBox(Owner(), QMessageBox::Warning, QStringLiteral("Total A/D failure"),
-                           QStringLiteral("Total A/D failure. The card may not be installed, or it may be "
-                                          "installed at a different base address."),
-                           QMessageBox::Retry | QMessageBox::Cancel, extras);
-        if (!self)
-            return; // the owner went while the box waited, and the supporter with it
-        if (answer == QMessageBox::Retry) {
-            m_calibrating = true;
-            UpdateTimer();
-        } else {
-            ResetCalibrationButtons();
-        }
-    }
-}
-
-void TSetupSupporter::ResetCalibrationButtons()
-{
-    if (m_changeButtons) {
-        for (const CalibrationEntry &entry : std::as_const(m_calibEntries)) {
-            QPushButton *const button = entry.button;
-            if (!button)
-                continue;
-            // The button gets this one click handler in place of whatever it had.
-            disconnect(button, &QAbstractButton::clicked, nullptr, nullptr);
-            if (m_onStartButtonClick) {
-                connect(button, &QAbstractButton::clicked, this,
-                        [handler = m_onStartButtonClick, button] { handler(button); });
-            }
-            button->setText(QStringLiteral("Start"));
-        }
-    }
-    EndRun();
-    for (const CalibrationEntry &entry : std::as_const(m_calibEntries)) {
-        if (entry.hiddenDuringPass)
-            entry.hiddenDuringPass->show();
-    }
 }
