@@ -59,10 +59,7 @@ void settle()
 
 int main(int argc, char *argv[])
 {
-    Bench::useFakePorts(argv);
-    const QString command = Bench::commandLine(argc, argv);
-    const int runs = Bench::runsArgument(argc, argv, 200);
-    Bench::defaultToOffscreen();
+    const auto [command, runs] = Bench::start(argc, argv, 200);
 
     QApplication app(argc, argv);
     TMainForm mainForm;

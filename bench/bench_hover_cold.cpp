@@ -132,10 +132,7 @@ int main(int argc, char *argv[])
     if (argc > 1 && std::strcmp(argv[1], "--child") == 0)
         return child(argc, argv);
 
-    Bench::useFakePorts(argv);
-    const QString command = Bench::commandLine(argc, argv);
-    const int runs = Bench::runsArgument(argc, argv, 10);
-    Bench::defaultToOffscreen();
+    const auto [command, runs] = Bench::start(argc, argv, 10);
     QCoreApplication app(argc, argv);
 
     QList<double> first, later, firstBuilt, laterBuilt;

@@ -132,15 +132,8 @@ int main(int argc, char *argv[])
     if (argc > 1 && std::strcmp(argv[1], "--child") == 0)
         return child(argc, argv);
 
-    Bench::useFakePorts(argv);
-    const QString command = Bench::commandLine(argc, argv);
-    int runs = 15;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc)
-            runs = std::max(1, std::atoi(argv[++i]));
-    }
-    setenv("QT_QPA_PLATFORM",
-           qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("offscreen")).toLocal8Bit(), 1);
+    // The children inherit the platform.
+    const auto [command, runs] = Bench::start(argc, argv, 15);
     // A private run-time folder and log for the children, so that neither warns nor clutters.
     const QTemporaryDir runtime;
     if (!runtime.isValid())

@@ -117,6 +117,14 @@ void defaultToOffscreen()
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+Start start(int argc, char **argv, int fallbackRuns)
+{
+    useFakePorts(argv);
+    Start start{commandLine(argc, argv), runsArgument(argc, argv, fallbackRuns)};
+    defaultToOffscreen();
+    return start;
+}
+
 double msSince(const QElapsedTimer &timer)
 {
     return double(timer.nsecsElapsed()) / 1e6;

@@ -26,6 +26,15 @@ QString commandLine(int argc, char **argv);
 int runsArgument(int argc, char **argv, int fallback);
 // Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
 void defaultToOffscreen();
+
+// What a benchmark on the main window does first: useFakePorts, then its reproducing command line
+// and number of runs, and the offscreen platform by default.
+struct Start
+{
+    QString command;
+    int runs;
+};
+Start start(int argc, char **argv, int fallbackRuns);
 double msSince(const QElapsedTimer &timer);
 
 double median(QList<double> values);

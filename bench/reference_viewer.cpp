@@ -59,6 +59,18 @@ void fillScreen(QWidget &window)
         window.setGeometry(screen->availableGeometry());
 }
 
+// Shows the made window over the whole screen, runs the program and prints its phases.
+int showAndRun(QWidget &window, StartupPhases &phases)
+{
+    phases.windowMade();
+    fillScreen(window);
+    window.showMaximized();
+    phases.windowShown();
+    const int status = QApplication::exec();
+    phases.print();
+    return status;
+}
+
 void paintWhite(QWidget *widget)
 {
     widget->setAutoFillBackground(true);
@@ -143,13 +155,7 @@ int main(int argc, char *argv[])
     if (!fair) {
         PhotoView window(photo, QSize(), phases);
         window.setWindowTitle(QStringLiteral("Reference"));
-        phases.windowMade();
-        fillScreen(window);
-        window.showMaximized();
-        phases.windowShown();
-        const int status = app.exec();
-        phases.print();
-        return status;
+        return showAndRun(window, phases);
     }
 
     const QString wineFonts = QStringLiteral("/usr/share/wine/fonts/");
@@ -163,11 +169,5 @@ int main(int argc, char *argv[])
     auto *const view = new PhotoView(photo, QSize(400, 370), phases);
     view->addHeader(QStringLiteral("TR-4410 Series Settings Program"));
     window.setCentralWidget(view);
-    phases.windowMade();
-    fillScreen(window);
-    window.showMaximized();
-    phases.windowShown();
-    const int status = app.exec();
-    phases.print();
-    return status;
+    return showAndRun(window, phases);
 }
