@@ -18,6 +18,7 @@ namespace {
 // The overall size of a popup without a panel: the explanation, the buttons and the status bar.
 constexpr QSize NoPanelSize(194, 58 + 64 + 19);
 constexpr QSize LeastSize(194, 122);
+constexpr qint64 FrameSettleMs = 500;
 } // namespace
 
 TPopupForm::TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString &caption, int tag)
@@ -181,7 +182,7 @@ void TPopupForm::applySize()
     resize(client);
 }
 
-void TPopupForm::applyPlace()
+QPoint TPopupForm::clampedPlace() const
 {
     QPoint place = m_place;
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -195,7 +196,12 @@ void TPopupForm::applyPlace()
         else if (place.y() + m_outer.height() > screenSize.height())
             place.setY(screenSize.height() - m_outer.height());
     }
-    move(place);
+    return place;
+}
+
+void TPopupForm::applyPlace()
+{
+    move(clampedPlace());
 }
 
 bool TPopupForm::event(QEvent *event)
@@ -224,7 +230,14 @@ bool TPopupForm::event(QEvent *event)
     const QSize frame = frameGeometry().size() - size();
     if (frame != m_frame) {
         m_frame = frame;
+        if (!frame.isNull())
+            m_frameKnown.start();
         applySize();
+        applyPlace();
+    } else if (type == QEvent::Move && m_frameKnown.isValid() && m_frameKnown.elapsed() < FrameSettleMs &&
+               frameGeometry().topLeft() != clampedPlace()) {
+        // A late placement of the window manager, from before it knew where the frame goes. Only
+        // shortly after the frame appeared, so that a user dragging the popup is never fought.
         applyPlace();
     }
     return done;

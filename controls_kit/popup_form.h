@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QPushButton;
@@ -71,6 +72,7 @@ private:
     void setSizeRule(const QSize &panelClient, int memoHeight);
     void buildControls(TRadioPanel *panel);
     void applySize();
+    QPoint clampedPlace() const;
     void applyPlace();
 
     // The rules above count the window's frame, which most window managers make known only once
@@ -86,4 +88,7 @@ private:
     QSize m_outer;
     bool m_placeMemo = false;
     bool m_framed = false; // shown in its frame and hidden again
+    // Since the frame became known: the window manager may still move the window to where it
+    // would have put it without the frame, which is then set right again.
+    QElapsedTimer m_frameKnown;
 };
