@@ -5,6 +5,7 @@
 #include "board_highlight.h"
 #include "board_image.h"
 #include "card_jumpers.h"
+#include "frame_hints.h"
 #include "help_form.h"
 #include "hex_address.h"
 #include "kit_accessibility.h"
@@ -473,6 +474,7 @@ void TMainForm::fitFrameToWorkArea()
         return;
     const QScopedValueRollback<bool> fitting(m_fitting, true);
     setFixedSize(client);
+    FrameHints::forbidResizing(windowHandle());
     move(workArea.topLeft());
 }
 

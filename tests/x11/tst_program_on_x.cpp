@@ -97,6 +97,15 @@ private slots:
         const QString size = QStringLiteral("%1 by %2").arg(client.width()).arg(client.height());
         QVERIFY2(hints.contains(QStringLiteral("minimum size: ") + size), qPrintable(hints));
         QVERIFY2(hints.contains(QStringLiteral("maximum size: ") + size), qPrintable(hints));
+        // The Motif hints, which some window managers go by alone: no resize function (bit 1),
+        // and not "all functions" (bit 0), which would list the ones taken away.
+        auto motifFunctions = [&] {
+            const QString motif =
+                run(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_MOTIF_WM_HINTS")});
+            const QStringList fields = motif.section(QLatin1Char('='), 1).split(QLatin1Char(','));
+            return fields.size() == 5 ? fields[1].trimmed().toUInt(nullptr, 16) : 0xFFFFFFFFu;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(motifFunctions() & 0x3u, 0u, 5000);
         if (!qEnvironmentVariableIsEmpty("TR4410_WINDOW_MANAGER")) {
             const QString actions = run(QStringLiteral("xprop"), {QStringLiteral("-id"), id,
                                                                   QStringLiteral("_NET_WM_ALLOWED_ACTIONS")});
