@@ -38,14 +38,14 @@ Exit status:
   4  another program is writing to the card
   5  the write broke off: the card may hold part of the new values)";
 
-struct OptionSpec
+struct OptionEntry
 {
     QStringList names;
     const char *description;
     const char *valueName;
 };
 
-const OptionSpec OptionSpecs[] = {
+const OptionEntry OptionTable[] = {
     {{QStringLiteral("card")}, "Read the configuration from the card file <file>.", "file"},
     {{QStringLiteral("base")},
      "Control base address, 0x000 to 0x3F0 in steps of 0x10 (default 0x300).",
@@ -108,11 +108,11 @@ int TCtlTool::run(const QStringList &arguments)
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
     parser.addOption(help);
     parser.addOption(version);
-    for (const OptionSpec &spec : OptionSpecs) {
-        parser.addOption(spec.valueName
-                             ? QCommandLineOption(spec.names, QString::fromUtf8(spec.description),
-                                                  QString::fromUtf8(spec.valueName))
-                             : QCommandLineOption(spec.names, QString::fromUtf8(spec.description)));
+    for (const OptionEntry &entry : OptionTable) {
+        parser.addOption(entry.valueName
+                             ? QCommandLineOption(entry.names, QString::fromUtf8(entry.description),
+                                                  QString::fromUtf8(entry.valueName))
+                             : QCommandLineOption(entry.names, QString::fromUtf8(entry.description)));
     }
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("plan, write or linux."),
                                  QStringLiteral("plan|write|linux"));
