@@ -82,36 +82,12 @@ for i in "${!letters[@]}"; do
     uarts+=(-chardev "file,id=port${letters[$i]},path=$work/port${letters[$i]}.out"
         -device "isa-serial,index=$((i % 4)),iobase=${addresses[$i]},irq=$irq,chardev=port${letters[$i]}")
 done
-accel=tcg
-if [ -r /dev/kvm ] && [ -w /dev/kvm ]; then
-    accel=kvm
-fi
 console=$work/console.log
-run_vm() {
-    timeout 150 "$qemu" -accel "$1" -m 256 -nographic -no-reboot -monitor none \
-        -kernel "$kernel" -initrd "$work/initrd.gz" \
-        -append "console=ttyS0 $parameter panic=-1 quiet loglevel=3" \
-        -serial stdio "${uarts[@]}" </dev/null >"$console" 2>&1 &
-    local pid=$! ticks=$(($2 * 10))
-    while [ "$ticks" -gt 0 ] && kill -0 "$pid" 2>/dev/null && ! grep -q "VMTEST boot" "$console"; do
-        sleep 0.1
-        ticks=$((ticks - 1))
-    done
-    if ! grep -q "VMTEST boot" "$console" && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid" 2>/dev/null || true
-    fi
-    wait "$pid"
-}
-echo "booting with $accel"
-started=$SECONDS
 status=0
-run_vm "$accel" "$([ "$accel" = kvm ] && echo 20 || echo 90)" || status=$?
-if [ "$accel" = kvm ] && ! grep -q "VMTEST boot" "$console"; then
-    echo "the VM did not start under KVM, using TCG"
-    status=0
-    run_vm tcg 90 || status=$?
-fi
-echo "VM run took $((SECONDS - started)) s"
+vm_boot "$console" 150 "" "$qemu" -m 256 -nographic -no-reboot -monitor none \
+    -kernel "$kernel" -initrd "$work/initrd.gz" \
+    -append "console=ttyS0 $parameter panic=-1 quiet loglevel=3" \
+    -serial stdio "${uarts[@]}" || status=$?
 tr -d '\r' <"$console" | grep "^VMTEST" || true
 grep -q "VMTEST done" "$console" || {
     tail -n 40 "$console"

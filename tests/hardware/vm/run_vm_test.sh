@@ -73,44 +73,16 @@ done
 (cd "$root" && find . | cpio -o -H newc -R 0:0 --quiet) | gzip -1 >"$work/initrd.gz"
 
 # --- boot --------------------------------------------------------------------------------------
-accel=tcg
-if [ -r /dev/kvm ] && [ -w /dev/kvm ]; then
-    accel=kvm
-fi
 console=$work/console.log
 serial=$work/serial2.out
-: >"$serial"
 # The recording UART at 0x302 is the card's data register; pnpacpi=off keeps the kernel from taking
 # it for a serial port of its own (it would write its console there).
-# run_vm ACCEL BOOT_SECONDS: gives up early when the VM's init has not started by then (nested
-# KVM can hang silently right after the kernel is unpacked).
-run_vm() {
-    : >"$serial"
-    timeout 240 "$qemu" -accel "$1" -m 1024 -nographic -no-reboot -monitor none \
-        -kernel "$kernel" -initrd "$work/initrd.gz" \
-        -append "console=ttyS0 panic=-1 quiet loglevel=3 pnpacpi=off" \
-        -serial stdio -chardev "file,id=card,path=$serial" -device isa-serial,chardev=card,iobase=0x302,irq=5 \
-        </dev/null >"$console" 2>&1 &
-    local pid=$! ticks=$(($2 * 10))
-    while [ "$ticks" -gt 0 ] && kill -0 "$pid" 2>/dev/null && ! grep -q "VMTEST boot" "$console"; do
-        sleep 0.1
-        ticks=$((ticks - 1))
-    done
-    if ! grep -q "VMTEST boot" "$console" && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid" 2>/dev/null || true
-    fi
-    wait "$pid"
-}
-echo "booting with $accel"
-started=$SECONDS
 status=0
-run_vm "$accel" "$([ "$accel" = kvm ] && echo 20 || echo 90)" || status=$?
-if [ "$accel" = kvm ] && ! grep -q "VMTEST boot" "$console"; then
-    echo "the VM did not start under KVM, using TCG"
-    status=0
-    run_vm tcg 90 || status=$?
-fi
-echo "VM run took $((SECONDS - started)) s"
+vm_boot "$console" 240 "$serial" "$qemu" -m 1024 -nographic -no-reboot -monitor none \
+    -kernel "$kernel" -initrd "$work/initrd.gz" \
+    -append "console=ttyS0 panic=-1 quiet loglevel=3 pnpacpi=off" \
+    -serial stdio -chardev "file,id=card,path=$serial" -device isa-serial,chardev=card,iobase=0x302,irq=5 ||
+    status=$?
 tr -d '\r' <"$console" | grep -E "^(VMTEST|VMHELPER|PROBE|HAND|WINDOW)" || true
 grep -q "VMTEST done" "$console" || {
     tail -n 40 "$console"

@@ -46,3 +46,45 @@ vm_kernel() {
     [ -n "$kernel" ] || return 1
     echo "$kernel"
 }
+
+# vm_boot CONSOLE LIMIT FRESH QEMU [ARGUMENT...]: runs QEMU with the arguments (all but -accel),
+# under KVM where this user may and under TCG otherwise, its output in CONSOLE, for at most LIMIT
+# seconds. A VM whose init has not said "VMTEST boot" in time is stopped early (nested KVM can
+# hang silently right after the kernel is unpacked) and, under KVM, started again under TCG. FRESH
+# names a file emptied before every start, or is empty. Returns QEMU's status.
+vm_boot() {
+    local console=$1 limit=$2 fresh=$3 accel=tcg started=$SECONDS status=0
+    shift 3
+    if [ -r /dev/kvm ] && [ -w /dev/kvm ]; then
+        accel=kvm
+    fi
+    echo "booting with $accel"
+    vm_boot_once "$console" "$limit" "$fresh" "$accel" "$([ "$accel" = kvm ] && echo 20 || echo 90)" "$@" ||
+        status=$?
+    if [ "$accel" = kvm ] && ! grep -q "VMTEST boot" "$console"; then
+        echo "the VM did not start under KVM, using TCG"
+        status=0
+        vm_boot_once "$console" "$limit" "$fresh" tcg 90 "$@" || status=$?
+    fi
+    echo "VM run took $((SECONDS - started)) s"
+    return "$status"
+}
+
+# vm_boot_once CONSOLE LIMIT FRESH ACCEL BOOT_SECONDS QEMU [ARGUMENT...]
+vm_boot_once() {
+    local console=$1 limit=$2 fresh=$3 accel=$4 ticks=$(($5 * 10)) pid
+    shift 5
+    [ -z "$fresh" ] || : >"$fresh"
+    local qemu=$1
+    shift
+    timeout "$limit" "$qemu" -accel "$accel" "$@" </dev/null >"$console" 2>&1 &
+    pid=$!
+    while [ "$ticks" -gt 0 ] && kill -0 "$pid" 2>/dev/null && ! grep -q "VMTEST boot" "$console"; do
+        sleep 0.1
+        ticks=$((ticks - 1))
+    done
+    if ! grep -q "VMTEST boot" "$console" && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null || true
+    fi
+    wait "$pid"
+}
