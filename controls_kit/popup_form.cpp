@@ -9,16 +9,21 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 
 namespace {
 // The overall size of a popup without a panel: the explanation, the buttons and the status bar.
 constexpr QSize NoPanelSize(194, 58 + 64 + 19);
 constexpr QSize LeastSize(194, 122);
 constexpr qint64 FrameSettleMs = 500;
+// Without a window manager the frame never comes: the watch gives up after 2 s.
+constexpr int FrameWatchMs = 50;
+constexpr int FrameWatchLooks = 2000 / FrameWatchMs;
 } // namespace
 
 TPopupForm::TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString &caption, int tag)
@@ -34,6 +39,8 @@ TPopupForm::TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString
     // The native window tells the size of its frame, where the platform knows it before showing.
     winId();
     setWindowTitle(caption);
+    m_frameWatch.setInterval(FrameWatchMs);
+    connect(&m_frameWatch, &QTimer::timeout, this, &TPopupForm::watchFrame);
 }
 
 void TPopupForm::setPanel(TRadioPanel *panel)
@@ -182,6 +189,45 @@ void TPopupForm::applySize()
     resize(client);
 }
 
+void TPopupForm::lookAtFrame(bool moved)
+{
+    if (m_framed)
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame != m_frame) {
+        m_frame = frame;
+        if (!frame.isNull()) {
+            m_frameKnown.start();
+            m_frameWatch.stop();
+        }
+        applySize();
+        applyPlace();
+    } else if (moved && m_frameKnown.isValid() && m_frameKnown.elapsed() < FrameSettleMs &&
+               frameGeometry().topLeft() != clampedPlace()) {
+        // A late placement of the window manager, from before it knew where the frame goes. Only
+        // shortly after the frame appeared, so that a user dragging the popup is never fought.
+        applyPlace();
+    }
+}
+
+void TPopupForm::watchFrame()
+{
+    // A widget learns its frame from the window system only when it moves or is resized, but the
+    // window manager may tell the frame after the last of those: a move event to the same place
+    // has the widget ask again.
+    if (QWindow *const window = windowHandle()) {
+        const QMargins margins = window->frameMargins();
+        const QSize told(margins.left() + margins.right(), margins.top() + margins.bottom());
+        if (told != frameGeometry().size() - size()) {
+            QMoveEvent again(window->position(), window->position());
+            QCoreApplication::sendEvent(window, &again);
+        }
+    }
+    lookAtFrame(false);
+    if (++m_frameLooks >= FrameWatchLooks || isHidden())
+        m_frameWatch.stop();
+}
+
 QPoint TPopupForm::clampedPlace() const
 {
     QPoint place = m_place;
@@ -222,23 +268,13 @@ bool TPopupForm::event(QEvent *event)
         if (memo && doneButton)
             memo->setGeometry(6, doneButton->y() - 6 - m_memoHeight, width() - 12, m_memoHeight);
     }
-    // The frame is looked at whenever the window system may have told something new about it.
-    const bool news = type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
-                      type == QEvent::WindowActivate;
-    if (m_framed || !news)
-        return done;
-    const QSize frame = frameGeometry().size() - size();
-    if (frame != m_frame) {
-        m_frame = frame;
-        if (!frame.isNull())
-            m_frameKnown.start();
-        applySize();
-        applyPlace();
-    } else if (type == QEvent::Move && m_frameKnown.isValid() && m_frameKnown.elapsed() < FrameSettleMs &&
-               frameGeometry().topLeft() != clampedPlace()) {
-        // A late placement of the window manager, from before it knew where the frame goes. Only
-        // shortly after the frame appeared, so that a user dragging the popup is never fought.
-        applyPlace();
+    if (type == QEvent::Show && !m_framed && m_frame.isNull()) {
+        m_frameLooks = 0;
+        m_frameWatch.start();
     }
+    // The frame is looked at whenever the window system may have told something new about it.
+    if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
+        type == QEvent::WindowActivate)
+        lookAtFrame(type == QEvent::Move);
     return done;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 class QPushButton;
@@ -74,6 +75,8 @@ private:
     void applySize();
     QPoint clampedPlace() const;
     void applyPlace();
+    void lookAtFrame(bool moved);
+    void watchFrame();
 
     // The rules above count the window's frame, which most window managers make known only once
     // the window is shown, sometimes in steps; they are applied again whenever the frame changes
@@ -91,4 +94,7 @@ private:
     // Since the frame became known: the window manager may still move the window to where it
     // would have put it without the frame, which is then set right again.
     QElapsedTimer m_frameKnown;
+    // While the frame is not yet known after showing, it is looked at every little while too.
+    QTimer m_frameWatch;
+    int m_frameLooks = 0;
 };

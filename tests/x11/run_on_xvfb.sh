@@ -3,6 +3,8 @@
 # desktop: Xvfb with openbox. The command gets DISPLAY and QT_QPA_PLATFORM=xcb, and
 # TR4410_WINDOW_MANAGER=openbox when the window manager runs. Exits 77 (skipped) when no X server
 # can be started.
+#   TR4410_LATE_WINDOW_MANAGER=S  start the window manager S seconds after the command instead, as
+#                                 on a desktop whose window manager comes up (or back) late
 set -u
 
 if ! command -v Xvfb >/dev/null 2>&1; then
@@ -39,9 +41,24 @@ export DISPLAY
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 
-if command -v openbox >/dev/null 2>&1; then
+late=${TR4410_LATE_WINDOW_MANAGER:-}
+start_wm() {
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     wm=$!
+}
+
+if ! command -v openbox >/dev/null 2>&1; then
+    echo "openbox is not installed: running without a window manager"
+elif [ -n "$late" ]; then
+    export TR4410_WINDOW_MANAGER=openbox
+    "$@" &
+    command=$!
+    sleep "$late"
+    start_wm
+    wait "$command"
+    exit $?
+else
+    start_wm
     # The window manager is running once it names itself on the root window.
     tries=0
     while ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && [ $tries -lt 100 ]; do
@@ -49,8 +66,6 @@ if command -v openbox >/dev/null 2>&1; then
         tries=$((tries + 1))
     done
     export TR4410_WINDOW_MANAGER=openbox
-else
-    echo "openbox is not installed: running without a window manager"
 fi
 
 "$@"
