@@ -80,18 +80,22 @@ private slots:
         const QList<int> work = cardinals(QString(), "_NET_WORKAREA");
         const QRect workArea =
             work.size() >= 4 ? QRect(work[0], work[1], work[2], work[3]) : QRect(0, 0, 1280, 1024);
-        QList<int> extents = cardinals(id, "_NET_FRAME_EXTENTS"); // left, right, top, bottom
-        if (extents.size() != 4)
-            extents = {0, 0, 0, 0};
-        const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
-        auto field = [&info](const char *name) {
-            const QRegularExpression pattern(QLatin1String(name) + QStringLiteral(R"(:\s+(-?\d+))"));
-            return pattern.match(info).captured(1).toInt();
-        };
-        const QRect client(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+        // Read again at every try: the window manager frames and places the window in steps.
+        QRect client;
+        auto outerFrame = [&] {
+            QList<int> extents = cardinals(id, "_NET_FRAME_EXTENTS"); // left, right, top, bottom
+            if (extents.size() != 4)
+                extents = {0, 0, 0, 0};
+            const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+            auto field = [&info](const char *name) {
+                const QRegularExpression pattern(QLatin1String(name) + QStringLiteral(R"(:\s+(-?\d+))"));
+                return pattern.match(info).captured(1).toInt();
+            };
+            client = QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
                            field("Height"));
-        QTRY_COMPARE_WITH_TIMEOUT(client.adjusted(-extents[0], -extents[2], extents[1], extents[3]), workArea,
-                                  5000);
+            return client.adjusted(-extents[0], -extents[2], extents[1], extents[3]);
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(outerFrame(), workArea, 5000);
         const QString hints =
             run(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("WM_NORMAL_HINTS")});
         const QString size = QStringLiteral("%1 by %2").arg(client.width()).arg(client.height());
