@@ -14,22 +14,10 @@ irq=5
 addresses=(0x100 0x108 0x110 0x118 0x120 0x128 0x130 0x138)
 letters=(A B C D E F G H)
 
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
-
-[ "$(uname -m)" = x86_64 ] || skip "needs an x86-64 host"
-qemu=$(command -v qemu-system-x86_64) || skip "qemu-system-x86_64 is not installed (package qemu-system-x86)"
-busybox=/bin/busybox
-[ -x "$busybox" ] && ! ldd "$busybox" >/dev/null 2>&1 || skip "a static /bin/busybox is needed (package busybox-static)"
-command -v cpio >/dev/null || skip "cpio is not installed"
-
+# skip, fail, vm_host (which sets qemu and busybox), vm_kernel, vm_fetch and vm_boot
 . "$(dirname "$0")/vm_kernel.sh"
+vm_host
+
 kernel=$(vm_kernel "$cache") || skip "no Debian cloud kernel package could be obtained (apt-get download linux-image-*-cloud-amd64)"
 vm_fetch "$cache" setserial || skip "Debian's setserial package could not be obtained (apt-get download setserial)"
 setserial=$cache/setserial/bin/setserial

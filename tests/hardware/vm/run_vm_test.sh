@@ -17,23 +17,11 @@ set -euo pipefail
 
 probe=$1 vanto32=$2 helper=$3 init=$4 cache=$5 work=$6 port_helper=$7 window=$8 libdir=$9 libexecdir=${10}
 
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
-
-[ "$(uname -m)" = x86_64 ] || skip "needs an x86-64 host"
-qemu=$(command -v qemu-system-x86_64) || skip "qemu-system-x86_64 is not installed (package qemu-system-x86)"
-busybox=/bin/busybox
-[ -x "$busybox" ] && ! ldd "$busybox" >/dev/null 2>&1 || skip "a static /bin/busybox is needed (package busybox-static)"
-command -v cpio >/dev/null || skip "cpio is not installed"
+# skip, fail, vm_host (which sets qemu and busybox), vm_kernel, vm_fetch and vm_boot
+. "$(dirname "$0")/vm_kernel.sh"
+vm_host
 
 # --- the kernel: Debian's cloud kernel, unpacked into the cache (never installed) -------------
-. "$(dirname "$0")/vm_kernel.sh"
 kernel=$(vm_kernel "$cache") || skip "no Debian cloud kernel package could be obtained (apt-get download linux-image-*-cloud-amd64)"
 echo "kernel: $kernel"
 

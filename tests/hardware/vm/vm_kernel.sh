@@ -1,6 +1,25 @@
 # Sourced by the VM tests: Debian packages fetched with `apt-get download` and unpacked into the
 # test's cache folder, never installed on the machine.
 
+skip() {
+    echo "SKIP: $*"
+    exit 77
+}
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+# vm_host: skips unless this machine can boot the test VM; sets qemu and busybox (static, for the
+# initramfs).
+vm_host() {
+    [ "$(uname -m)" = x86_64 ] || skip "needs an x86-64 host"
+    qemu=$(command -v qemu-system-x86_64) || skip "qemu-system-x86_64 is not installed (package qemu-system-x86)"
+    busybox=/bin/busybox
+    [ -x "$busybox" ] && ! ldd "$busybox" >/dev/null 2>&1 || skip "a static /bin/busybox is needed (package busybox-static)"
+    command -v cpio >/dev/null || skip "cpio is not installed"
+}
+
 # vm_unpack CACHE PACKAGE [PATH]: unpacks PACKAGE (only PATH of it, if given) into CACHE/PACKAGE
 # unless it is there already.
 vm_unpack() {
