@@ -21,7 +21,8 @@ namespace {
 constexpr QSize NoPanelSize(194, 58 + 64 + 19);
 constexpr QSize LeastSize(194, 122);
 constexpr qint64 FrameSettleMs = 500;
-// Without a window manager the frame never comes: the watch gives up after 2 s.
+// The frame is watched until it has settled; without a window manager it never comes, and the
+// watch gives up after 2 s.
 constexpr int FrameWatchMs = 50;
 constexpr int FrameWatchLooks = 2000 / FrameWatchMs;
 } // namespace
@@ -189,32 +190,35 @@ void TPopupForm::applySize()
     resize(client);
 }
 
-void TPopupForm::lookAtFrame(bool moved)
+void TPopupForm::lookAtFrame()
 {
     if (m_framed)
         return;
     const QSize frame = frameGeometry().size() - size();
     if (frame != m_frame) {
         m_frame = frame;
-        if (!frame.isNull()) {
+        if (!frame.isNull())
             m_frameKnown.start();
-            m_frameWatch.stop();
-        }
         applySize();
         applyPlace();
-    } else if (moved && m_frameKnown.isValid() && m_frameKnown.elapsed() < FrameSettleMs &&
-               frameGeometry().topLeft() != clampedPlace()) {
-        // A late placement of the window manager, from before it knew where the frame goes. Only
-        // shortly after the frame appeared, so that a user dragging the popup is never fought.
+    } else if (settling() && frameGeometry().topLeft() != clampedPlace()) {
+        // The window manager placed the window from before it knew the frame, or Qt moved it with
+        // a frame it had not yet read. Only shortly after the frame appeared, so that a user
+        // dragging the popup is never fought.
         applyPlace();
     }
+}
+
+bool TPopupForm::settling() const
+{
+    return m_frameKnown.isValid() && m_frameKnown.elapsed() < FrameSettleMs;
 }
 
 void TPopupForm::watchFrame()
 {
     // A widget learns its frame from the window system only when it moves or is resized, but the
     // window manager may tell the frame after the last of those: a move event to the same place
-    // has the widget ask again.
+    // has the widget ask again. A move of the widget counts the frame it has read.
     if (QWindow *const window = windowHandle()) {
         const QMargins margins = window->frameMargins();
         const QSize told(margins.left() + margins.right(), margins.top() + margins.bottom());
@@ -223,8 +227,10 @@ void TPopupForm::watchFrame()
             QCoreApplication::sendEvent(window, &again);
         }
     }
-    lookAtFrame(false);
-    if (++m_frameLooks >= FrameWatchLooks || isHidden())
+    lookAtFrame();
+    ++m_frameLooks;
+    const bool givenUp = m_frame.isNull() && m_frameLooks >= FrameWatchLooks;
+    if (givenUp || isHidden() || (!m_frame.isNull() && !settling()))
         m_frameWatch.stop();
 }
 
@@ -275,6 +281,6 @@ bool TPopupForm::event(QEvent *event)
     // The frame is looked at whenever the window system may have told something new about it.
     if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint ||
         type == QEvent::WindowActivate)
-        lookAtFrame(type == QEvent::Move);
+        lookAtFrame();
     return done;
 }

@@ -75,7 +75,8 @@ private:
     void applySize();
     QPoint clampedPlace() const;
     void applyPlace();
-    void lookAtFrame(bool moved);
+    void lookAtFrame();
+    bool settling() const;
     void watchFrame();
 
     // The rules above count the window's frame, which most window managers make known only once
@@ -94,7 +95,7 @@ private:
     // Since the frame became known: the window manager may still move the window to where it
     // would have put it without the frame, which is then set right again.
     QElapsedTimer m_frameKnown;
-    // While the frame is not yet known after showing, it is looked at every little while too.
+    // From showing until the frame has settled, it is looked at every little while too.
     QTimer m_frameWatch;
     int m_frameLooks = 0;
 };
