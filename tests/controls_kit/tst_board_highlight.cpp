@@ -12,6 +12,18 @@
 class TestBoardHighlight : public QObject
 {
     Q_OBJECT
+
+    // Moves the real pointer to a place and lets it come to rest there the way a hand does, over a
+    // few pixels, rather than in one jump: a single notification may go to the window manager while
+    // it still holds the pointer after closing a window.
+    static void movePointer(const QPoint &to)
+    {
+        for (int dx = 4; dx >= 0; --dx) {
+            QCursor::setPos(to + QPoint(dx, 0));
+            QTest::qWait(30);
+        }
+    }
+
 private slots:
     void defaultsAndColourTable()
     {
@@ -422,24 +434,28 @@ private slots:
             w.addHighlight(QStringLiteral("H"), QStringLiteral("Load"), QRect(20, 20, 60, 60));
         TRadioPanel *panel = w.addPanel(QStringLiteral("LoadPanel"), QRect(240, 170, 200, 100));
         h->setRadioPanel(panel);
-        QCursor::setPos(650, 20);
+        const QPoint away(650, 20);
+        QCursor::setPos(away);
         w.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
-        const QPoint onHighlight = h->mapToGlobal(QPoint(30, 30));
-        QCursor::setPos(onHighlight);
+        // On the highlight's left part, which the popup does not cover.
+        const QPoint onHighlight = h->mapToGlobal(QPoint(10, 30));
+        movePointer(onHighlight);
         QTRY_VERIFY(h->Popup() && h->Popup()->isVisible());
         // Away, not into the popup: closed.
-        QCursor::setPos(650, 20);
+        movePointer(away);
         QTRY_VERIFY(h->Popup()->isHidden());
         QVERIFY(!h->Hovered());
         // Back, then straight into the popup: pinned; out of it again: closed.
-        QCursor::setPos(onHighlight);
+        movePointer(onHighlight);
         QTRY_VERIFY(h->Popup()->isVisible());
-        QCursor::setPos(h->Popup()->frameGeometry().center());
+        // Shown again, the window may tell its old size for a moment: into it once it has its own.
+        QTRY_COMPARE(h->Popup()->size(), h->Popup()->minimumSize());
+        movePointer(h->Popup()->geometry().center());
         QTRY_VERIFY(h->Pinned());
         QVERIFY(h->Popup()->CloseOnLeave());
         QTest::qWait(100);
-        QCursor::setPos(650, 20);
+        movePointer(away);
         QTRY_VERIFY(h->Popup()->isHidden());
     }
 
