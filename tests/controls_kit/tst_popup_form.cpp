@@ -14,7 +14,8 @@ class TestPopupForm : public QObject
 
     static QSize screenSize() { return QGuiApplication::primaryScreen()->geometry().size(); }
 
-    // Under a window manager a popup's frame is known only once it has been framed and shown.
+    // Under a window manager a popup's frame is known only once it has been framed and shown, and
+    // may be told in steps: the popup has settled half a second after the first.
     static bool framed(const TPopupForm *popup)
     {
         if (!popup)
@@ -22,7 +23,7 @@ class TestPopupForm : public QObject
         if (qEnvironmentVariableIsEmpty("TR4410_WINDOW_MANAGER"))
             return true;
         const bool known = QTest::qWaitFor([popup] { return popup->frameGeometry() != popup->geometry(); });
-        QTest::qWait(50); // the popup's answer to its frame
+        QTest::qWait(600);
         return known;
     }
 
