@@ -17,7 +17,8 @@
  *     OK                  a write, carried out
  *     REFUSED <reason>    malformed or not allowed; no port was touched
  *     BUSY <reason>       another program is writing to the card; nothing was written
- *     NOACCESS <reason>   this process may not use the port (no capability)
+ *     NOACCESS <reason>   this process may not use the port; the reason is one of
+ *                         "no capability", "kernel locked down", "no port I/O in this kernel"
  *
  * What is allowed:
  *   - reads of port 0x61 only (the driver presence test);
@@ -45,6 +46,7 @@
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
@@ -60,7 +62,33 @@
 #define HAVE_PORTS 1
 #else
 #define HAVE_PORTS 0
-#define NO_PORTS_RESULT -1
+#define NO_PORTS_RESULT PORT_REQUEST_NO_PORT_IO
+#endif
+
+#if HAVE_PORTS
+/* Whether the kernel is locked down (as under Secure Boot), which refuses ioperm() even to root. */
+static int locked_down(void)
+{
+    char text[128];
+    const int fd = open("/sys/kernel/security/lockdown", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (n <= 0)
+        return 0;
+    text[n] = '\0';
+    /* "none [integrity] confidentiality": the bracketed word is in force. */
+    return strstr(text, "[integrity]") != NULL || strstr(text, "[confidentiality]") != NULL;
+}
+
+/* Why ioperm() refused, in the terms of the request rules. */
+static int denial(void)
+{
+    if (errno == ENOSYS || errno == EINVAL)
+        return PORT_REQUEST_NO_PORT_IO;
+    return locked_down() ? PORT_REQUEST_LOCKED_DOWN : PORT_REQUEST_NO_CAPABILITY;
+}
 #endif
 
 static int lock_fd = -1;
@@ -99,7 +127,7 @@ static int port_in(void *context, unsigned port, unsigned *value)
     (void)context;
 #if HAVE_PORTS
     if (ioperm(port, 1, 1) != 0)
-        return -1;
+        return denial();
     *value = inb((unsigned short)port);
     ioperm(port, 1, 0);
     return 0;
@@ -115,7 +143,7 @@ static int port_out(void *context, unsigned port, unsigned value)
     (void)context;
 #if HAVE_PORTS
     if (ioperm(port, 1, 1) != 0)
-        return -1;
+        return denial();
     outb((unsigned char)value, (unsigned short)port);
     ioperm(port, 1, 0);
     return 0;

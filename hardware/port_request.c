@@ -70,6 +70,19 @@ const char *port_request_check(const char *line, size_t length, struct port_requ
     return NULL;
 }
 
+/* The NOACCESS answer's reason: the client tells the causes apart by these words. */
+static const char *denial_reason(int denial)
+{
+    switch (denial) {
+    case PORT_REQUEST_LOCKED_DOWN:
+        return "kernel locked down";
+    case PORT_REQUEST_NO_PORT_IO:
+        return "no port I/O in this kernel";
+    default:
+        return "no capability";
+    }
+}
+
 static void release(struct port_request_session *s)
 {
     if (s->locked) {
@@ -96,8 +109,9 @@ size_t port_request_handle(struct port_request_session *s, const char *line, siz
 
     if (request.kind == PORT_REQUEST_READ) {
         unsigned value = 0;
-        if (s->ops.in(s->ops.context, request.port, &value) != 0)
-            return answer(reply, capacity, "NOACCESS", "no port access");
+        const int denial = s->ops.in(s->ops.context, request.port, &value);
+        if (denial != PORT_REQUEST_DONE)
+            return answer(reply, capacity, "NOACCESS", denial_reason(denial));
         char byte[3];
         snprintf(byte, sizeof byte, "%02X", value & 0xFFu);
         return answer(reply, capacity, "OK", byte);
@@ -114,9 +128,10 @@ size_t port_request_handle(struct port_request_session *s, const char *line, siz
         if (since < PORT_REQUEST_SPACING_NS)
             s->ops.sleep_ns(s->ops.context, PORT_REQUEST_SPACING_NS - since);
     }
-    if (s->ops.out(s->ops.context, request.port, request.value & 0xFFu) != 0) {
+    const int denial = s->ops.out(s->ops.context, request.port, request.value & 0xFFu);
+    if (denial != PORT_REQUEST_DONE) {
         release(s);
-        return answer(reply, capacity, "NOACCESS", "no port access");
+        return answer(reply, capacity, "NOACCESS", denial_reason(denial));
     }
     s->last_write_ns = s->ops.now_ns(s->ops.context);
     s->written = 1;

@@ -21,6 +21,14 @@ extern "C" {
 
 enum port_request_kind { PORT_REQUEST_READ = 'R', PORT_REQUEST_WRITE = 'W' };
 
+/* Why a port access was not carried out: what the in and out operations return. */
+enum port_request_denial {
+    PORT_REQUEST_DONE = 0,
+    PORT_REQUEST_NO_CAPABILITY = -1, /* the process lacks cap_sys_rawio */
+    PORT_REQUEST_LOCKED_DOWN = -2,   /* the kernel is locked down: no port access even for root */
+    PORT_REQUEST_NO_PORT_IO = -3     /* this kernel or processor has no port I/O */
+};
+
 struct port_request
 {
     int kind;
@@ -40,7 +48,8 @@ struct port_request_ops
     void (*sleep_ns)(void *context, int64_t ns);
     int (*lock)(void *context); /* 1: the machine-wide write lock is ours, 0: someone holds it */
     void (*unlock)(void *context);
-    int (*in)(void *context, unsigned port, unsigned *value); /* 0, or -1 without port access */
+    /* 0 (PORT_REQUEST_DONE), or a port_request_denial without port access */
+    int (*in)(void *context, unsigned port, unsigned *value);
     int (*out)(void *context, unsigned port, unsigned value);
 };
 

@@ -164,6 +164,8 @@ static int classify(const char *answer)
         return VANTO32_STATUS_OK;
     if (strncmp(answer, "BUSY", 4) == 0)
         return VANTO32_STATUS_BUSY;
+    if (strcmp(answer, "NOACCESS kernel locked down") == 0)
+        return VANTO32_STATUS_LOCKED_DOWN;
     if (strncmp(answer, "NOACCESS", 8) == 0)
         return VANTO32_STATUS_NO_ACCESS;
     if (strncmp(answer, "REFUSED", 7) == 0)

@@ -11,7 +11,7 @@ struct Machine
 {
     qint64 ns = 1000000000;
     const void *lockOwner = nullptr;
-    bool portAccess = true;
+    int denial = PORT_REQUEST_DONE; // what ioperm() would say
     struct Access
     {
         char kind;
@@ -47,16 +47,16 @@ struct Helper
         };
         session.ops.in = [](void *c, unsigned port, unsigned *value) {
             Machine &m = self(c).machine;
-            if (!m.portAccess)
-                return -1;
+            if (m.denial != PORT_REQUEST_DONE)
+                return m.denial;
             m.accesses.append({'R', port, 0, m.ns});
             *value = 0x20;
             return 0;
         };
         session.ops.out = [](void *c, unsigned port, unsigned value) {
             Machine &m = self(c).machine;
-            if (!m.portAccess)
-                return -1;
+            if (m.denial != PORT_REQUEST_DONE)
+                return m.denial;
             m.accesses.append({'W', port, value, m.ns});
             return 0;
         };
@@ -194,11 +194,15 @@ private slots:
         QCOMPARE(b.ask("W 301 2\n"), QStringLiteral("OK\n"));
         QCOMPARE(a.ask("W 301 2\n"), QStringLiteral("BUSY another program is writing to the card\n"));
 
-        // Without port access: said so, and the lock is given back at once.
-        machine.portAccess = false;
-        QCOMPARE(b.ask("W 302 2\nR 61\n"),
-                 QStringLiteral("NOACCESS no port access\nNOACCESS no port access\n"));
-        QVERIFY(!machine.lockOwner);
+        // Without port access: said so with its cause, and the lock is given back at once.
+        const std::pair<int, QString> denials[] = {{PORT_REQUEST_NO_CAPABILITY, "no capability"},
+                                                   {PORT_REQUEST_LOCKED_DOWN, "kernel locked down"},
+                                                   {PORT_REQUEST_NO_PORT_IO, "no port I/O in this kernel"}};
+        for (const auto &[denial, reason] : denials) {
+            machine.denial = denial;
+            QCOMPARE(b.ask("W 302 2\nR 61\n"), QStringLiteral("NOACCESS %1\n").arg(reason).repeated(2));
+            QVERIFY(!machine.lockOwner);
+        }
         for (const Machine::Access &access : std::as_const(machine.accesses))
             QVERIFY(access.kind == 'R' ? access.port == 0x61
                                        : (access.port == 0x301 || access.port == 0x302));
