@@ -19,10 +19,10 @@ void OutPortB(uint32_t port, uint32_t value);
    count. OutPortB returns nothing, so a caller that must not report a failed write as done asks
    here. The first failure since the last call is the one reported. */
 #define VANTO32_STATUS_OK 0
-#define VANTO32_STATUS_NO_ACCESS 1 /* no port access for this user or process */
-#define VANTO32_STATUS_REFUSED 2   /* a port or value that may not be used */
-#define VANTO32_STATUS_BUSY 3      /* another program is writing to the card */
-#define VANTO32_STATUS_FAILED 4    /* the access broke off (the port layer went away) */
+#define VANTO32_STATUS_NO_ACCESS 1   /* no port access for this user or process */
+#define VANTO32_STATUS_REFUSED 2     /* a port or value that may not be used */
+#define VANTO32_STATUS_BUSY 3        /* another program is writing to the card */
+#define VANTO32_STATUS_FAILED 4      /* the access broke off (the port layer went away) */
 #define VANTO32_STATUS_LOCKED_DOWN 5 /* the kernel is locked down (Secure Boot): not even root */
 
 int PortStatus(void);
