@@ -1,5 +1,7 @@
 #pragma once
 
+#include "card_registers.h"
+
 #include <QList>
 #include <QString>
 
@@ -15,8 +17,8 @@ constexpr int AddressLineCount = 6;
 constexpr quint32 LowestAddressBit = 0x010;
 // Below this lie the PC's own devices (interrupt and DMA controllers, timer, keyboard): a write
 // there goes to them, not to the card.
-constexpr quint32 LowestControlBase = 0x100;
-constexpr quint32 HighestControlBase = 0x3F0;
+constexpr quint32 LowestControlBase = CARD_CONTROL_BASE_MIN;
+constexpr quint32 HighestControlBase = CARD_CONTROL_BASE_MAX;
 
 // The address the jumpers give for a typed value.
 constexpr quint32 settableAddress(quint32 value)

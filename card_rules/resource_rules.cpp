@@ -32,16 +32,26 @@ QString invalidSettingText(const QString &label)
 
 const QStringList &irqItems()
 {
-    static const QStringList items{QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
-                                   QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
-                                   QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
-                                   QStringLiteral("F")};
+    // Each IRQ as one upper-case hexadecimal digit: "2" ... "7", "A", "B", "C", "F".
+    static const QStringList items = [] {
+        QStringList list;
+        for (const int irq : irqNumbers())
+            list.append(QString::number(irq, 16).toUpper());
+        return list;
+    }();
     return items;
 }
 
 const QList<int> &irqNumbers()
 {
-    static const QList<int> numbers{2, 3, 4, 5, 6, 7, 10, 11, 12, 15};
+    static const QList<int> numbers = [] {
+        QList<int> list;
+        for (int irq = 0; irq < 16; ++irq) {
+            if (irqValid(irq))
+                list.append(irq);
+        }
+        return list;
+    }();
     return numbers;
 }
 
@@ -75,8 +85,8 @@ Values registerValues(const Addresses &addresses, int irq, quint8 rs422Mask)
     Values values{};
     for (int port = 0; port < PortCount; ++port)
         values[std::size_t(port)] = quint8(addresses[std::size_t(port)] / 8);
-    values[8] = quint8(irq);
-    values[9] = rs422Mask;
+    values[CARD_REGISTER_IRQ - 1] = quint8(irq);
+    values[CARD_REGISTER_RS422_MASK - 1] = rs422Mask;
     return values;
 }
 

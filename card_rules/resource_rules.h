@@ -1,5 +1,7 @@
 #pragma once
 
+#include "card_registers.h"
+
 #include <QList>
 #include <QString>
 
@@ -12,12 +14,12 @@
 // register (control base + 2).
 namespace ResourceRules {
 
-constexpr int PortCount = 8;
-constexpr int RegisterCount = 10;
-constexpr quint32 PortAddressMin = 0x100;
-constexpr quint32 PortAddressMax = 0x3F8;
-// A port base address is a multiple of 8 up to 0x3F8 (address bits 3 to 9).
-constexpr quint32 PortAddressMask = 0x3F8;
+constexpr int PortCount = CARD_PORT_COUNT;
+constexpr int RegisterCount = CARD_REGISTER_COUNT;
+constexpr quint32 PortAddressMin = CARD_PORT_ADDRESS_MIN;
+constexpr quint32 PortAddressMax = CARD_PORT_ADDRESS_MAX;
+// A port base address is a multiple of 8 up to 0x3F8: address bits 3 to 9, all set in the highest.
+constexpr quint32 PortAddressMask = CARD_PORT_ADDRESS_MAX;
 
 using Addresses = std::array<quint16, PortCount>;
 using Values = std::array<quint8, RegisterCount>;
@@ -44,8 +46,7 @@ const QStringList &irqItems();
 const QList<int> &irqNumbers();
 constexpr bool irqValid(int irq)
 {
-    return irq == 2 || irq == 3 || irq == 4 || irq == 5 || irq == 6 || irq == 7 || irq == 10 || irq == 11 ||
-           irq == 12 || irq == 15;
+    return irq >= 0 && irq < 16 && ((CARD_IRQ_MASK >> irq) & 1u) != 0;
 }
 std::optional<int> irqOfItem(const QString &item);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "card_registers.h"
+
 #include <QObject>
 
 #include <array>
@@ -13,7 +15,7 @@ class TResourceWriter : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int RegisterCount = 10;
+    static constexpr int RegisterCount = CARD_REGISTER_COUNT;
     static constexpr int SettleMilliseconds = 10;
     using Values = std::array<quint8, RegisterCount>;
     // One byte written to one port; OutPortB of the port-I/O library unless replaced.
