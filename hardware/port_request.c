@@ -30,44 +30,80 @@ static int hex_field(const char *line, size_t length, size_t *pos, size_t max_di
     return digits > 0;
 }
 
-const char *port_request_check(const char *line, size_t length, struct port_request *request)
+/* The request's fields, without any rule applied. */
+static const char *parse(const char *line, size_t length, struct port_request *request)
 {
     if (length > PORT_REQUEST_LINE_MAX)
         return "request too long";
     if (length < 3 || line[1] != ' ' || (line[0] != PORT_REQUEST_READ && line[0] != PORT_REQUEST_WRITE))
         return "malformed request";
     size_t pos = 2;
-    unsigned port = 0;
-    if (!hex_field(line, length, &pos, 4, &port))
+    request->kind = line[0];
+    request->value = 0;
+    if (!hex_field(line, length, &pos, 4, &request->port))
         return "malformed port number";
-    if (line[0] == PORT_REQUEST_READ) {
-        if (pos != length)
-            return "malformed request";
-        if (port != PORT_REQUEST_PROBE_PORT)
-            return "port may not be read";
-        request->kind = PORT_REQUEST_READ;
-        request->port = port;
-        request->value = 0;
-        return NULL;
-    }
+    if (request->kind == PORT_REQUEST_READ)
+        return pos == length ? NULL : "malformed request";
     if (pos >= length || line[pos] != ' ')
         return "malformed request";
     ++pos;
-    unsigned value = 0;
-    if (!hex_field(line, length, &pos, 2, &value) || pos != length)
+    if (!hex_field(line, length, &pos, 2, &request->value) || pos != length)
         return "malformed value";
-    /* Only a card's index (base + 1) and data (base + 2) registers, and only at a base above the
-       system board's ports. */
-    const unsigned base = port & ~0xFu;
-    const unsigned offset = port & 0xFu;
-    if (offset != 1 && offset != 2)
-        return "port is not a card register";
-    if (base < PORT_REQUEST_BASE_MIN || base > PORT_REQUEST_BASE_MAX)
-        return "control base address out of range";
-    request->kind = PORT_REQUEST_WRITE;
-    request->port = port;
-    request->value = value;
     return NULL;
+}
+
+static size_t base_slot(unsigned base)
+{
+    return (base - CARD_CONTROL_BASE_MIN) / CARD_CONTROL_BASE_STEP;
+}
+
+/* The card's register protocol for a write to base + 1 or + 2 of a usable base. */
+static const char *register_refusal(const struct port_request_registers *registers, unsigned base,
+                                    unsigned offset, unsigned value)
+{
+    if (offset == CARD_INDEX_OFFSET)
+        return value >= 1 && value <= CARD_REGISTER_COUNT ? NULL : "index must be a register number, 1 to 10";
+    const int reg = registers->index[base_slot(base)];
+    if (reg == 0)
+        return "data write without an index write to this base";
+    if (card_register_value_valid(reg, value))
+        return NULL;
+    return reg == CARD_REGISTER_IRQ ? "IRQ must be 2, 3, 4, 5, 6, 7, 10, 11, 12 or 15"
+                                    : "port address code must be 20 to 7F";
+}
+
+const char *port_request_check(const char *line, size_t length,
+                               const struct port_request_registers *registers, struct port_request *request)
+{
+    struct port_request parsed;
+    const char *refusal = parse(line, length, &parsed);
+    if (refusal)
+        return refusal;
+    if (parsed.kind == PORT_REQUEST_READ) {
+        if (parsed.port != PORT_REQUEST_PROBE_PORT)
+            return "port may not be read";
+        *request = parsed;
+        return NULL;
+    }
+    /* Only a card's index and data registers, only at a base above the system board's ports, and
+       only what the card's protocol takes. */
+    const unsigned base = parsed.port & ~0xFu;
+    const unsigned offset = parsed.port & 0xFu;
+    if (offset != CARD_INDEX_OFFSET && offset != CARD_DATA_OFFSET)
+        return "port is not a card register";
+    if (!card_control_base_valid(base))
+        return "control base address out of range";
+    refusal = register_refusal(registers, base, offset, parsed.value);
+    if (refusal)
+        return refusal;
+    *request = parsed;
+    return NULL;
+}
+
+void port_request_carried_out(struct port_request_registers *registers, const struct port_request *request)
+{
+    if (request->kind == PORT_REQUEST_WRITE && (request->port & 0xFu) == CARD_INDEX_OFFSET)
+        registers->index[base_slot(request->port & ~0xFu)] = (unsigned char)request->value;
 }
 
 /* The NOACCESS answer's reason: the client tells the causes apart by these words. */
@@ -78,6 +114,10 @@ static const char *denial_reason(int denial)
         return "kernel locked down";
     case PORT_REQUEST_NO_PORT_IO:
         return "no port I/O in this kernel";
+    case PORT_REQUEST_NO_LOCK:
+        return "no write lock: " PORT_REQUEST_LOCK_PATH " is missing";
+    case PORT_REQUEST_OPEN_TO_ALL:
+        return "the helper's file may be run by anyone";
     default:
         return "no capability";
     }
@@ -98,12 +138,26 @@ static size_t answer(char *reply, size_t capacity, const char *word, const char 
     return n < 0 ? 0 : ((size_t)n < capacity ? (size_t)n : capacity - 1);
 }
 
+/* The card needs its settle time after the last write, whichever process made it and whatever
+   pace the client keeps. A time ahead of the clock (the lock file's contents are not trusted) is
+   taken as now. */
+static void settle(struct port_request_session *s)
+{
+    if (s->last_write_ns <= 0)
+        return;
+    int64_t since = s->ops.now_ns(s->ops.context) - s->last_write_ns;
+    if (since < 0)
+        since = 0;
+    if (since < PORT_REQUEST_SPACING_NS)
+        s->ops.sleep_ns(s->ops.context, PORT_REQUEST_SPACING_NS - since);
+}
+
 size_t port_request_handle(struct port_request_session *s, const char *line, size_t length, char *reply,
                            size_t capacity)
 {
     port_request_idle(s);
     struct port_request request;
-    const char *refusal = port_request_check(line, length, &request);
+    const char *refusal = port_request_check(line, length, &s->registers, &request);
     if (refusal)
         return answer(reply, capacity, "REFUSED", refusal);
 
@@ -118,23 +172,22 @@ size_t port_request_handle(struct port_request_session *s, const char *line, siz
     }
 
     if (!s->locked) {
-        if (!s->ops.lock(s->ops.context))
+        const int taken = s->ops.lock(s->ops.context, &s->last_write_ns);
+        if (taken == 0)
             return answer(reply, capacity, "BUSY", "another program is writing to the card");
+        if (taken < 0)
+            return answer(reply, capacity, "NOACCESS", denial_reason(taken));
         s->locked = 1;
     }
-    if (s->written) {
-        /* The card needs its settle time whatever pace the client keeps. */
-        const int64_t since = s->ops.now_ns(s->ops.context) - s->last_write_ns;
-        if (since < PORT_REQUEST_SPACING_NS)
-            s->ops.sleep_ns(s->ops.context, PORT_REQUEST_SPACING_NS - since);
-    }
+    settle(s);
     const int denial = s->ops.out(s->ops.context, request.port, request.value & 0xFFu);
     if (denial != PORT_REQUEST_DONE) {
         release(s);
         return answer(reply, capacity, "NOACCESS", denial_reason(denial));
     }
+    port_request_carried_out(&s->registers, &request);
     s->last_write_ns = s->ops.now_ns(s->ops.context);
-    s->written = 1;
+    s->ops.stamp(s->ops.context, s->last_write_ns);
     return answer(reply, capacity, "OK", NULL);
 }
 

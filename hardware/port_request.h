@@ -5,6 +5,8 @@
    tested and fuzzed without a port in reach. The wire format is described at the top of
    port_helper.c. */
 
+#include "card_registers.h"
+
 #include <stddef.h>
 #include <stdint.h>
 
@@ -12,12 +14,13 @@
 extern "C" {
 #endif
 
-#define PORT_REQUEST_PROBE_PORT 0x61u /* the only port that may be read */
-#define PORT_REQUEST_BASE_MIN 0x100u  /* control base addresses: 0x100 to 0x3F0, step 0x10 */
-#define PORT_REQUEST_BASE_MAX 0x3F0u
+#define PORT_REQUEST_PROBE_PORT 0x61u    /* the only port that may be read */
 #define PORT_REQUEST_LINE_MAX 32u        /* longest request line, newline not counted */
 #define PORT_REQUEST_SPACING_NS 10000000 /* at least 10 ms from one write to the next */
 #define PORT_REQUEST_HOLD_NS 500000000   /* the card stays ours until 0.5 s without a write */
+/* The machine-wide write lock, made at boot by the package's tmpfiles.d entry; it keeps the time
+   of the last write. */
+#define PORT_REQUEST_LOCK_PATH "/run/tr4410/write.lock"
 
 enum port_request_kind { PORT_REQUEST_READ = 'R', PORT_REQUEST_WRITE = 'W' };
 
@@ -26,7 +29,9 @@ enum port_request_denial {
     PORT_REQUEST_DONE = 0,
     PORT_REQUEST_NO_CAPABILITY = -1, /* the process lacks cap_sys_rawio */
     PORT_REQUEST_LOCKED_DOWN = -2,   /* the kernel is locked down: no port access even for root */
-    PORT_REQUEST_NO_PORT_IO = -3     /* this kernel or processor has no port I/O */
+    PORT_REQUEST_NO_PORT_IO = -3,    /* this kernel or processor has no port I/O */
+    PORT_REQUEST_NO_LOCK = -4,       /* the machine-wide write lock cannot be opened */
+    PORT_REQUEST_OPEN_TO_ALL = -5    /* the helper's file gives its privilege to anyone who runs it */
 };
 
 struct port_request
@@ -36,30 +41,47 @@ struct port_request
     unsigned value; /* writes only */
 };
 
-/* Parses one request line (without its newline) and checks it against the rules. Returns NULL
+/* What one conversation has told the card so far: per control base, the register number last
+   written to its index register, 0 for none. */
+struct port_request_registers
+{
+    unsigned char index[CARD_CONTROL_BASE_COUNT];
+};
+
+/* Parses one request line (without its newline) and checks it against the rules, the card's
+   register protocol included: an index write takes a register number, 1 to 10; a data write
+   needs an earlier index write to the same base and a value that register takes. Returns NULL
    and fills *request when it may be carried out, else a short reason (a static string). */
-const char *port_request_check(const char *line, size_t length, struct port_request *request);
+const char *port_request_check(const char *line, size_t length,
+                               const struct port_request_registers *registers, struct port_request *request);
+
+/* Notes a request that has been carried out in the conversation's register state. */
+void port_request_carried_out(struct port_request_registers *registers, const struct port_request *request);
 
 /* What the helper does to the machine; replaced by recorders in tests. */
 struct port_request_ops
 {
     void *context;
-    int64_t (*now_ns)(void *context); /* a monotonic clock */
+    int64_t (*now_ns)(void *context); /* a monotonic clock that every process on the machine shares */
     void (*sleep_ns)(void *context, int64_t ns);
-    int (*lock)(void *context); /* 1: the machine-wide write lock is ours, 0: someone holds it */
+    /* 1: the machine-wide write lock is ours, and *last_write_ns holds the time of the last write
+       any holder made (left alone when none is known); 0: someone else holds it; or a
+       port_request_denial. */
+    int (*lock)(void *context, int64_t *last_write_ns);
+    void (*stamp)(void *context, int64_t ns); /* keeps a write's time with the lock */
     void (*unlock)(void *context);
     /* 0 (PORT_REQUEST_DONE), or a port_request_denial without port access */
     int (*in)(void *context, unsigned port, unsigned *value);
     int (*out)(void *context, unsigned port, unsigned value);
 };
 
-/* One client's conversation with the helper: the write pacing, the write lock, and the input
-   split into lines. Zero-initialise, then set ops. */
+/* One client's conversation with the helper: the card's register state, the write pacing, the
+   write lock, and the input split into lines. Zero-initialise, then set ops. */
 struct port_request_session
 {
     struct port_request_ops ops;
-    int64_t last_write_ns;
-    int written; /* a write has been carried out (last_write_ns is valid) */
+    struct port_request_registers registers;
+    int64_t last_write_ns; /* 0 while no write is known */
     int locked;
     char line[PORT_REQUEST_LINE_MAX];
     size_t used;

@@ -1,6 +1,7 @@
 // The port helper's input handling over arbitrary bytes: whatever arrives, no port outside the
-// allowed ones reaches the port layer, writes stay 10 ms apart, every answer is one well-formed
-// line, and nothing crashes.
+// allowed ones reaches the port layer, no data write without its index write and no value outside
+// its register's range, writes stay 10 ms apart, every answer is one well-formed line, and
+// nothing crashes.
 #include "port_request.h"
 
 #include <cstdlib>
@@ -14,6 +15,7 @@ struct Machine
     int64_t lastWrite = -1;
     bool lockFree = true;
     unsigned calls = 0;
+    unsigned char index[CARD_CONTROL_BASE_COUNT] = {}; // what reached each base's index register
 };
 
 Machine &machine(void *c)
@@ -21,10 +23,23 @@ Machine &machine(void *c)
     return *static_cast<Machine *>(c);
 }
 
-bool allowedWrite(unsigned port)
+// The card's protocol, as the port layer sees the writes arrive.
+bool allowedWrite(Machine &m, unsigned port, unsigned value)
 {
     const unsigned base = port & ~0xFu, offset = port & 0xFu;
-    return (offset == 1 || offset == 2) && base >= 0x100 && base <= 0x3F0;
+    if ((offset != 1 && offset != 2) || base < 0x100 || base > 0x3F0 || value > 0xFF)
+        return false;
+    unsigned char &index = m.index[(base - 0x100) / 0x10];
+    if (offset == 1) {
+        index = static_cast<unsigned char>(value);
+        return value >= 1 && value <= 10;
+    }
+    if (index >= 1 && index <= 8)
+        return value >= 0x20 && value <= 0x7F;
+    if (index == 9)
+        return value == 2 || value == 3 || value == 4 || value == 5 || value == 6 || value == 7 ||
+               value == 10 || value == 11 || value == 12 || value == 15;
+    return index == 10;
 }
 
 void checkAnswer(void *, const char *reply, size_t n)
@@ -51,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         machine(c).ns += ns;
     };
     // Another writer holds the card now and then.
-    session.ops.lock = [](void *c) { return (++machine(c).calls % 3) != 0 ? 1 : 0; };
+    session.ops.lock = [](void *c, int64_t *) { return (++machine(c).calls % 3) != 0 ? 1 : 0; };
+    session.ops.stamp = [](void *, int64_t) {};
     session.ops.unlock = [](void *) {};
     session.ops.in = [](void *c, unsigned port, unsigned *value) {
         if (port != PORT_REQUEST_PROBE_PORT)
@@ -61,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     };
     session.ops.out = [](void *c, unsigned port, unsigned value) {
         Machine &m = machine(c);
-        if (!allowedWrite(port) || value > 0xFF)
+        if (!allowedWrite(m, port, value))
             std::abort();
         if (m.lastWrite >= 0 && m.ns - m.lastWrite < PORT_REQUEST_SPACING_NS)
             std::abort();

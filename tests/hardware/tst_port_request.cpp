@@ -11,7 +11,9 @@ struct Machine
 {
     qint64 ns = 1000000000;
     const void *lockOwner = nullptr;
-    int denial = PORT_REQUEST_DONE; // what ioperm() would say
+    qint64 lastWrite = 0;               // the time the lock file keeps
+    int lockDenial = PORT_REQUEST_DONE; // the lock file cannot be opened
+    int denial = PORT_REQUEST_DONE;     // what ioperm() would say
     struct Access
     {
         char kind;
@@ -34,13 +36,18 @@ struct Helper
         session.ops.context = this;
         session.ops.now_ns = [](void *c) { return int64_t(self(c).machine.ns); };
         session.ops.sleep_ns = [](void *c, int64_t ns) { self(c).machine.ns += ns; };
-        session.ops.lock = [](void *c) {
+        session.ops.lock = [](void *c, int64_t *lastWrite) {
             Machine &m = self(c).machine;
+            if (m.lockDenial != PORT_REQUEST_DONE)
+                return m.lockDenial;
             if (m.lockOwner && m.lockOwner != c)
                 return 0;
             m.lockOwner = c;
+            if (m.lastWrite > 0)
+                *lastWrite = m.lastWrite;
             return 1;
         };
+        session.ops.stamp = [](void *c, int64_t ns) { self(c).machine.lastWrite = ns; };
         session.ops.unlock = [](void *c) {
             if (self(c).machine.lockOwner == c)
                 self(c).machine.lockOwner = nullptr;
@@ -90,23 +97,58 @@ class TestPortRequest : public QObject
 private slots:
     void check_data()
     {
+        QTest::addColumn<QByteArrayList>("before"); // carried out earlier in the same conversation
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("expected"); // "R port", "W port value" or the refusal
 
-        const auto ok = [](const char *line, const char *parsed) {
-            QTest::newRow(line) << QByteArray(line) << QString::fromLatin1(parsed);
+        const auto ok = [](const char *line, const char *parsed, const QByteArrayList &before = {}) {
+            QTest::newRow((before.join(", ") + " | " + line).constData())
+                << before << QByteArray(line) << QString::fromLatin1(parsed);
         };
-        const auto no = [](const char *tag, const QByteArray &line, const char *reason) {
-            QTest::newRow(tag) << line << QString::fromLatin1(reason);
+        const auto no = [](const char *tag, const QByteArray &line, const char *reason,
+                           const QByteArrayList &before = {}) {
+            QTest::newRow(tag) << before << line << QString::fromLatin1(reason);
         };
         ok("R 61", "R 61 0");
         ok("R 0061", "R 61 0");
         ok("W 301 1", "W 301 1");
-        ok("W 302 ff", "W 302 FF");
+        ok("W 302 ff", "W 302 FF", {"W 301 A"});
         ok("W 101 A", "W 101 A");
-        ok("W 102 00", "W 102 0");
-        ok("W 3F1 7F", "W 3F1 7F");
-        ok("W 03f2 5d", "W 3F2 5D");
+        ok("W 102 00", "W 102 0", {"W 101 a"});
+        no("index 0x7F", "W 3F1 7F", "index must be a register number, 1 to 10");
+        ok("W 03f2 5d", "W 3F2 5D", {"W 3F1 1"});
+        // The register protocol: the index takes 1 to 10; a data write needs an index write to the
+        // same base, the last one counts, and the value must be one that register takes.
+        const char *const index = "index must be a register number, 1 to 10";
+        const char *const noIndex = "data write without an index write to this base";
+        const char *const code = "port address code must be 20 to 7F";
+        const char *const irq = "IRQ must be 2, 3, 4, 5, 6, 7, 10, 11, 12 or 15";
+        ok("W 301 A", "W 301 A");
+        no("index 0", "W 301 0", index);
+        no("index 11", "W 301 B", index);
+        no("index FF", "W 301 FF", index);
+        no("data first", "W 302 20", noIndex);
+        no("data to another base", "W 312 20", noIndex, {"W 301 1"});
+        no("index of another base", "W 302 20", noIndex, {"W 311 1"});
+        ok("W 302 20", "W 302 20", {"W 301 1"});
+        ok("W 302 7F", "W 302 7F", {"W 301 8"});
+        no("port A code 1F", "W 302 1F", code, {"W 301 1"});
+        no("port H code 80", "W 302 80", code, {"W 301 8"});
+        no("port A at 0x070, the clock", "W 302 E", code, {"W 301 1"});
+        no("port D code 0", "W 302 0", code, {"W 301 4"});
+        no("the last index counts", "W 302 5", code, {"W 301 9", "W 301 1"});
+        ok("W 302 5", "W 302 5", {"W 301 1", "W 301 9"});
+        ok("W 302 21", "W 302 21", {"W 301 1", "W 301 B", "W 302 20"}); // refused index: no change
+        for (unsigned value = 0; value <= 0x10; ++value) {
+            const QByteArray line = "W 302 " + QByteArray::number(value, 16).toUpper();
+            if (card_irq_valid(value))
+                ok(line.constData(), line.constData(), {"W 301 9"});
+            else
+                no(("IRQ " + QByteArray::number(value)).constData(), line, irq, {"W 301 9"});
+        }
+        no("IRQ FF", "W 302 FF", irq, {"W 301 9"});
+        ok("W 302 0", "W 302 0", {"W 301 A"});
+        ok("W 302 FF", "W 302 FF", {"W 301 A", "W 302 0"}); // any byte, as often as wanted
         // Reads: the presence port only.
         no("read 0x60", "R 60", "port may not be read");
         no("read 0x62", "R 62", "port may not be read");
@@ -146,10 +188,16 @@ private slots:
 
     void check()
     {
+        QFETCH(QByteArrayList, before);
         QFETCH(QByteArray, line);
         QFETCH(QString, expected);
+        port_request_registers registers{};
         port_request request{};
-        const char *refusal = port_request_check(line.constData(), size_t(line.size()), &request);
+        for (const QByteArray &earlier : std::as_const(before)) {
+            if (!port_request_check(earlier.constData(), size_t(earlier.size()), &registers, &request))
+                port_request_carried_out(&registers, &request);
+        }
+        const char *refusal = port_request_check(line.constData(), size_t(line.size()), &registers, &request);
         const QString got = refusal ? QString::fromLatin1(refusal)
                                     : QStringLiteral("%1 %2 %3")
                                           .arg(QChar(request.kind))
@@ -200,9 +248,26 @@ private slots:
                                                    {PORT_REQUEST_NO_PORT_IO, "no port I/O in this kernel"}};
         for (const auto &[denial, reason] : denials) {
             machine.denial = denial;
-            QCOMPARE(b.ask("W 302 2\nR 61\n"), QStringLiteral("NOACCESS %1\n").arg(reason).repeated(2));
+            QCOMPARE(b.ask("W 302 22\nR 61\n"), QStringLiteral("NOACCESS %1\n").arg(reason).repeated(2));
             QVERIFY(!machine.lockOwner);
         }
+
+        // A helper that ends gives the lock back; the next one, another process, still waits out
+        // the spacing after the last write, whose time the lock keeps.
+        machine.denial = PORT_REQUEST_DONE;
+        QCOMPARE(b.ask("W 301 3\n"), QStringLiteral("OK\n"));
+        machine.lockOwner = nullptr;
+        Helper c(machine);
+        QCOMPARE(c.ask("W 301 4\n"), QStringLiteral("OK\n"));
+        const qsizetype n = machine.accesses.size();
+        QCOMPARE(machine.accesses.at(n - 1).ns - machine.accesses.at(n - 2).ns,
+                 qint64(PORT_REQUEST_SPACING_NS));
+        // Without the lock file a write is not carried out, and said why.
+        machine.lockDenial = PORT_REQUEST_NO_LOCK;
+        Helper d(machine);
+        QCOMPARE(d.ask("W 301 4\n"),
+                 QStringLiteral("NOACCESS no write lock: " PORT_REQUEST_LOCK_PATH " is missing\n"));
+        QCOMPARE(machine.accesses.size(), n);
         for (const Machine::Access &access : std::as_const(machine.accesses))
             QVERIFY(access.kind == 'R' ? access.port == 0x61
                                        : (access.port == 0x301 || access.port == 0x302));
