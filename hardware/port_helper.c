@@ -18,22 +18,32 @@
  *     REFUSED <reason>    malformed or not allowed; no port was touched
  *     BUSY <reason>       another program is writing to the card; nothing was written
  *     NOACCESS <reason>   this process may not use the port; the reason is one of
- *                         "no capability", "kernel locked down", "no port I/O in this kernel"
+ *                         "no capability", "kernel locked down", "no port I/O in this kernel",
+ *                         "no write lock: ... is missing", "the helper's file may be run by anyone"
  *
  * What is allowed:
  *   - reads of port 0x61 only (the driver presence test);
  *   - writes to control base + 1 and + 2 only, for a base that is a multiple of 0x10 from 0x100
  *     to 0x3F0; ports 0x000 to 0x0FF belong to the system board;
- *   - at least 10 ms from one write to the next, by the helper's own monotonic clock: an early
- *     write waits;
- *   - one writer per machine: the first write takes an exclusive lock on the helper's own file,
- *     which only root and the group can open, and keeps it until 0.5 s pass without a write. A
- *     write from another helper meanwhile is answered BUSY. Reads are never locked out.
+ *   - the card's register protocol, per conversation: an index write (base + 1) takes a register
+ *     number, 1 to 10; a data write (base + 2) needs an index write to the same base before it,
+ *     and a value that register takes: a port address code 0x20 to 0x7F for registers 1 to 8, an
+ *     IRQ the card can drive for register 9, any byte for register 10 (card_registers.h);
+ *   - one writer per machine: the first write takes an exclusive lock on /run/tr4410/write.lock
+ *     (made at boot by the package's tmpfiles.d entry, open to root and the group only; the
+ *     helper makes nothing) and keeps it until 0.5 s pass without a write. A write from another
+ *     helper meanwhile is answered BUSY. Reads are never locked out;
+ *   - at least 10 ms from one write to the next, whichever helper made it: the lock file keeps
+ *     the time of the last write on CLOCK_BOOTTIME, and an early write waits;
+ *   - a reply that cannot be written within a second gives the lock back and ends the helper, so
+ *     a client that stops reading cannot keep the card from others.
  *
- * At start it clears its environment, keeps CAP_SYS_RAWIO only (permitted and effective; the
- * inheritable and ambient sets empty), sets no-new-privileges and closes every other file. It
- * takes no options. It exits when its input closes. Each port is opened with ioperm() for the one
- * access and given back right after.
+ * At start it clears its environment, makes sure standard input, output and error are open,
+ * closes every other file, and refuses to work when its own file gives privilege (a file
+ * capability or set-user-ID) to anyone who may run it: then it says so on standard error and
+ * answers NOACCESS. It keeps CAP_SYS_RAWIO only (permitted and effective; the inheritable and
+ * ambient sets empty) and sets no-new-privileges. It takes no options. It exits when its input
+ * closes. Each port is opened with ioperm() for the one access and given back right after.
  */
 
 #define _GNU_SOURCE
@@ -49,9 +59,16 @@
 #include <string.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
+
+#ifndef PORT_HELPER_LOCK_PATH
+#define PORT_HELPER_LOCK_PATH PORT_REQUEST_LOCK_PATH
+#endif
+#define REPLY_TIMEOUT_MS 1000
 
 #if defined(PORT_HELPER_WITHOUT_PORTS)
 /* The benchmark's build: every allowed access is carried out as a no-op. Never installed. */
@@ -92,12 +109,20 @@ static int denial(void)
 #endif
 
 static int lock_fd = -1;
+static int open_to_all; /* the helper's own file gives privilege to anyone: refuse every access */
+
+static void say(const char *text)
+{
+    if (write(STDERR_FILENO, text, strlen(text)) < 0)
+        return; /* nobody to tell */
+}
 
 static int64_t now_ns(void *context)
 {
     (void)context;
+    /* CLOCK_BOOTTIME: one clock for every process, also across a suspend. */
     struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
+    clock_gettime(CLOCK_BOOTTIME, &ts);
     return (int64_t)ts.tv_sec * 1000000000 + ts.tv_nsec;
 }
 
@@ -109,10 +134,48 @@ static void sleep_ns(void *context, int64_t ns)
     }
 }
 
-static int take_lock(void *context)
+/* The lock file is opened when first needed, so a helper started before the boot made it still
+   finds it later. It must be a regular file; nothing is created. */
+static int open_lock(void)
+{
+    if (lock_fd >= 0)
+        return 0;
+    const int fd = open(PORT_HELPER_LOCK_PATH, O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
+    struct stat st;
+    if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        lock_fd = fd;
+        return 0;
+    }
+    const int error = fd >= 0 ? EINVAL : errno;
+    if (fd >= 0)
+        close(fd);
+    say("tr4410-port-helper: cannot open the write lock " PORT_HELPER_LOCK_PATH ": ");
+    say(strerror(error));
+    say("\ntr4410-port-helper: the package makes it at boot (systemd-tmpfiles --create tr4410-settings.conf)"
+        "; for a build tree, scripts/grant-port-access.sh makes it\n");
+    return -1;
+}
+
+static int take_lock(void *context, int64_t *last_write_ns)
 {
     (void)context;
-    return lock_fd >= 0 && flock(lock_fd, LOCK_EX | LOCK_NB) == 0;
+    if (open_to_all)
+        return PORT_REQUEST_OPEN_TO_ALL;
+    if (open_lock() != 0)
+        return PORT_REQUEST_NO_LOCK;
+    if (flock(lock_fd, LOCK_EX | LOCK_NB) != 0)
+        return 0;
+    int64_t stored = 0;
+    if (pread(lock_fd, &stored, sizeof stored, 0) == (ssize_t)sizeof stored && stored > 0)
+        *last_write_ns = stored;
+    return 1;
+}
+
+static void stamp(void *context, int64_t ns)
+{
+    (void)context;
+    if (pwrite(lock_fd, &ns, sizeof ns, 0) != (ssize_t)sizeof ns)
+        say("tr4410-port-helper: could not keep the time of the last write in the lock file\n");
 }
 
 static void give_lock(void *context)
@@ -125,6 +188,8 @@ static void give_lock(void *context)
 static int port_in(void *context, unsigned port, unsigned *value)
 {
     (void)context;
+    if (open_to_all)
+        return PORT_REQUEST_OPEN_TO_ALL;
 #if HAVE_PORTS
     if (ioperm(port, 1, 1) != 0)
         return denial();
@@ -141,6 +206,8 @@ static int port_in(void *context, unsigned port, unsigned *value)
 static int port_out(void *context, unsigned port, unsigned value)
 {
     (void)context;
+    if (open_to_all)
+        return PORT_REQUEST_OPEN_TO_ALL;
 #if HAVE_PORTS
     if (ioperm(port, 1, 1) != 0)
         return denial();
@@ -154,16 +221,16 @@ static int port_out(void *context, unsigned port, unsigned value)
 #endif
 }
 
-/* Permitted and effective: CAP_SYS_RAWIO if it was there, nothing else; inheritable and ambient
-   empty; no privilege can be gained by exec from here on. */
-static int restrict_privileges(void)
+/* Permitted and effective: CAP_SYS_RAWIO if it was there (and may be kept), nothing else; inheritable and
+   ambient empty; no privilege can be gained by exec from here on. */
+static int restrict_privileges(int keep_none)
 {
     struct __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
     struct __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {{0, 0, 0}, {0, 0, 0}};
     if (syscall(SYS_capget, &header, data) != 0)
         return -1;
     const unsigned rawio = 1u << CAP_SYS_RAWIO; /* below 32: the first word */
-    const unsigned kept = data[0].permitted & rawio;
+    const unsigned kept = keep_none ? 0 : data[0].permitted & rawio;
     for (int i = 0; i < _LINUX_CAPABILITY_U32S_3; ++i)
         data[i].permitted = data[i].effective = data[i].inheritable = 0;
     data[0].permitted = data[0].effective = kept;
@@ -173,42 +240,97 @@ static int restrict_privileges(void)
     return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
 }
 
+/* A file that grants privilege and that anyone may run hands that privilege to anyone. */
+static int file_open_to_all(void)
+{
+    struct stat st;
+    if (stat("/proc/self/exe", &st) != 0)
+        return 1; /* cannot tell: do not risk it */
+    if ((st.st_mode & S_IXOTH) == 0)
+        return 0;
+    struct vfs_cap_data caps;
+    memset(&caps, 0, sizeof caps);
+    const ssize_t n = getxattr("/proc/self/exe", "security.capability", &caps, sizeof caps);
+    const int has_caps =
+        n >= (ssize_t)XATTR_CAPS_SZ_1 && (caps.data[0].permitted != 0 || caps.data[0].inheritable != 0);
+    return has_caps || (st.st_mode & (S_ISUID | S_ISGID)) != 0;
+}
+
+/* Standard input, output and error must be open before any other file is: a file opened later
+   must never become one of them. */
+static int open_standard_files(void)
+{
+    for (int fd = 0; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF && open("/dev/null", O_RDWR) != fd)
+            return -1;
+    }
+    return 0;
+}
+
+static int close_other_files(void)
+{
+    if (syscall(SYS_close_range, 3u, ~0u, 0u) == 0)
+        return 0;
+    if (errno != ENOSYS)
+        return -1;
+    const long max = sysconf(_SC_OPEN_MAX);
+    for (long fd = 3; fd < (max > 0 && max < 65536 ? max : 65536); ++fd)
+        close((int)fd);
+    return 0;
+}
+
+/* Writes a reply within a second, or gives the lock back and ends: a client that does not read
+   its replies must not keep the card from everyone else. */
 static void send_reply(void *context, const char *reply, size_t length)
 {
     (void)context;
+    const int64_t deadline = now_ns(NULL) + (int64_t)REPLY_TIMEOUT_MS * 1000000;
     while (length > 0) {
+        const int64_t left_ms = (deadline - now_ns(NULL)) / 1000000;
+        struct pollfd out = {STDOUT_FILENO, POLLOUT, 0};
+        const int ready = left_ms > 0 ? poll(&out, 1, (int)left_ms) : 0;
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0 || (out.revents & (POLLERR | POLLHUP)) != 0)
+            break;
         const ssize_t n = write(STDOUT_FILENO, reply, length);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n <= 0)
-            exit(0); /* the client went away */
+            break; /* the client went away */
         reply += n;
         length -= (size_t)n;
+    }
+    if (length > 0) {
+        give_lock(NULL);
+        _exit(0);
     }
 }
 
 int main(int argc, char **argv)
 {
     (void)argv;
-    if (clearenv() != 0)
+    if (clearenv() != 0 || open_standard_files() != 0)
         return 1;
     if (argc != 1) {
-        static const char usage[] = "tr4410-port-helper takes no options; libvanto32 starts it\n";
-        if (write(STDERR_FILENO, usage, sizeof usage - 1) < 0)
-            return 2;
+        say("tr4410-port-helper takes no options; libvanto32 starts it\n");
         return 2;
     }
-    signal(SIGPIPE, SIG_IGN);
-    syscall(SYS_close_range, 3u, ~0u, 0u);
-    /* The helper's own file is the machine-wide write lock: only those who may run it can open it. */
-    lock_fd = open("/proc/self/exe", O_RDONLY | O_CLOEXEC);
-    if (restrict_privileges() != 0)
+    if (signal(SIGPIPE, SIG_IGN) == SIG_ERR || close_other_files() != 0)
+        return 1;
+    open_to_all = file_open_to_all();
+    if (open_to_all)
+        say("tr4410-port-helper: refusing to work: anyone may run this file, and it gives the port "
+            "capability (or set-user-ID) to whoever does. Make it root:tr4410, mode 0750, or take the "
+            "capability away with setcap -r.\n");
+    if (restrict_privileges(open_to_all) != 0)
         return 1;
 
     struct port_request_session session = {0};
     session.ops.now_ns = now_ns;
     session.ops.sleep_ns = sleep_ns;
     session.ops.lock = take_lock;
+    session.ops.stamp = stamp;
     session.ops.unlock = give_lock;
     session.ops.in = port_in;
     session.ops.out = port_out;
