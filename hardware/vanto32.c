@@ -4,12 +4,10 @@
 /* The port-I/O library holds no port access itself: it is the client of tr4410-port-helper, a
    small program that alone carries the capability and checks every request (see port_helper.c
    for the request format). The helper is started on the first call, with an empty environment,
-   from a path fixed when the library was built: the build tree's helper for the build tree's
-   library, else the helper in the install's libexec folder beside the library's lib folder. */
+   from the one path compiled in: the installed library's is the install's libexec folder, and
+   only the build tree's own copy of the library names the build tree's helper. */
 
-#include <dlfcn.h>
 #include <errno.h>
-#include <limits.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -54,28 +52,9 @@ static void stop_helper(void)
     helper_answered = 0;
 }
 
-static int helper_path(char *path, size_t size)
-{
-    Dl_info info;
-    if (!dladdr((void *)&InPortB, &info) || !info.dli_fname)
-        return -1;
-    const char *slash = strrchr(info.dli_fname, '/');
-    if (!slash)
-        return -1;
-    const size_t dir_length = (size_t)(slash - info.dli_fname);
-    const int in_build_tree =
-        dir_length == strlen(VANTO32_BUILD_DIR) && memcmp(info.dli_fname, VANTO32_BUILD_DIR, dir_length) == 0;
-    const int n = in_build_tree ? snprintf(path, size, "%s", VANTO32_BUILD_HELPER)
-                                : snprintf(path, size, "%.*s/%s", (int)dir_length, info.dli_fname,
-                                           VANTO32_INSTALLED_HELPER);
-    return n > 0 && (size_t)n < size ? 0 : -1;
-}
-
 static int start_helper(void)
 {
-    char path[PATH_MAX];
-    if (helper_path(path, sizeof path) != 0)
-        return -1;
+    char path[] = VANTO32_HELPER;
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
         return -1;

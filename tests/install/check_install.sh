@@ -73,6 +73,9 @@ if ldd "$helper" | grep -Ev 'linux-vdso|libc\.so|ld-linux' | grep -q .; then
     ldd "$helper" >&2
     fail "the helper links more than the C library"
 fi
+if readelf -d "$helper" | grep -Eq '\((RUN)?PATH\)'; then
+    fail "the helper carries a run path: $(readelf -d "$helper" | grep -E 'PATH')"
+fi
 if getcap -r "$prefix" 2>/dev/null | grep -q .; then
     fail "an installed file holds a capability: $(getcap -r "$prefix")"
 fi
