@@ -15,3 +15,6 @@ packages+=(xvfb openbox x11-utils)
 # The accessibility tests: Qt's platform layer (private headers) for the in-process events, and a
 # real AT-SPI client on the virtual X server with its own session and accessibility buses.
 packages+=(qt6-base-private-dev at-spi2-core python3-pyatspi dbus-x11)
+# The package test: dpkg-buildpackage with debhelper, lintian, ccache to keep its build of the
+# program quick, and systemd-tmpfiles, which the postinst runs to make the write lock.
+packages+=(dpkg-dev debhelper lintian ccache systemd)
