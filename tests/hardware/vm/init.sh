@@ -1,6 +1,7 @@
 #!/bin/busybox sh
 # /init of the test VM. The port helper is installed as the package installs it: root:tr4410
-# (group 1001), mode 0750, cap_sys_rawio+ep. User 1000 is a member of tr4410, user 1002 is not.
+# (group 1001), mode 0750, cap_sys_rawio+ep, and its write lock made as the package's tmpfiles.d
+# entry makes it. User 1000 is a member of tr4410, user 1002 is not.
 # Everything that reaches port 0x302, the data register of a card at 0x300, is recorded by the VM.
 /bin/busybox --install -s /bin
 export PATH=/bin
@@ -16,12 +17,18 @@ chmod 0750 "$helper"
 member=1000:1001
 outsider=1002
 
+# Before the write lock exists, a write is refused, and the answer says why.
+printf 'W 301 1\n' | /bin/vm_helper as $member "$helper" | sed 's/^/NOLOCK /'
+mkdir -p /run/tr4410 && : >/run/tr4410/write.lock && chown 0:1001 /run/tr4410 /run/tr4410/write.lock
+chmod 0750 /run/tr4410 && chmod 0660 /run/tr4410/write.lock
+
 /bin/port_probe ROOT || echo "VMTEST probe failed as root"
 /bin/vm_helper as $member /bin/port_probe MEMBER || echo "VMTEST probe failed as a member"
 /bin/vm_helper as $outsider /bin/port_probe OUTSIDER || echo "VMTEST probe failed as an outsider"
 
-# A client of one's own, talking to the helper directly: refused requests, then one that passes.
-printf 'W 21 FF\nW F1 1\nW F2 58\nR 21\nW 302 48\nW 302 A\n' >/tmp/requests
+# A client of one's own, talking to the helper directly: refused requests (port A at 0x070, IRQ
+# 14), then ones that pass.
+printf 'W 21 FF\nW F1 1\nW F2 58\nR 21\nW 301 1\nW 302 E\nW 301 9\nW 302 E\nW 301 A\nW 302 48\nW 302 A\n' >/tmp/requests
 /bin/vm_helper as $member "$helper" </tmp/requests | sed 's/^/HAND /'
 
 # Two clients at once: the second is refused while the first one's sequence runs.
@@ -37,6 +44,21 @@ export QT_QPA_PLATFORM=offscreen HOME=/tmp XDG_RUNTIME_DIR=/tmp
 /bin/vm_helper as $member /bin/window_probe WRITE 2>/dev/null || echo "VMTEST window failed"
 sleep 0.6
 /bin/vm_helper as $member /bin/window_probe KILL 2>/dev/null || echo "VMTEST window failed"
+# Two helpers one after the other, a single write each, to a UART at 0x311 (the index register of
+# base 0x310) that root loops back and times. Once the first byte is there, the second helper's
+# client asks every millisecond (BUSY until the first helper has ended).
+sleep 0.6
+/bin/vm_helper record 311 2 5 >/tmp/spacing &
+while ! grep -q "VMREC ready" /tmp/spacing 2>/dev/null; do sleep 0.05; done
+(
+    while ! grep -q "VMREC byte 01" /tmp/spacing; do sleep 0.0002; done
+    for i in $(seq 100); do printf 'W 311 2\n' && sleep 0.001; done
+) | /bin/vm_helper as $member "$helper" >/dev/null &
+sleep 0.3
+printf 'W 311 1\n' | /bin/vm_helper as $member "$helper" >/dev/null
+wait
+cat /tmp/spacing
+
 /bin/vm_helper getcap /bin/window_probe
 /bin/vm_helper getcap /bin/port_probe
 /bin/vm_helper getcap "$helper"

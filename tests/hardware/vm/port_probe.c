@@ -1,6 +1,7 @@
 /* Runs inside the test VM, linked against the real port-I/O library (the port helper's client).
-   Reads the driver probe port, writes "<tag>\n" byte by byte into the data register of a card at
-   control base 0x300 (port 0x302, where the VM records what arrives), and prints the answers, the
+   Reads the driver probe port, selects register 10 (the RS-422 mask, which takes any byte) and
+   writes "<tag>\n" byte by byte into the data register of a card at control base 0x300 (port
+   0x302, where the VM records what arrives), and prints the answers, the
    status of the writes and the process's effective capabilities on the console. */
 
 #include "vanto32.h"
@@ -35,6 +36,7 @@ int main(int argc, char **argv)
     const unsigned beyond = InPortB(0x10000);
     PortStatus();
     const size_t n = strlen(tag);
+    OutPortB(0x301, 10);
     for (size_t i = 0; i < n; ++i)
         OutPortB(0x302, (unsigned char)tag[i]);
     OutPortB(0x302, '\n');

@@ -5,14 +5,19 @@
 #   as root                      the probe port answers a byte, and the bytes arrive;
 #   as a member of tr4410        the same, with no capability on the program or in its process;
 #   as a user outside the group  the probe port answers 0xAA55, and nothing arrives;
-#   a hand-written client        port 0x21 and a base of 0x0F0 are refused, nothing arrives;
+#   a hand-written client        without the write lock its write is refused with the reason; port
+#                                0x21, a base of 0x0F0, a port address code of 0x0E and IRQ 14 are
+#                                refused, nothing arrives;
 #   two clients at once          the second is refused while the first one writes;
+#   two helpers in a row         each with a single write, they land at least 10 ms apart on a
+#                                second UART at 0x311 (an index register), looped back and timed
+#                                in the VM;
 #   the main window              a whole write arrives; with the helper killed halfway, the window
 #                                shows the error, not the closing "Confirmation".
 # Exits 77 (skipped) where the machine cannot run it: no QEMU, busybox or kernel package.
 #
 # usage: run_vm_test.sh PROBE LIBVANTO32 VM_HELPER INIT CACHE_DIR WORK_DIR PORT_HELPER WINDOW_PROBE
-#                       LIBDIR LIBEXECDIR
+#                       LIBDIR LIBEXECDIR (LIBEXECDIR absolute: the installed library's helper is there)
 set -euo pipefail
 
 probe=$1 vanto32=$2 helper=$3 init=$4 cache=$5 work=$6 port_helper=$7 window=$8 libdir=$9 libexecdir=${10}
@@ -28,17 +33,16 @@ echo "kernel: $kernel"
 # --- the initramfs -----------------------------------------------------------------------------
 rm -rf "$work"
 root=$work/root
-mkdir -p "$root"/{bin,proc,sys,dev,lib/x86_64-linux-gnu,"usr/$libdir","usr/$libexecdir/tr4410-settings"}
+mkdir -p "$root"/{bin,proc,sys,dev,run,lib/x86_64-linux-gnu,"usr/$libdir","$libexecdir/tr4410-settings"}
 cp "$busybox" "$root/bin/busybox"
 cp "$probe" "$root/bin/port_probe"
 cp "$window" "$root/bin/window_probe"
 cp "$helper" "$root/bin/vm_helper"
 cp "$init" "$root/init"
 chmod 755 "$root/init" "$root/bin/"*
-# libvanto32 and the port helper where an install puts them: the library finds the helper by its
-# fixed place relative to the lib folder.
+# The installed libvanto32, and the port helper where it starts it: the install's libexec folder.
 cp -L "$vanto32" "$root/usr/$libdir/libvanto32.so"
-installed_helper=/usr/$libexecdir/tr4410-settings/tr4410-port-helper
+installed_helper=$libexecdir/tr4410-settings/tr4410-port-helper
 cp "$port_helper" "$root$installed_helper"
 echo "$installed_helper" >"$root/helper-path"
 # The window runs on Qt's offscreen platform.
@@ -69,9 +73,10 @@ status=0
 vm_boot "$console" 240 "$serial" "$qemu" -m 1024 -nographic -no-reboot -monitor none \
     -kernel "$kernel" -initrd "$work/initrd.gz" \
     -append "console=ttyS0 panic=-1 quiet loglevel=3 pnpacpi=off" \
-    -serial stdio -chardev "file,id=card,path=$serial" -device isa-serial,chardev=card,iobase=0x302,irq=5 ||
+    -serial stdio -chardev "file,id=card,path=$serial" -device isa-serial,chardev=card,iobase=0x302,irq=5 \
+    -chardev null,id=spacing -device isa-serial,chardev=spacing,iobase=0x311,irq=7 ||
     status=$?
-tr -d '\r' <"$console" | grep -E "^(VMTEST|VMHELPER|PROBE|HAND|WINDOW)" || true
+tr -d '\r' <"$console" | grep -E "^(VMTEST|VMHELPER|VMREC|PROBE|HAND|NOLOCK|WINDOW)" || true
 grep -q "VMTEST done" "$console" || {
     tail -n 40 "$console"
     fail "the VM did not finish (qemu status $status)"
@@ -109,10 +114,18 @@ check "the helper carries cap_sys_rawio" 'grep -q "getcap /usr/.*/tr4410-port-he
 check "a user outside the group reads 0xAA55 ($o), told: no access" \
     '[ "$o" = 0xAA55 ] && [ "$(field "$outsider_line" read)" = 1 ] && [ "$(field "$outsider_line" write)" = 1 ]'
 hand=$(grep "^HAND " <<<"$log" || true)
+check "without the write lock, a write is refused with the reason" \
+    'grep -qx "NOLOCK NOACCESS no write lock: /run/tr4410/write.lock is missing" <<<"$log"'
 check "a hand-written client is refused port 0x21 and a base of 0x0F0" \
-    '[ "$(grep -c "^HAND REFUSED" <<<"$hand")" = 4 ] && grep -q "^HAND REFUSED port may not be read" <<<"$hand" && grep -q "^HAND REFUSED control base address out of range" <<<"$hand"'
-check "the same client's allowed writes pass" '[ "$(grep -c "^HAND OK" <<<"$hand")" = 2 ]'
+    '[ "$(grep -c "^HAND REFUSED" <<<"$hand")" = 6 ] && grep -q "^HAND REFUSED port may not be read" <<<"$hand" && grep -q "^HAND REFUSED control base address out of range" <<<"$hand"'
+check "W 301 1 / W 302 E (port A at the clock's 0x070) and W 301 9 / W 302 E (IRQ 14) are refused" \
+    'grep -q "^HAND REFUSED port address code must be 20 to 7F" <<<"$hand" && grep -q "^HAND REFUSED IRQ must be" <<<"$hand"'
+check "the same client's allowed writes pass" '[ "$(grep -c "^HAND OK" <<<"$hand")" = 5 ]'
 check "a second client writing meanwhile is told: busy" '[ "$(field "$second_line" write)" = 3 ]'
+gap=$(sed -n 's/^VMREC byte 02 gap_us=\([0-9]*\)$/\1/p' <<<"$log")
+# The recorder polls the UART every 20 us or so (plus timer slack and scheduling): a gap it sees
+# is the true one to within a fraction of a millisecond.
+check "two helpers in a row, one write each, land 10 ms apart (${gap:-no} us)" '[ -n "$gap" ] && [ "$gap" -ge 9500 ]'
 window() { grep "^WINDOW $1 " <<<"$log" || true; }
 written=$(window WRITE)
 killed=$(window KILL)

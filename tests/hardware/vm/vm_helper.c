@@ -3,7 +3,11 @@
      vm_helper getcap FILE          prints FILE's permitted file capabilities, or none
      vm_helper as UID[:GROUP] PROGRAM ARGS
                                     runs PROGRAM as UID (and group UID), with GROUP as its one
-                                    supplementary group if given, and no capabilities */
+                                    supplementary group if given, and no capabilities
+     vm_helper record BASE COUNT SECONDS
+                                    as root: puts the 16550 at BASE (hexadecimal) into loopback and
+                                    prints each of COUNT bytes written to it with the time since
+                                    the one before, in microseconds */
 
 #define _GNU_SOURCE
 #include <errno.h>
@@ -12,7 +16,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/io.h>
 #include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 
 #ifndef XATTR_NAME_CAPS
@@ -71,6 +77,41 @@ static int runAs(const char *uidText, char **argv)
     return 1;
 }
 
+static long long nowUs(void)
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    return (long long)ts.tv_sec * 1000000 + ts.tv_nsec / 1000;
+}
+
+static int recordUart(unsigned base, int count, int seconds)
+{
+    if (ioperm(base, 8, 1) != 0)
+        return printf("VMREC no port access: %s\n", strerror(errno)), 1;
+    outb(0x00, base + 1); /* no interrupts, 8N1, no FIFO, loopback: what is written is received */
+    outb(0x03, base + 3);
+    outb(0x00, base + 2);
+    outb(0x10, base + 4);
+    while (inb(base + 5) & 1)
+        inb(base);
+    printf("VMREC ready\n");
+    fflush(stdout);
+    const long long deadline = nowUs() + seconds * 1000000LL;
+    const struct timespec pause = {0, 20000};
+    for (long long previous = -1; count > 0 && nowUs() < deadline;) {
+        if ((inb(base + 5) & 1) == 0) {
+            nanosleep(&pause, NULL);
+            continue;
+        }
+        const long long t = nowUs();
+        printf("VMREC byte %02X gap_us=%lld\n", inb(base), previous < 0 ? 0 : t - previous);
+        fflush(stdout);
+        previous = t;
+        --count;
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 3 && strcmp(argv[1], "setcap") == 0)
@@ -79,6 +120,9 @@ int main(int argc, char **argv)
         return showCapability(argv[2]);
     if (argc >= 4 && strcmp(argv[1], "as") == 0)
         return runAs(argv[2], argv + 3);
-    fprintf(stderr, "usage: vm_helper setcap FILE | getcap FILE | as UID[:GROUP] PROGRAM [ARGS...]\n");
+    if (argc == 5 && strcmp(argv[1], "record") == 0)
+        return recordUart((unsigned)strtoul(argv[2], NULL, 16), atoi(argv[3]), atoi(argv[4]));
+    fprintf(stderr, "usage: vm_helper setcap FILE | getcap FILE | as UID[:GROUP] PROGRAM [ARGS...] | "
+                    "record BASE COUNT SECONDS\n");
     return 2;
 }
