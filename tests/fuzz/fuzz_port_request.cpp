@@ -23,23 +23,16 @@ Machine &machine(void *c)
     return *static_cast<Machine *>(c);
 }
 
-// The card's protocol, as the port layer sees the writes arrive.
+// The card's protocol, as the port layer sees the writes arrive: each base's last index counts.
 bool allowedWrite(Machine &m, unsigned port, unsigned value)
 {
     const unsigned base = port & ~0xFu, offset = port & 0xFu;
-    if ((offset != 1 && offset != 2) || base < 0x100 || base > 0x3F0 || value > 0xFF)
+    if ((offset != 1 && offset != 2) || !card_control_base_valid(base) || value > 0xFF)
         return false;
     unsigned char &index = m.index[(base - 0x100) / 0x10];
-    if (offset == 1) {
+    if (offset == 1)
         index = static_cast<unsigned char>(value);
-        return value >= 1 && value <= 10;
-    }
-    if (index >= 1 && index <= 8)
-        return value >= 0x20 && value <= 0x7F;
-    if (index == 9)
-        return value == 2 || value == 3 || value == 4 || value == 5 || value == 6 || value == 7 ||
-               value == 10 || value == 11 || value == 12 || value == 15;
-    return index == 10;
+    return offset == 1 ? value >= 1 && value <= 10 : card_register_value_valid(index, value);
 }
 
 void checkAnswer(void *, const char *reply, size_t n)
