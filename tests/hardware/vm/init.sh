@@ -45,17 +45,13 @@ export QT_QPA_PLATFORM=offscreen HOME=/tmp XDG_RUNTIME_DIR=/tmp
 sleep 0.6
 /bin/vm_helper as $member /bin/window_probe KILL 2>/dev/null || echo "VMTEST window failed"
 # Two helpers one after the other, a single write each, to a UART at 0x311 (the index register of
-# base 0x310) that root loops back and times. Once the first byte is there, the second helper's
-# client asks every millisecond (BUSY until the first helper has ended).
+# base 0x310) that root loops back and times. From the first byte on, the recorder asks the second
+# helper, which is up already, every half millisecond (BUSY until the first helper has ended).
 sleep 0.6
-/bin/vm_helper record 311 2 5 >/tmp/spacing &
+/bin/vm_helper record 311 2 5 'W 311 2' 3>&1 >/tmp/spacing | /bin/vm_helper as $member "$helper" >/dev/null &
 while ! grep -q "VMREC ready" /tmp/spacing 2>/dev/null; do sleep 0.05; done
-(
-    while ! grep -q "VMREC byte 01" /tmp/spacing; do sleep 0.0002; done
-    for i in $(seq 100); do printf 'W 311 2\n' && sleep 0.001; done
-) | /bin/vm_helper as $member "$helper" >/dev/null &
-sleep 0.3
-printf 'W 311 1\n' | /bin/vm_helper as $member "$helper" >/dev/null
+printf 'W 311 1\n' >/tmp/first
+/bin/vm_helper as $member "$helper" </tmp/first >/dev/null
 wait
 cat /tmp/spacing
 

@@ -4,10 +4,11 @@
      vm_helper as UID[:GROUP] PROGRAM ARGS
                                     runs PROGRAM as UID (and group UID), with GROUP as its one
                                     supplementary group if given, and no capabilities
-     vm_helper record BASE COUNT SECONDS
+     vm_helper record BASE COUNT SECONDS [REQUEST]
                                     as root: puts the 16550 at BASE (hexadecimal) into loopback and
                                     prints each of COUNT bytes written to it with the time since
-                                    the one before, in microseconds */
+                                    the one before, in microseconds; from the first byte on, writes
+                                    the line REQUEST to file 3 every half millisecond */
 
 #define _GNU_SOURCE
 #include <errno.h>
@@ -84,7 +85,7 @@ static long long nowUs(void)
     return (long long)ts.tv_sec * 1000000 + ts.tv_nsec / 1000;
 }
 
-static int recordUart(unsigned base, int count, int seconds)
+static int recordUart(unsigned base, int count, int seconds, const char *request)
 {
     if (ioperm(base, 8, 1) != 0)
         return printf("VMREC no port access: %s\n", strerror(errno)), 1;
@@ -97,8 +98,10 @@ static int recordUart(unsigned base, int count, int seconds)
     printf("VMREC ready\n");
     fflush(stdout);
     const long long deadline = nowUs() + seconds * 1000000LL;
-    const struct timespec pause = {0, 20000};
-    for (long long previous = -1; count > 0 && nowUs() < deadline;) {
+    const struct timespec pause = {0, 200000};
+    for (long long previous = -1, sent = 0; count > 0 && nowUs() < deadline;) {
+        if (request && previous >= 0 && nowUs() - sent >= 500 && dprintf(3, "%s\n", request) > 0)
+            sent = nowUs();
         if ((inb(base + 5) & 1) == 0) {
             nanosleep(&pause, NULL);
             continue;
@@ -120,9 +123,9 @@ int main(int argc, char **argv)
         return showCapability(argv[2]);
     if (argc >= 4 && strcmp(argv[1], "as") == 0)
         return runAs(argv[2], argv + 3);
-    if (argc == 5 && strcmp(argv[1], "record") == 0)
-        return recordUart((unsigned)strtoul(argv[2], NULL, 16), atoi(argv[3]), atoi(argv[4]));
+    if ((argc == 5 || argc == 6) && strcmp(argv[1], "record") == 0)
+        return recordUart((unsigned)strtoul(argv[2], NULL, 16), atoi(argv[3]), atoi(argv[4]), argv[5]);
     fprintf(stderr, "usage: vm_helper setcap FILE | getcap FILE | as UID[:GROUP] PROGRAM [ARGS...] | "
-                    "record BASE COUNT SECONDS\n");
+                    "record BASE COUNT SECONDS [REQUEST]\n");
     return 2;
 }
