@@ -24,7 +24,8 @@ src=$work/tr4410-settings
 rm -rf "$src" "$work"/*.deb "$work"/*.changes "$work"/*.buildinfo
 mkdir -p "$src"
 tar -C "$source" --exclude='./build*' --exclude=./.git --exclude='./obj-*' -cf - . | tar -C "$src" -xf -
-export CCACHE_DIR=${CCACHE_DIR:-$work/ccache} CCACHE_BASEDIR=$src
+# No CCACHE_BASEDIR: ccache then compiles exactly what a build without it compiles (same bytes).
+export CCACHE_DIR=${CCACHE_DIR:-$work/ccache} CCACHE_BASEDIR=
 started=$SECONDS
 (cd "$src" && PATH=/usr/lib/ccache:$PATH dpkg-buildpackage -us -uc -b) >"$work/build.log" 2>&1 || {
     tail -n 60 "$work/build.log" >&2

@@ -9,9 +9,8 @@
 #                                0x21, a base of 0x0F0, a port address code of 0x0E and IRQ 14 are
 #                                refused, nothing arrives;
 #   two clients at once          the second is refused while the first one writes;
-#   two helpers in a row         each with a single write, they land at least 10 ms apart on a
-#                                second UART at 0x311 (an index register), looped back and timed
-#                                in the VM;
+#   two helpers in a row         each with a single write, they land at least 10 ms apart (by
+#                                QEMU's trace) on a second UART at 0x311, an index register;
 #   the main window              a whole write arrives; with the helper killed halfway, the window
 #                                shows the error, not the closing "Confirmation".
 # Exits 77 (skipped) where the machine cannot run it: no QEMU, busybox or kernel package.
