@@ -45,15 +45,14 @@ export QT_QPA_PLATFORM=offscreen HOME=/tmp XDG_RUNTIME_DIR=/tmp
 sleep 0.6
 /bin/vm_helper as $member /bin/window_probe KILL 2>/dev/null || echo "VMTEST window failed"
 # Two helpers one after the other, a single write each, to a UART at 0x311 (the index register of
-# base 0x310) that root loops back and times. From the first byte on, the recorder asks the second
-# helper, which is up already, every half millisecond (BUSY until the first helper has ended).
+# base 0x310). From the first byte on, root asks the second helper, which is up already, every
+# half millisecond (BUSY until the first helper has ended); QEMU's trace times the bytes.
 sleep 0.6
-/bin/vm_helper record 311 2 5 'W 311 2' 3>&1 >/tmp/spacing | /bin/vm_helper as $member "$helper" >/dev/null &
-while ! grep -q "VMREC ready" /tmp/spacing 2>/dev/null; do sleep 0.05; done
+/bin/vm_helper trigger 311 'W 311 2' 3>&1 >/tmp/trigger | /bin/vm_helper as $member "$helper" >/dev/null &
+while ! grep -q "ready" /tmp/trigger 2>/dev/null; do sleep 0.05; done
 printf 'W 311 1\n' >/tmp/first
 /bin/vm_helper as $member "$helper" </tmp/first >/dev/null
 wait
-cat /tmp/spacing
 
 /bin/vm_helper getcap /bin/window_probe
 /bin/vm_helper getcap /bin/port_probe

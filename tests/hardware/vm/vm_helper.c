@@ -4,11 +4,9 @@
      vm_helper as UID[:GROUP] PROGRAM ARGS
                                     runs PROGRAM as UID (and group UID), with GROUP as its one
                                     supplementary group if given, and no capabilities
-     vm_helper record BASE COUNT SECONDS [REQUEST]
-                                    as root: puts the 16550 at BASE (hexadecimal) into loopback and
-                                    prints each of COUNT bytes written to it with the time since
-                                    the one before, in microseconds; from the first byte on, writes
-                                    the line REQUEST to file 3 every half millisecond */
+     vm_helper trigger BASE REQUEST as root: puts the 16550 at BASE (hexadecimal) into loopback;
+                                    once a byte is written to it, writes the line REQUEST to file
+                                    3 every half millisecond, 100 times */
 
 #define _GNU_SOURCE
 #include <errno.h>
@@ -78,40 +76,25 @@ static int runAs(const char *uidText, char **argv)
     return 1;
 }
 
-static long long nowUs(void)
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_BOOTTIME, &ts);
-    return (long long)ts.tv_sec * 1000000 + ts.tv_nsec / 1000;
-}
-
-static int recordUart(unsigned base, int count, int seconds, const char *request)
+/* The moment a byte is written to the 16550 at base (looped back to its receiver), writes the
+   line request to file 3 every half millisecond, 100 times. */
+static int triggerOnUart(unsigned base, const char *request)
 {
     if (ioperm(base, 8, 1) != 0)
-        return printf("VMREC no port access: %s\n", strerror(errno)), 1;
+        return printf("VMHELPER trigger: no port access: %s\n", strerror(errno)), 1;
     outb(0x00, base + 1); /* no interrupts, 8N1, no FIFO, loopback: what is written is received */
     outb(0x03, base + 3);
     outb(0x00, base + 2);
     outb(0x10, base + 4);
     while (inb(base + 5) & 1)
         inb(base);
-    printf("VMREC ready\n");
+    printf("VMHELPER trigger ready\n");
     fflush(stdout);
-    const long long deadline = nowUs() + seconds * 1000000LL;
-    const struct timespec pause = {0, 200000};
-    for (long long previous = -1, sent = 0; count > 0 && nowUs() < deadline;) {
-        if (request && previous >= 0 && nowUs() - sent >= 500 && dprintf(3, "%s\n", request) > 0)
-            sent = nowUs();
-        if ((inb(base + 5) & 1) == 0) {
-            nanosleep(&pause, NULL);
-            continue;
-        }
-        const long long t = nowUs();
-        printf("VMREC byte %02X gap_us=%lld\n", inb(base), previous < 0 ? 0 : t - previous);
-        fflush(stdout);
-        previous = t;
-        --count;
-    }
+    const struct timespec poll = {0, 200000}, pause = {0, 500000};
+    while ((inb(base + 5) & 1) == 0)
+        nanosleep(&poll, NULL);
+    for (int i = 0; i < 100 && dprintf(3, "%s\n", request) > 0; ++i)
+        nanosleep(&pause, NULL);
     return 0;
 }
 
@@ -123,9 +106,9 @@ int main(int argc, char **argv)
         return showCapability(argv[2]);
     if (argc >= 4 && strcmp(argv[1], "as") == 0)
         return runAs(argv[2], argv + 3);
-    if ((argc == 5 || argc == 6) && strcmp(argv[1], "record") == 0)
-        return recordUart((unsigned)strtoul(argv[2], NULL, 16), atoi(argv[3]), atoi(argv[4]), argv[5]);
+    if (argc == 4 && strcmp(argv[1], "trigger") == 0)
+        return triggerOnUart((unsigned)strtoul(argv[2], NULL, 16), argv[3]);
     fprintf(stderr, "usage: vm_helper setcap FILE | getcap FILE | as UID[:GROUP] PROGRAM [ARGS...] | "
-                    "record BASE COUNT SECONDS [REQUEST]\n");
+                    "trigger BASE REQUEST\n");
     return 2;
 }
