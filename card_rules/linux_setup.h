@@ -26,6 +26,7 @@ public:
     static constexpr int X1BaudBase = 115200;
     static constexpr int X8BaudBase = 921600;
     static constexpr const char *UnitName = "tr4410-serial.service";
+    static constexpr const char *GrubDropIn = "/etc/default/grub.d/tr4410.cfg";
 
     TLinuxSetup(const ResourceRules::Addresses &addresses, int irq, bool x8Clock);
 
@@ -38,9 +39,17 @@ public:
     QStringList setserialLines() const;
     // A shell script of the setserial lines, to apply them at once.
     QString setserialScript() const;
+    // "udevadm trigger --action=change --settle /sys/class/tty/ttyS4 ...": after setserial the
+    // rules run again, so systemd marks the devices ready that it took for empty lines at port 0.
+    QString udevTrigger() const;
+    // Runs before every serial getty, so none holds a port open while setserial changes it; skipped,
+    // with a line in the journal, where setserial is missing.
     QString systemdUnit() const;
+    // The GRUB drop-in that adds the kernel parameter.
+    QString grubDropIn() const;
     // All three with short instructions, for printing or copying: as a whole it is a shell script
-    // that sets the ports up now and at every boot (the kernel parameter is left to the user).
+    // that sets the ports up now and at every boot (the kernel parameter takes
+    // update-grub and a restart).
     QString text() const;
 
 private:

@@ -209,12 +209,17 @@ private slots:
             QStringLiteral(R"(# Linux set-up of the TR-4410's ports A to H, to run as root once the DF jumper
 # is removed.
 #
-# 1. The 8250 serial driver must hold 8 ports. Add this kernel parameter to
-#    GRUB_CMDLINE_LINUX in /etc/default/grub, run update-grub and restart:
+# 1. The 8250 serial driver must hold 8 ports: the kernel parameter 8250.nr_uarts=8 in a
+#    GRUB drop-in; it takes effect after update-grub and a restart.
+mkdir -p /etc/default/grub.d
+cat >/etc/default/grub.d/tr4410.cfg <<'EOF'
+# The TR-4410's ports A to H need 8 lines of the 8250 serial driver. Written by
+# tr4410ctl linux; takes effect after update-grub and a restart.
+GRUB_CMDLINE_LINUX="$GRUB_CMDLINE_LINUX 8250.nr_uarts=8"
+EOF
+update-grub
 #
-#        8250.nr_uarts=8
-#
-# 2. Where each port is (package setserial):
+# 2. Where each port is (package setserial), and udev told of the change:
 setserial /dev/ttyS0 port 0x3f8 irq 10 uart 16550A baud_base 921600  # port A
 setserial /dev/ttyS1 port 0x2f8 irq 10 uart 16550A baud_base 921600  # port B
 setserial /dev/ttyS2 port 0x3e8 irq 10 uart 16550A baud_base 921600  # port C
@@ -223,16 +228,19 @@ setserial /dev/ttyS4 port 0x100 irq 10 uart 16550A baud_base 921600  # port E
 setserial /dev/ttyS5 port 0x108 irq 10 uart 16550A baud_base 921600  # port F
 setserial /dev/ttyS6 port 0x110 irq 10 uart 16550A baud_base 921600  # port G
 setserial /dev/ttyS7 port 0x118 irq 10 uart 16550A baud_base 921600  # port H
+udevadm trigger --action=change --settle /sys/class/tty/ttyS0 /sys/class/tty/ttyS1 /sys/class/tty/ttyS2 /sys/class/tty/ttyS3 /sys/class/tty/ttyS4 /sys/class/tty/ttyS5 /sys/class/tty/ttyS6 /sys/class/tty/ttyS7
 #
 # 3. The same at every boot:
 cat >/etc/systemd/system/tr4410-serial.service <<'EOF'
 [Unit]
 Description=TR-4410 serial ports A to H (addresses and shared IRQ)
-Before=getty.target
+Before=getty-pre.target
+Wants=getty-pre.target
 
 [Service]
 Type=oneshot
 RemainAfterExit=yes
+ExecCondition=/bin/sh -c 'test -x /bin/setserial || { echo "setserial is not installed (apt install setserial): the TR-4410 ports A to H are not set up"; exit 1; }'
 ExecStart=/bin/setserial /dev/ttyS0 port 0x3f8 irq 10 uart 16550A baud_base 921600
 ExecStart=/bin/setserial /dev/ttyS1 port 0x2f8 irq 10 uart 16550A baud_base 921600
 ExecStart=/bin/setserial /dev/ttyS2 port 0x3e8 irq 10 uart 16550A baud_base 921600
@@ -241,6 +249,7 @@ ExecStart=/bin/setserial /dev/ttyS4 port 0x100 irq 10 uart 16550A baud_base 9216
 ExecStart=/bin/setserial /dev/ttyS5 port 0x108 irq 10 uart 16550A baud_base 921600
 ExecStart=/bin/setserial /dev/ttyS6 port 0x110 irq 10 uart 16550A baud_base 921600
 ExecStart=/bin/setserial /dev/ttyS7 port 0x118 irq 10 uart 16550A baud_base 921600
+ExecStartPost=/bin/udevadm trigger --action=change --settle /sys/class/tty/ttyS0 /sys/class/tty/ttyS1 /sys/class/tty/ttyS2 /sys/class/tty/ttyS3 /sys/class/tty/ttyS4 /sys/class/tty/ttyS5 /sys/class/tty/ttyS6 /sys/class/tty/ttyS7
 
 [Install]
 WantedBy=multi-user.target
