@@ -34,6 +34,7 @@ struct Card
     int strayWrites = 0;
     int status = VANTO32_STATUS_OK; // what the next PortStatus() answers
     int failAfterWrites = -1;       // writes carried out before every later one fails, or -1
+    bool lockedDown = false;        // the kernel refuses every access, as under Secure Boot
     std::vector<Call> calls;
 
     Card() { registers.fill(-1); }
@@ -45,6 +46,7 @@ struct Card
 //   FAKE_VANTO32_IN_VALUE    what InPortB answers, hexadecimal (AA55: no port access)
 //   FAKE_VANTO32_STATUS      what the first PortStatus() answers
 //   FAKE_VANTO32_FAIL_AFTER  writes carried out before every later one fails
+//   FAKE_VANTO32_LOCKED_DOWN 1: every access is refused with VANTO32_STATUS_LOCKED_DOWN
 //   FAKE_VANTO32_REPORT      the report file: "call R|W port value" lines, then "register k value"
 //                            for the ten registers (-1: never written) and "stray n"
 void configureFromEnvironment(Card &c)
@@ -57,6 +59,16 @@ void configureFromEnvironment(Card &c)
         c.status = atoi(status);
     if (const char *failAfter = getenv("FAKE_VANTO32_FAIL_AFTER"))
         c.failAfterWrites = atoi(failAfter);
+    if (const char *locked = getenv("FAKE_VANTO32_LOCKED_DOWN"))
+        c.lockedDown = atoi(locked) != 0;
+}
+
+// A refused access: reported by the next PortStatus(), nothing reaches the card.
+bool refused(Card &c)
+{
+    if (c.lockedDown && c.status == VANTO32_STATUS_OK)
+        c.status = VANTO32_STATUS_LOCKED_DOWN;
+    return c.lockedDown;
 }
 
 struct Report
@@ -105,13 +117,15 @@ uint16_t InPortB(uint32_t port)
 {
     Card &c = card();
     c.calls.push_back({false, port, c.inValue, now()});
-    return c.inValue;
+    return refused(c) ? VANTO32_DRIVER_ABSENT : c.inValue;
 }
 
 void OutPortB(uint32_t port, uint32_t value)
 {
     Card &c = card();
     c.calls.push_back({true, port, value, now()});
+    if (refused(c))
+        return;
     if (c.failAfterWrites >= 0) {
         if (c.failAfterWrites == 0) {
             if (c.status == VANTO32_STATUS_OK)
@@ -164,6 +178,12 @@ void FakeVanto_SetCardBase(uint32_t base)
 void FakeVanto_SetStatus(int status)
 {
     card().status = status;
+}
+
+// The kernel is locked down from now on (true) or no longer (false).
+void FakeVanto_SetLockedDown(int lockedDown)
+{
+    card().lockedDown = lockedDown != 0;
 }
 
 // After `writes` more writes reach the card, every later write is lost and PortStatus() reports

@@ -1,0 +1,68 @@
+#include "port_access_probe.h"
+
+#include "port_access.h"
+#include "vanto32.h"
+
+#include <cerrno>
+#include <grp.h>
+#include <unistd.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <sys/io.h>
+#endif
+
+#include <algorithm>
+#include <vector>
+
+namespace PortAccessProbe {
+
+using Commissioning::AccessState;
+
+AccessState probe(const TSystemState &system)
+{
+    const bool present = PortAccess::probeDriver();
+    const int status = PortStatus();
+    if (present && status == VANTO32_STATUS_OK)
+        return AccessState::Available;
+    return cause(status == VANTO32_STATUS_OK ? VANTO32_STATUS_NO_ACCESS : status, system);
+}
+
+AccessState cause(int status, const TSystemState &system)
+{
+    if (status == VANTO32_STATUS_LOCKED_DOWN || system.lockedDown())
+        return AccessState::LockedDown;
+    if (!kernelHasPortIo(system))
+        return AccessState::NoPortIo;
+    if (!mayRunHelper())
+        return AccessState::NotInGroup;
+    return AccessState::NoCapability;
+}
+
+bool kernelHasPortIo(const TSystemState &system)
+{
+    if (system.kernelPortIo)
+        return *system.kernelPortIo;
+#if defined(__x86_64__) || defined(__i386__)
+    // Giving up access one has not got is allowed to everyone; a kernel without the call says ENOSYS.
+    return ioperm(PortAccess::DriverProbePort, 1, 0) == 0 || errno != ENOSYS;
+#else
+    return false;
+#endif
+}
+
+bool mayRunHelper()
+{
+    if (geteuid() == 0)
+        return true;
+    const group *helperGroup = getgrnam("tr4410");
+    if (!helperGroup)
+        return false;
+    if (getegid() == helperGroup->gr_gid)
+        return true;
+    const int n = getgroups(0, nullptr);
+    std::vector<gid_t> groups(std::size_t(std::max(n, 0)));
+    if (n <= 0 || getgroups(n, groups.data()) < 0)
+        return false;
+    return std::find(groups.begin(), groups.end(), helperGroup->gr_gid) != groups.end();
+}
+
+} // namespace PortAccessProbe
