@@ -3,12 +3,18 @@
 #include "card_file.h"
 #include "linux_setup.h"
 #include "port_access.h"
+#include "port_access_probe.h"
 #include "resource_writer.h"
+#include "serial_port_test.h"
 #include "vanto32.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -21,10 +27,18 @@ const char *const Description = R"(Sets up a TR-4410 eight-port serial card with
 Commands:
   plan    print the jumpers to fit for a control base address, protocol,
           termination, Auto RTS, clock and DF
+  check   check the configuration against this Linux before writing: kernel
+          lockdown, port access, addresses and IRQ in use, serial lines,
+          setserial, the control base address
   write   write the ports' base addresses, their shared IRQ and the RS-422 mask
-          into the card (with the DF jumper fitted)
+          into the card (with the DF jumper fitted); runs the checks first
   linux   print the Linux set-up of the ports: kernel parameter, setserial
           lines and a systemd unit
+  test    test each port after the set-up: its device, UART and IRQ, an
+          internal loopback of a pattern, the modem lines and the interrupt
+
+Commissioning: check, write, restart without DF, linux (as root), restart,
+test.
 
 The configuration comes from a card file (--card) and the options below; an
 option overrides the card file's value. Addresses are hexadecimal, with or
@@ -36,7 +50,9 @@ Exit status:
   2  the write was not confirmed; nothing written
   3  no access to the I/O ports
   4  another program is writing to the card
-  5  the write broke off: the card may hold part of the new values)";
+  5  the write broke off: the card may hold part of the new values
+  6  check found a problem (write: nothing written; --force writes anyway)
+  7  test: a port failed or is busy)";
 
 struct OptionEntry
 {
@@ -74,7 +90,70 @@ const OptionEntry OptionTable[] = {
     {{QStringLiteral("o"), QStringLiteral("output")},
      "linux: write the set-up as files into <dir> instead of printing it.",
      "dir"},
+    {{QStringLiteral("force")}, "write: write even when the checks find a problem.", nullptr},
+    {{QStringLiteral("json")}, "check, test: print the result as one JSON document.", nullptr},
+    {{QStringLiteral("external")},
+     "test: through a loopback plug (TX to RX, RTS to CTS) instead of the internal loopback.",
+     nullptr},
 };
+
+QString severityList(const QList<Commissioning::Finding> &findings)
+{
+    const int problems = Commissioning::count(findings, Commissioning::Severity::Problem);
+    const int warnings = Commissioning::count(findings, Commissioning::Severity::Warning);
+    return QStringLiteral("%1 problem%2, %3 warning%4")
+        .arg(problems)
+        .arg(problems == 1 ? "" : "s")
+        .arg(warnings)
+        .arg(warnings == 1 ? "" : "s");
+}
+
+// One row a port, pass or the reason, and how the shared IRQ counted.
+QString testTable(const QList<TSerialPortTest::Result> &results,
+                  const QList<TSerialPortTest::Interrupts> &counted)
+{
+    QString table = QStringLiteral("Port  Address  Device  UART     IRQ  Result\n");
+    for (const TSerialPortTest::Result &r : results) {
+        table += QStringLiteral("%1     %2    %3 %4 %5  %6\n")
+                     .arg(ResourceRules::portLetter(r.port))
+                     .arg(TCardConfig::addressText(r.address))
+                     .arg((r.device.isEmpty() ? QStringLiteral("-") : r.device).leftJustified(7))
+                     .arg((r.uart.isEmpty() ? QStringLiteral("-") : r.uart).leftJustified(8))
+                     .arg(r.irq < 0 ? QStringLiteral("-") : QString::number(r.irq), 3)
+                     .arg(r.passed ? QStringLiteral("pass") : QStringLiteral("FAIL: ") + r.reason);
+    }
+    for (const TSerialPortTest::Interrupts &irq : counted)
+        table += QStringLiteral("IRQ %1 counted %2 interrupts during the test (%3 before, %4 after).\n")
+                     .arg(irq.irq)
+                     .arg(irq.after - irq.before)
+                     .arg(irq.before)
+                     .arg(irq.after);
+    return table;
+}
+
+QByteArray testJson(const QList<TSerialPortTest::Result> &results,
+                    const QList<TSerialPortTest::Interrupts> &counted, bool passed)
+{
+    QJsonArray ports;
+    for (const TSerialPortTest::Result &r : results)
+        ports.append(QJsonObject{{QStringLiteral("port"), QString(ResourceRules::portLetter(r.port))},
+                                 {QStringLiteral("address"), TCardConfig::addressText(r.address)},
+                                 {QStringLiteral("device"), r.device},
+                                 {QStringLiteral("uart"), r.uart},
+                                 {QStringLiteral("irq"), r.irq},
+                                 {QStringLiteral("busy"), r.busy},
+                                 {QStringLiteral("passed"), r.passed},
+                                 {QStringLiteral("reason"), r.reason}});
+    QJsonArray interrupts;
+    for (const TSerialPortTest::Interrupts &irq : counted)
+        interrupts.append(QJsonObject{{QStringLiteral("irq"), irq.irq},
+                                      {QStringLiteral("before"), qint64(irq.before)},
+                                      {QStringLiteral("after"), qint64(irq.after)}});
+    return QJsonDocument(QJsonObject{{QStringLiteral("ports"), ports},
+                                     {QStringLiteral("interrupts"), interrupts},
+                                     {QStringLiteral("passed"), passed}})
+        .toJson(QJsonDocument::Indented);
+}
 
 QString hexByte(quint8 value)
 {
@@ -114,8 +193,9 @@ int TCtlTool::run(const QStringList &arguments)
                                                   QString::fromUtf8(entry.valueName))
                              : QCommandLineOption(entry.names, QString::fromUtf8(entry.description)));
     }
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("plan, write or linux."),
-                                 QStringLiteral("plan|write|linux"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("plan, check, write, linux or test."),
+                                 QStringLiteral("plan|check|write|linux|test"));
 
     if (!parser.parse(arguments))
         return fail(InvalidInput, parser.errorText() + QStringLiteral("\nTry 'tr4410ctl --help'."));
@@ -138,20 +218,23 @@ int TCtlTool::run(const QStringList &arguments)
                 QStringLiteral("\nTry 'tr4410ctl --help'."));
     }
     const QString command = positional.first();
-    if (command != QLatin1String("plan") && command != QLatin1String("write") &&
-        command != QLatin1String("linux"))
+    const QStringList commands{QStringLiteral("plan"), QStringLiteral("check"), QStringLiteral("write"),
+                               QStringLiteral("linux"), QStringLiteral("test")};
+    if (!commands.contains(command))
         return fail(InvalidInput,
-                    QStringLiteral("unknown command '%1' (plan, write or linux)\nTry 'tr4410ctl --help'.")
+                    QStringLiteral("unknown command '%1' (plan, check, write, linux or test)\nTry 'tr4410ctl "
+                                   "--help'.")
                         .arg(command));
 
-    // Options that belong to one command only.
-    const std::pair<const char *, const char *> onlyFor[] = {
-        {"yes", "write"}, {"dry-run", "write"}, {"output", "linux"}};
-    for (const auto &[option, owner] : onlyFor) {
-        if (parser.isSet(QString::fromLatin1(option)) && command != QLatin1String(owner))
-            return fail(
-                InvalidInput,
-                QStringLiteral("--%1 applies to '%2' only").arg(QLatin1String(option), QLatin1String(owner)));
+    // Options that belong to some commands only.
+    const std::pair<const char *, const char *> onlyFor[] = {{"yes", "write"},       {"dry-run", "write"},
+                                                             {"force", "write"},     {"output", "linux"},
+                                                             {"json", "check|test"}, {"external", "test"}};
+    for (const auto &[option, owners] : onlyFor) {
+        const QStringList owner = QString::fromLatin1(owners).split(QLatin1Char('|'));
+        if (parser.isSet(QString::fromLatin1(option)) && !owner.contains(command))
+            return fail(InvalidInput, QStringLiteral("--%1 applies to '%2' only")
+                                          .arg(QLatin1String(option), owner.join(QStringLiteral("' and '"))));
     }
 
     if (!readConfig(parser))
@@ -162,8 +245,14 @@ int TCtlTool::run(const QStringList &arguments)
         return fail(InvalidInput, error);
     if (command == QLatin1String("plan"))
         return plan();
+    const bool json = parser.isSet(QStringLiteral("json"));
+    if (command == QLatin1String("check"))
+        return check(json);
     if (command == QLatin1String("write"))
-        return write(parser.isSet(QStringLiteral("dry-run")), parser.isSet(QStringLiteral("yes")));
+        return write(parser.isSet(QStringLiteral("dry-run")), parser.isSet(QStringLiteral("yes")),
+                     parser.isSet(QStringLiteral("force")));
+    if (command == QLatin1String("test"))
+        return test(json, parser.isSet(QStringLiteral("external")));
     return linuxSetup(parser.value(QStringLiteral("output")));
 }
 
@@ -301,7 +390,55 @@ int TCtlTool::plan()
     return Success;
 }
 
-int TCtlTool::write(bool dryRun, bool yes)
+bool TCtlTool::commissioningSetup(Commissioning::Setup &setup)
+{
+    setup.controlBase = m_config.controlBase.value.value_or(0x300);
+    setup.x8Clock = m_config.clock.value.value_or(0) != 0;
+    return requireResources(setup.addresses, setup.irq);
+}
+
+int TCtlTool::check(bool json)
+{
+    Commissioning::Setup setup;
+    if (!commissioningSetup(setup))
+        return InvalidInput;
+    const TSystemState system = TSystemState::read();
+    const QList<Commissioning::Finding> findings =
+        Commissioning::check(setup, system, PortAccessProbe::probe(system));
+    const bool problem = Commissioning::count(findings, Commissioning::Severity::Problem) > 0;
+    if (json) {
+        QJsonArray list;
+        for (const Commissioning::Finding &finding : findings)
+            list.append(
+                QJsonObject{{QStringLiteral("severity"), Commissioning::severityName(finding.severity)},
+                            {QStringLiteral("topic"), finding.topic},
+                            {QStringLiteral("message"), finding.message}});
+        const QJsonObject document{{QStringLiteral("findings"), list}, {QStringLiteral("ok"), !problem}};
+        *m_out << QJsonDocument(document).toJson(QJsonDocument::Indented) << Qt::flush;
+    } else {
+        *m_out << Commissioning::findingLines(findings, true) << severityList(findings) << Qt::endl;
+    }
+    return problem ? CheckFailed : Success;
+}
+
+bool TCtlTool::writeChecksPass(const Commissioning::Setup &setup, bool force)
+{
+    // Lockdown and port access are the port layer's to report, with their own exit code.
+    const QList<Commissioning::Finding> findings = Commissioning::writeChecks(setup, TSystemState::read());
+    *m_err << Commissioning::findingLines(findings, false) << Qt::flush;
+    if (Commissioning::count(findings, Commissioning::Severity::Problem) == 0)
+        return true;
+    if (force) {
+        *m_err << "Writing all the same (--force)." << Qt::endl;
+        return true;
+    }
+    fail(CheckFailed, QStringLiteral("the checks found %1 (tr4410ctl check tells more); nothing has been "
+                                     "written; --force writes all the same")
+                          .arg(severityList(findings)));
+    return false;
+}
+
+int TCtlTool::write(bool dryRun, bool yes, bool force)
 {
     const quint32 controlBase = m_config.controlBase.value.value_or(0x300);
     if (!CardJumpers::controlBaseUsable(controlBase)) {
@@ -348,6 +485,10 @@ int TCtlTool::write(bool dryRun, bool yes)
         return Success;
     }
     *m_out << Qt::flush;
+
+    Commissioning::Setup setup{controlBase, addresses, irq, m_config.clock.value.value_or(0) != 0};
+    if (!writeChecksPass(setup, force))
+        return CheckFailed;
 
     // Whether the ports can be reached at all, before anyone is asked.
     const bool present = PortAccess::probeDriver();
@@ -405,8 +546,12 @@ int TCtlTool::portFailure(int status, int registersWritten)
                   .arg(registersWritten);
     switch (status) {
     case VANTO32_STATUS_NO_ACCESS:
-        return fail(NoPortAccess,
-                    QStringLiteral("no access to the I/O ports (see PORT ACCESS in tr4410ctl(1)); ") + state);
+    case VANTO32_STATUS_LOCKED_DOWN:
+        return fail(
+            NoPortAccess,
+            QStringLiteral("no access to the I/O ports (see PORT ACCESS in tr4410ctl(1)): ") +
+                Commissioning::accessFinding(PortAccessProbe::cause(status, TSystemState::read())).message +
+                QStringLiteral("; ") + state);
     case VANTO32_STATUS_BUSY:
         return fail(CardBusy, QStringLiteral("another program is writing to the card; try again when it has "
                                              "finished; ") +
@@ -434,6 +579,7 @@ int TCtlTool::linuxSetup(const QString &outputDir)
         return fail(InvalidInput, QStringLiteral("%1: the folder cannot be made").arg(outputDir));
     const std::pair<QString, QString> files[] = {
         {QStringLiteral("kernel-parameter.txt"), setup.kernelParameter() + QLatin1Char('\n')},
+        {QFileInfo(QLatin1String(TLinuxSetup::GrubDropIn)).fileName(), setup.grubDropIn()},
         {QStringLiteral("tr4410-setserial.sh"), setup.setserialScript()},
         {QString::fromLatin1(TLinuxSetup::UnitName), setup.systemdUnit()},
     };
@@ -449,4 +595,26 @@ int TCtlTool::linuxSetup(const QString &outputDir)
     }
     *m_out << Qt::flush;
     return Success;
+}
+
+int TCtlTool::test(bool json, bool external)
+{
+    ResourceRules::Addresses addresses{};
+    int irq = 0;
+    if (!requireResources(addresses, irq))
+        return InvalidInput;
+    QList<int> speeds{TLinuxSetup::X1BaudBase};
+    if (m_config.clock.value.value_or(0) != 0)
+        speeds.append(TLinuxSetup::X8BaudBase);
+    QList<TSerialPortTest::Port> ports;
+    for (int port = 0; port < ResourceRules::PortCount; ++port)
+        ports.append({port, addresses[std::size_t(port)], irq, speeds, external});
+    QList<TSerialPortTest::Interrupts> counted;
+    const QList<TSerialPortTest::Result> results = TSerialPortTest(TSystemState::read()).run(ports, &counted);
+    const bool passed = std::all_of(results.begin(), results.end(), [](const auto &r) { return r.passed; });
+    if (json)
+        *m_out << testJson(results, counted, passed) << Qt::flush;
+    else
+        *m_out << testTable(results, counted) << Qt::flush;
+    return passed ? Success : TestFailed;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "card_config.h"
+#include "commissioning_check.h"
 
 #include <QObject>
 #include <QStringList>
@@ -24,6 +25,8 @@ public:
         NoPortAccess = 3,
         CardBusy = 4,    // another program is writing to the card
         WriteFailed = 5, // the port layer refused a write or broke off: the card may be half written
+        CheckFailed = 6, // a check found a problem (check, or write without --force)
+        TestFailed = 7,  // a port failed its test
     };
     Q_ENUM(ExitCode)
 
@@ -36,7 +39,11 @@ private:
     bool readConfig(const QCommandLineParser &parser);
     bool requireResources(ResourceRules::Addresses &addresses, int &irq);
     int plan();
-    int write(bool dryRun, bool yes);
+    bool commissioningSetup(Commissioning::Setup &setup);
+    int check(bool json);
+    bool writeChecksPass(const Commissioning::Setup &setup, bool force);
+    int write(bool dryRun, bool yes, bool force);
+    int test(bool json, bool external);
     int linuxSetup(const QString &outputDir);
     int fail(ExitCode code, const QString &message);
     int portFailure(int status, int registersWritten);

@@ -178,7 +178,10 @@ private slots:
                                         << QByteArray() << 1 << "tr4410ctl: Unknown option 'speed'." << 0;
         QTest::newRow("unknown command")
             << QByteArray() << QStringList{"erase"} << QStringList() << QByteArray() << 1
-            << "tr4410ctl: unknown command 'erase' (plan, write or linux)" << 0;
+            << "tr4410ctl: unknown command 'erase' (plan, check, write, linux or test)" << 0;
+        QTest::newRow("--json of check and test")
+            << QByteArray() << QStringList{"write", "--json"} << QStringList() << QByteArray() << 1
+            << "tr4410ctl: --json applies to 'check' and 'test' only" << 0;
         QTest::newRow("option of another command")
             << QByteArray() << QStringList{"plan", "--dry-run"} << QStringList() << QByteArray() << 1
             << "tr4410ctl: --dry-run applies to 'write' only" << 0;
@@ -195,9 +198,36 @@ private slots:
             << 0;
         QTest::newRow("no port access")
             << ExampleCard << over({}) << QStringList{"FAKE_VANTO32_IN_VALUE=AA55"} << QByteArray() << 3
-            << "tr4410ctl: no access to the I/O ports (see PORT ACCESS in tr4410ctl(1)); nothing has been "
-               "written"
+            << "tr4410ctl: no access to the I/O ports (see PORT ACCESS in tr4410ctl(1)): the port helper "
+               "lacks "
+               "its capability cap_sys_rawio: reinstall the package tr4410-settings, whose set-up gives it "
+               "back; "
+               "nothing has been written"
             << 0;
+        QTest::newRow("locked down") << ExampleCard << over({}) << QStringList{"FAKE_VANTO32_LOCKED_DOWN=1"}
+                                     << QByteArray() << 3
+                                     << "tr4410ctl: no access to the I/O ports (see PORT ACCESS in "
+                                        "tr4410ctl(1)): the kernel is locked "
+                                        "down: Linux refuses direct port access even to root; turn Secure "
+                                        "Boot off in the firmware set-up "
+                                        "(or with mokutil --disable-validation); nothing has been written"
+                                     << 0;
+
+        // The checks before the write, against the fixture tree's Linux.
+        const QString ataPort = QStringLiteral("port E at 0x170 overlaps 0x170 to 0x177, claimed by ata_piix "
+                                               "(/proc/ioports): choose another address");
+        QTest::newRow("check passes")
+            << ExampleCard << QStringList{"check"} << QStringList() << QByteArray() << 0 << "" << 0;
+        QTest::newRow("check finds a problem") << ExampleCard << QStringList{"check", "--port", "E=170"}
+                                               << QStringList() << QByteArray() << 6 << "" << 0;
+        QTest::newRow("write refuses on a problem")
+            << ExampleCard << over({"--port", "E=170"}) << QStringList{"FAKE_VANTO32_CARD_BASE=300"}
+            << QByteArray() << 6 << "problem: " + ataPort << 0;
+        QTest::newRow("--force writes all the same")
+            << ExampleCard << over({"--port", "E=170", "--force"})
+            << QStringList{"FAKE_VANTO32_CARD_BASE=300"} << QByteArray() << 0 << "problem: " + ataPort << 20;
+        QTest::newRow("test before the set-up")
+            << ExampleCard << QStringList{"test"} << QStringList() << QByteArray() << 7 << "" << 0;
         QTest::newRow("card busy") << ExampleCard << over({}) << QStringList{"FAKE_VANTO32_STATUS=3"}
                                    << QByteArray() << 4
                                    << "tr4410ctl: another program is writing to the card; try again when it "
@@ -225,6 +255,16 @@ private slots:
         QCOMPARE(result.exitCode, exitCode);
         QCOMPARE(result.err.section(QLatin1Char('\n'), 0, 0), message.replace(QStringLiteral("%1"), path));
         QCOMPARE(TestTr4410ctl::portWrites(result), portWrites);
+        // What check and test print: a line of their findings or their table.
+        static const QMap<QByteArray, QString> printed{
+            {"check passes", "ok: the control base address 0x300 can be set on the jumpers and written"},
+            {"check finds a problem", "problem: port E at 0x170 overlaps 0x170 to 0x177, claimed by ata_piix "
+                                      "(/proc/ioports): choose another address"},
+            {"test before the set-up",
+             "E     0x100    -       -          -  FAIL: Linux has no serial line at "
+             "0x100: apply the Linux set-up (tr4410ctl linux) and restart"}};
+        const QString line = printed.value(QTest::currentDataTag());
+        QVERIFY2(line.isEmpty() || result.out.contains(line + QLatin1Char('\n')), qPrintable(result.out));
         if (QTest::currentDataTag() == QByteArray("broke off")) {
             QVERIFY2(
                 result.err.endsWith(QStringLiteral(
