@@ -13,6 +13,7 @@
 #include "message_box.h"
 #include "new_choice.h"
 #include "port_access.h"
+#include "port_access_probe.h"
 #include "port_resources_panel.h"
 #include "radio_panel.h"
 #include "setup_supporter.h"
@@ -170,15 +171,23 @@ void TMainForm::FormCreate(QObject *)
     // Port 0x61 answers the driver-absent value when the maker's kernel driver is not loaded.
     const QPointer<TMainForm> self(this);
     m_driverPresent = PortAccess::probeDriver();
+    const int probeStatus = PortStatus();
+    auto access = Commissioning::AccessState::Available;
     if (!m_driverPresent) {
+        access = PortAccessProbe::cause(
+            probeStatus == VANTO32_STATUS_OK ? VANTO32_STATUS_NO_ACCESS : probeStatus, TSystemState::read());
+        // The text is the maker's; the details say what it means here, with what to do.
+        MessageBoxExtras extras;
+        extras.details = QStringLiteral("On this machine: %1, so the port resources cannot be written.\n\n%2")
+                             .arg(Commissioning::accessCause(access), Commissioning::accessRemedy(access));
         showMessageBox(this, QMessageBox::NoIcon, QStringLiteral("Warning"),
                        QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
                                       "[NT]/system32/drivers and re-run this setup program."),
-                       QMessageBox::Ok | QMessageBox::Cancel); // either answer carries on
+                       QMessageBox::Ok | QMessageBox::Cancel, extras); // either answer carries on
         if (!self)
             return;
     }
-    m_portResources->setPortAccess(m_driverPresent);
+    m_portResources->setPortAccessState(access);
 }
 
 void TMainForm::Exit2Click(QObject *)

@@ -80,7 +80,8 @@ TPortResourcesPanel::TPortResourcesPanel(const TPortResourcesControls &controls,
 
 void TPortResourcesPanel::setPortAccess(bool available)
 {
-    m_portAccess = available;
+    // Without a cause, the one an ordinary user meets.
+    m_access = available ? Commissioning::AccessState::Available : Commissioning::AccessState::NotInGroup;
 }
 
 bool TPortResourcesPanel::Busy() const
@@ -186,9 +187,9 @@ void TPortResourcesPanel::UseButtonClick()
         return;
     }
 
-    if (!m_portAccess) {
+    if (!PortAccess()) {
         // Writing would silently do nothing: say so instead of reporting success.
-        showNoPortAccess();
+        showNoPortAccess(m_access);
         return;
     }
 
@@ -206,18 +207,25 @@ void TPortResourcesPanel::UseButtonClick()
         return;
     }
 
+    // The checks' warnings and problems go into the details; a problem is named before the question.
+    const int irqNumber = ResourceRules::irqOfItem(irq->currentText()).value_or(0);
+    const QList<Commissioning::Finding> findings = commissioningFindings(addresses, irqNumber);
+    const bool problem = Commissioning::count(findings, Commissioning::Severity::Problem) > 0;
     const auto answer = showMessage(
         dialogParent(), QMessageBox::Question, QStringLiteral("Confirmation"),
         QStringLiteral("The setup program will now write the port resources. If they conflict with another "
-                       "device in your system, neither may function once the DF jumper is removed. Are you "
-                       "sure you want to use these resources?"),
-        QMessageBox::Ok | QMessageBox::Cancel);
+                       "device in your system, neither may function once the DF jumper is removed. ") +
+            (problem
+                 ? QStringLiteral("The checks of this Linux found a problem with these resources (see the "
+                                  "details). ")
+                 : QString()) +
+            QStringLiteral("Are you sure you want to use these resources?"),
+        QMessageBox::Ok | QMessageBox::Cancel, Commissioning::findingLines(findings, false));
     if (!self || answer != QMessageBox::Ok || !m_controls.panel)
         return;
 
     // Everything is gathered before the first write: changes made during the waits do not alter
     // the sequence under way.
-    const int irqNumber = ResourceRules::irqOfItem(irq->currentText()).value_or(0);
     const TResourceWriter::Values values = ResourceRules::registerValues(addresses, irqNumber, rs422Mask());
     const TLinuxSetup linuxSetup(addresses, irqNumber,
                                  m_controls.clockCombo &&
@@ -248,22 +256,31 @@ void TPortResourcesPanel::UseButtonClick()
     emit SequenceFinished();
 }
 
-void TPortResourcesPanel::showNoPortAccess() const
+QList<Commissioning::Finding>
+TPortResourcesPanel::commissioningFindings(const ResourceRules::Addresses &addresses, int irq) const
+{
+    const bool x8 = m_controls.clockCombo && CardJumpers::clockJumper(m_controls.clockCombo->currentIndex());
+    return Commissioning::check({m_controlBase, addresses, irq, x8}, TSystemState::read(), m_access);
+}
+
+void TPortResourcesPanel::showNoPortAccess(Commissioning::AccessState access) const
 {
     showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("No Port Access"),
-                QStringLiteral("The card could not be reached: this program has no access to the I/O "
-                               "ports, so nothing has been written to the card.\n\nOnly root and the "
-                               "members of the group tr4410 may write to the card. Ask your administrator "
-                               "to add you to that group, log in again and start this program anew; "
-                               "or run it as root. Your settings are kept."),
+                QStringLiteral("The card could not be reached: %1, so nothing has been written to the "
+                               "card.\n\n%2 Your settings are kept.")
+                    .arg(Commissioning::accessCause(access), Commissioning::accessRemedy(access)),
                 QMessageBox::Ok);
 }
 
 void TPortResourcesPanel::showWriteFailure() const
 {
     const int failure = m_writer->Failure();
-    if (failure == VANTO32_STATUS_NO_ACCESS && m_writer->LastRegister() == 0) {
-        showNoPortAccess();
+    if ((failure == VANTO32_STATUS_NO_ACCESS || failure == VANTO32_STATUS_LOCKED_DOWN) &&
+        m_writer->LastRegister() == 0) {
+        showNoPortAccess(failure == VANTO32_STATUS_LOCKED_DOWN ? Commissioning::AccessState::LockedDown
+                         : m_access == Commissioning::AccessState::Available
+                             ? Commissioning::AccessState::NotInGroup
+                             : m_access);
         return;
     }
     const int last = m_writer->LastRegister();

@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "commissioning_check.h"
 #include "resource_rules.h"
 
 class QCheckBox;
@@ -43,7 +44,9 @@ public:
 
     // Whether the start-up presence test found port access; without it nothing is written.
     void setPortAccess(bool available);
-    bool PortAccess() const { return m_portAccess; }
+    bool PortAccess() const { return m_access == Commissioning::AccessState::Available; }
+    // The same with the cause of a refusal, which the messages name with its remedy.
+    void setPortAccessState(Commissioning::AccessState access) { m_access = access; }
     // True while a write sequence runs.
     bool Busy() const;
     // The card's control base address taken at the last entry into the configuration state.
@@ -67,7 +70,10 @@ protected:
 
 private:
     QWidget *dialogParent() const;
-    void showNoPortAccess() const;
+    void showNoPortAccess(Commissioning::AccessState access) const;
+    // The checks against this Linux, for the details of the question before the write.
+    QList<Commissioning::Finding> commissioningFindings(const ResourceRules::Addresses &addresses,
+                                                        int irq) const;
     void showWriteFailure() const;
     QLineEdit *portEdit(int port) const;
     TUpDown *portSpinner(int port) const;
@@ -81,7 +87,7 @@ private:
     const TPortResourcesControls m_controls;
     TResourceWriter *m_writer;
     quint16 m_controlBase = 0;
-    bool m_portAccess = true;
+    Commissioning::AccessState m_access = Commissioning::AccessState::Available;
     bool m_sequenceRunning = false;
     // Set while ConfigButtonClick or UseButtonClick runs: their message boxes run nested event
     // loops, in which a second click would start the handler again.

@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 // Answers every modal box that appears while it lives, noting what it saw.
@@ -35,6 +36,7 @@ public:
                 onBox();
             titles << box->windowTitle();
             texts << box->text();
+            details << box->detailedText();
             icons << box->icon();
             buttons << box->standardButtons();
             box->button(m_answer) ? box->button(m_answer)->click() : box->reject();
@@ -45,6 +47,7 @@ public:
     std::function<void()> onBox; // runs while a box is up, before it is answered
     QStringList titles;
     QStringList texts;
+    QStringList details;
     QList<QMessageBox::Icon> icons;
     QList<QMessageBox::StandardButtons> buttons;
 
@@ -147,6 +150,12 @@ void TestMainWindowStartup::driverAbsentWarnsAndCarriesOn()
     QTRY_VERIFY(form->SetSup()->Built());
     QCOMPARE(answerer.texts.first(), QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
                                                     "[NT]/system32/drivers and re-run this setup program."));
+    // What it means here: the fixture's Linux has port I/O and no lockdown; root lacks the helper's
+    // capability, anyone else the group.
+    QVERIFY2(answerer.details.first().startsWith(
+                 QStringLiteral("On this machine: ") +
+                 (geteuid() == 0 ? "the port helper lacks its capability" : "this program has no access")),
+             qPrintable(answerer.details.first()));
     QCOMPARE(answerer.icons.first(), QMessageBox::NoIcon);
     QCOMPARE(answerer.buttons.first(), QMessageBox::Ok | QMessageBox::Cancel);
     QVERIFY(!form->DriverPresent());

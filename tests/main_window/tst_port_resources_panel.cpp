@@ -172,6 +172,21 @@ private slots:
             QCOMPARE(answers.seen().first().caption, QStringLiteral("Confirmation"));
             QCOMPARE(answers.seen().first().icon, QMessageBox::Question);
             QCOMPARE(answers.seen().first().buttons, QMessageBox::Ok | QMessageBox::Cancel);
+            QCOMPARE(answers.seen().first().details, QString()); // the checks found nothing to say
+        }
+        {
+            // Port B on the disk controller's addresses: the checks name it before the question.
+            QList<int> onDisk = ExamplePorts;
+            onDisk[1] = 0x170;
+            f.choose(onDisk, QStringLiteral("3"));
+            MessageBoxAnswerer answers({QMessageBox::Cancel});
+            f.logic->UseButtonClick();
+            QVERIFY(answers.seen().first().text.endsWith(QStringLiteral(
+                "removed. The checks of this Linux found a problem with these resources (see the "
+                "details). Are you sure you want to use these resources?")));
+            QCOMPARE(answers.seen().first().details,
+                     QStringLiteral("problem: port B at 0x170 overlaps 0x170 to 0x177, claimed by ata_piix "
+                                    "(/proc/ioports): choose another address\n"));
         }
         QVERIFY(f.writes.isEmpty());
         QVERIFY(f.inConfiguration());
@@ -243,12 +258,17 @@ private slots:
         QTest::addColumn<QString>("baseText");
         QTest::addColumn<quint32>("indexPort");
         QTest::addColumn<int>("mask");
-        QTest::newRow("RS-422 at 300") << true << "300" << 0x301u << 0xFF;
-        QTest::newRow("RS-485 at 300") << false << "300" << 0x301u << 0x00;
+        QTest::addColumn<QString>("checks"); // what the checks add before the question
+        QTest::newRow("RS-422 at 300") << true << "300" << 0x301u << 0xFF << "";
+        QTest::newRow("RS-485 at 300") << false << "300" << 0x301u << 0x00 << "";
         // The card's registers answer at its jumper address, not at the typed extras.
-        QTest::newRow("typed 3F5") << true << "3F5" << 0x3F1u << 0xFF;
-        QTest::newRow("typed 12300") << true << "12300" << 0x301u << 0xFF;
-        QTest::newRow("typed 10F") << true << "10F" << 0x101u << 0xFF;
+        QTest::newRow("typed 3F5") << true << "3F5" << 0x3F1u << 0xFF << "";
+        QTest::newRow("typed 12300") << true << "12300" << 0x301u << 0xFF << "";
+        // Its index register, 0x101, is then among port E's addresses: asked all the same.
+        QTest::newRow("typed 10F")
+            << true << "10F" << 0x101u << 0xFF
+            << "The checks of this Linux found a problem with these resources (see the "
+               "details). ";
     }
     void writesTheExample()
     {
@@ -256,6 +276,7 @@ private slots:
         QFETCH(QString, baseText);
         QFETCH(quint32, indexPort);
         QFETCH(int, mask);
+        QFETCH(QString, checks);
         Fixture f;
         f.rs422Jumper->setClosed(rs422);
         f.baseEdit->setText(baseText);
@@ -269,8 +290,8 @@ private slots:
         QCOMPARE(answers.seen().at(0).text,
                  QStringLiteral(
                      "The setup program will now write the port resources. If they conflict with another "
-                     "device in your system, neither may function once the DF jumper is removed. Are "
-                     "you sure you want to use these resources?"));
+                     "device in your system, neither may function once the DF jumper is removed. ") +
+                     checks + QStringLiteral("Are you sure you want to use these resources?"));
         const auto &done = answers.seen().at(1);
         QCOMPARE(done.caption, QStringLiteral("Confirmation"));
         QCOMPARE(done.text,
@@ -424,6 +445,8 @@ private slots:
                                        "written was register 5";
         QTest::newRow("no access") << "300" << 1 << VANTO32_STATUS_NO_ACCESS << "No Port Access"
                                    << "members of the group tr4410";
+        QTest::newRow("locked down") << "300" << 1 << VANTO32_STATUS_LOCKED_DOWN << "No Port Access"
+                                     << "Turn Secure Boot off in the firmware set-up";
     }
     void failuresAreReported()
     {
