@@ -3,13 +3,20 @@
 # 0x138 sharing IRQ 5; a VM boots the real kernel with the printed kernel parameter and has eight
 # ISA 16550 UARTs at those addresses on that IRQ, applies the unit's setserial lines with Debian's
 # setserial (unpacked into the initramfs, not installed here), and writes one line to each device.
-# Each line must arrive in its own capture file on the host.
+# Each line must arrive in its own capture file on the host. The machine has its own COM1 at 0x3F8,
+# IRQ 4 (the console) beside the card's eight ports; tr4410ctl runs in the VM too, with the real
+# port-I/O library and port helper:
+#   check   a card file with port A at 0x3F8 is told of the overlap with ttyS0 (exit 6); the good
+#           card file passes (exit 0);
+#   test    after the set-up all eight ports pass their loopback and IRQ 5 counts; a card file
+#           with port H where QEMU has no UART fails that port, its address in the reason (exit 7).
 # Exits 77 (skipped) where no VM can be run.
 #
-# usage: run_serial_vm_test.sh TR4410CTL INIT CACHE_DIR WORK_DIR
+# usage: run_serial_vm_test.sh TR4410CTL INIT CACHE_DIR WORK_DIR LIBVANTO32 PORT_HELPER LIBDIR LIBEXECDIR
 set -euo pipefail
 
-ctl=$1 init=$2 cache=$3 work=$4
+ctl=$1 init=$2 cache=$3 work=$4 vanto32=$5 port_helper=$6 libdir=$7 libexecdir=$8
+no_uart=0x280 # nothing answers there in QEMU's PC
 irq=5
 addresses=(0x100 0x108 0x110 0x118 0x120 0x128 0x130 0x138)
 letters=(A B C D E F G H)
@@ -35,6 +42,11 @@ cat >"$work/card.json" <<CARD
 { "version": 1, "ports": { ${ports%, } }, "irq": $irq }
 CARD
 "$ctl" linux --card "$work/card.json" --output "$work/setup" >/dev/null || fail "tr4410ctl linux failed"
+sed "s/\"A\": \"0x100\"/\"A\": \"0x3F8\"/" "$work/card.json" >"$work/card-com1.json"
+sed "s/\"H\": \"0x138\"/\"H\": \"$no_uart\"/" "$work/card.json" >"$work/card-no-uart.json"
+mkdir -p "$work/setup-no-uart"
+"$ctl" linux --card "$work/card-no-uart.json" --output "$work/setup-no-uart" >/dev/null ||
+    fail "tr4410ctl linux failed for the card file without a UART at $no_uart"
 parameter=$(cat "$work/setup/kernel-parameter.txt")
 echo "kernel parameter: $parameter"
 sed -n 's/^ExecStart=//p' "$work/setup/tr4410-serial.service" >"$work/unit-lines.txt"
@@ -53,7 +65,22 @@ ldd "$setserial" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print
     cp -L "$lib" "$root$lib"
 done
 cp "$init" "$root/init"
+# tr4410ctl with the port-I/O library and the helper where an install puts them.
+mkdir -p "$root/usr/$libdir" "$root/usr/$libexecdir/tr4410-settings"
+cp "$ctl" "$root/bin/tr4410ctl"
+cp -L "$vanto32" "$root/usr/$libdir/libvanto32.so"
+cp "$port_helper" "$root/usr/$libexecdir/tr4410-settings/tr4410-port-helper"
+for binary in "$ctl" "$port_helper"; do
+    ldd "$binary" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }'
+done | sort -u | grep -v '/libvanto32\.so$' | while read -r lib; do
+    mkdir -p "$root$(dirname "$lib")"
+    cp -L "$lib" "$root$lib"
+done
 chmod 755 "$root/init" "$root/bin/"*
+cp "$work/card.json" "$root/card.json"
+cp "$work/card-com1.json" "$root/card-com1.json"
+cp "$work/card-no-uart.json" "$root/card-no-uart.json"
+sed -n 's/^ExecStart=//p' "$work/setup-no-uart/tr4410-serial.service" >"$root/setup-no-uart.txt"
 cp "$work/unit-lines.txt" "$root/setup.txt"
 : >"$root/ports.txt"
 i=0
@@ -72,9 +99,11 @@ for i in "${!letters[@]}"; do
 done
 console=$work/console.log
 status=0
-vm_boot "$console" 150 "" "$qemu" -m 256 -nographic -no-reboot -monitor none \
+# pnpacpi=off: the kernel takes only the standard COM ports for itself, as a PC/104 board's BIOS
+# announces them; the card's eight are set up by the unit's lines.
+vm_boot "$console" 150 "" "$qemu" -m 512 -nographic -no-reboot -monitor none \
     -kernel "$kernel" -initrd "$work/initrd.gz" \
-    -append "console=ttyS0 $parameter panic=-1 quiet loglevel=3" \
+    -append "console=ttyS0 $parameter panic=-1 quiet loglevel=3 pnpacpi=off" \
     -serial stdio "${uarts[@]}" || status=$?
 tr -d '\r' <"$console" | grep "^VMTEST" || true
 grep -q "VMTEST done" "$console" || {
@@ -112,6 +141,21 @@ if grep -q "^VMTEST write timed out" <<<"$log"; then
     echo "Writes that never finished (their transmit interrupt did not come):"
     grep "^VMTEST write timed out" <<<"$log"
     grep "^VMTEST interrupts" <<<"$log" || true
+fi
+
+# tr4410ctl check before the set-up, and test after it.
+run() { sed -n "s/^VMTEST $1 //p" <<<"$log"; }
+check "check: port A at 0x3F8 overlaps the board's COM1 (exit 6)" \
+    'run check-com1 | grep -qx "problem: port A at 0x3F8 overlaps ttyS0, the board.s own serial port, IRQ 4: turn COM1 off in the firmware set-up or choose another address" && run check-com1 | grep -qx "exit 6"'
+check "check: the good card file passes (exit 0)" 'run check-good | grep -qx "exit 0"'
+check "test: all eight ports pass (exit 0)" \
+    '[ "$(run test-good | grep -Ec "^[A-H] .* pass$")" -eq 8 ] && run test-good | grep -qx "exit 0"'
+counted=$(run test-good | sed -n "s/^IRQ $irq counted \([0-9]*\) interrupts.*/\1/p")
+check "test: IRQ $irq counted during the test (${counted:-?} interrupts)" '[ "${counted:-0}" -gt 0 ]'
+check "test: port H at $no_uart fails with its address in the reason, the others pass (exit 7)" \
+    'run test-no-uart | grep -Eq "^H .*FAIL: .*$no_uart" && [ "$(run test-no-uart | grep -Ec "^[A-G] .* pass$")" -eq 7 ] && run test-no-uart | grep -qx "exit 7"'
+if [ "$errors" -ne 0 ]; then
+    grep -E "^VMTEST (check|test)" <<<"$log" || true
 fi
 [ "$errors" -eq 0 ] || fail "$errors check(s) failed"
 echo "all serial VM checks passed"
