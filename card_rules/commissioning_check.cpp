@@ -11,7 +11,9 @@ namespace Commissioning {
 
 namespace {
 
-constexpr quint32 ControlBlockSize = 0x10; // the address lines A4 to A9 decode a block of 16
+// The index and data registers, at control base + 1 and + 2.
+constexpr quint32 IndexRegister = 1;
+constexpr quint32 DataRegister = 2;
 constexpr quint32 PortSize = 8;
 constexpr quint32 StandardPorts[] = {0x3F8, 0x2F8, 0x3E8, 0x2E8}; // COM1 to COM4
 
@@ -89,12 +91,12 @@ Finding portFinding(const Setup &setup, const TSystemState &system, int port)
     if (!other.isEmpty())
         return {Severity::Problem, topic, where + QStringLiteral(" overlaps ") + other};
     const quint32 control = CardJumpers::settableAddress(setup.controlBase);
-    if (overlap(address, address + PortSize - 1, control, control + ControlBlockSize - 1))
+    if (overlap(address, address + PortSize - 1, control + IndexRegister, control + DataRegister))
         return {Severity::Problem, topic,
                 where +
-                    QStringLiteral(" overlaps the card's own control registers at %1 to %2: choose another "
+                    QStringLiteral(" overlaps the card's own control registers at %1 and %2: choose another "
                                    "address")
-                        .arg(hex(control), hex(control + ControlBlockSize - 1))};
+                        .arg(hex(control + IndexRegister), hex(control + DataRegister))};
     if (const auto line = system.lineAt(address); line && realLine(*line))
         return {Severity::Ok, topic,
                 where + QStringLiteral(" is ttyS%1, IRQ %2, %3, set up for this card")
@@ -106,10 +108,11 @@ Finding portFinding(const Setup &setup, const TSystemState &system, int port)
 
 Finding controlBlockFinding(const Setup &setup, const TSystemState &system)
 {
-    const quint32 first = CardJumpers::settableAddress(setup.controlBase);
-    const QString where = QStringLiteral("the card's control registers at %1 to %2")
-                              .arg(hex(first), hex(first + ControlBlockSize - 1));
-    const QString other = collision(setup, system, first, first + ControlBlockSize - 1);
+    const quint32 first = CardJumpers::settableAddress(setup.controlBase) + IndexRegister;
+    const quint32 last = first + DataRegister - IndexRegister;
+    const QString where =
+        QStringLiteral("the card's control registers at %1 and %2").arg(hex(first), hex(last));
+    const QString other = collision(setup, system, first, last);
     if (!other.isEmpty())
         return {Severity::Problem, QStringLiteral("control registers"),
                 where + QStringLiteral(" overlap ") + other};

@@ -105,13 +105,13 @@ private slots:
             "address",
             "100,170,110,118,120,128,130,138");
         row("the card's control registers", {}, "port A", Severity::Problem,
-            "port A at 0x300 overlaps the card's own control registers at 0x300 to 0x30F: choose another "
+            "port A at 0x300 overlaps the card's own control registers at 0x301 and 0x302: choose another "
             "address",
             "300,108,110,118,120,128,130,138");
         row("control registers free", {}, "control registers", Severity::Ok,
-            "the card's control registers at 0x300 to 0x30F: no other device is known there");
+            "the card's control registers at 0x301 and 0x302: no other device is known there");
         row("control registers on the VGA", {}, "control registers", Severity::Problem,
-            "the card's control registers at 0x3C0 to 0x3CF overlap 0x3C0 to 0x3DF, claimed by vga+ "
+            "the card's control registers at 0x3C1 and 0x3C2 overlap 0x3C0 to 0x3DF, claimed by vga+ "
             "(/proc/ioports): choose another address",
             {}, 10, 0x3C0);
         row("ioports hidden", {{"proc/ioports", "0000-0000 : PCI Bus 0000:00\n  0000-0000 : dma1\n"}},
