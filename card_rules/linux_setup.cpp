@@ -41,11 +41,12 @@ QStringList TLinuxSetup::setserialLines() const
 {
     QStringList lines;
     for (const Device &device : m_devices) {
-        lines.append(QStringLiteral("setserial /dev/ttyS%1 port 0x%2 irq %3 uart 16550A baud_base %4")
-                         .arg(device.ttyNumber)
-                         .arg(device.address, 0, 16)
-                         .arg(m_irq)
-                         .arg(m_baudBase));
+        lines.append(
+            QStringLiteral("setserial /dev/ttyS%1 port 0x%2 irq %3 uart 16550A baud_base %4 autoconfig")
+                .arg(device.ttyNumber)
+                .arg(device.address, 0, 16)
+                .arg(m_irq)
+                .arg(m_baudBase));
     }
     return lines;
 }

@@ -35,7 +35,8 @@ public:
     int uartCount() const;
     // "8250.nr_uarts=<n>"
     QString kernelParameter() const;
-    // "setserial /dev/ttyS4 port 0x100 irq 5 uart 16550A baud_base 115200", ports A to H.
+    // "setserial /dev/ttyS4 port 0x100 irq 5 uart 16550A baud_base 115200 autoconfig", ports A to H:
+    // autoconfig has the driver probe the UART there, which sets its FIFO up.
     QStringList setserialLines() const;
     // A shell script of the setserial lines, to apply them at once.
     QString setserialScript() const;

@@ -10,6 +10,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -610,11 +611,14 @@ int TCtlTool::test(bool json, bool external)
     for (int port = 0; port < ResourceRules::PortCount; ++port)
         ports.append({port, addresses[std::size_t(port)], irq, speeds, external});
     QList<TSerialPortTest::Interrupts> counted;
+    QElapsedTimer took;
+    took.start();
     const QList<TSerialPortTest::Result> results = TSerialPortTest(TSystemState::read()).run(ports, &counted);
+    const qint64 ms = took.elapsed();
     const bool passed = std::all_of(results.begin(), results.end(), [](const auto &r) { return r.passed; });
     if (json)
         *m_out << testJson(results, counted, passed) << Qt::flush;
     else
-        *m_out << testTable(results, counted) << Qt::flush;
+        *m_out << testTable(results, counted) << QStringLiteral("Tested in %1 ms.\n").arg(ms) << Qt::flush;
     return passed ? Success : TestFailed;
 }

@@ -44,7 +44,7 @@ public:
     static constexpr int DeadlineMs = 1000;
 
     explicit TSerialPortTest(const TSystemState &system);
-    // Tests the ports at the same time; one result each, in the given order.
+    // Tests the ports one after the other; one result each, in the given order.
     QList<Result> run(const QList<Port> &ports, QList<Interrupts> *counted = nullptr) const;
     // One port, in this thread.
     Result run(const Port &port) const;

@@ -220,14 +220,14 @@ EOF
 update-grub
 #
 # 2. Where each port is (package setserial), and udev told of the change:
-setserial /dev/ttyS0 port 0x3f8 irq 10 uart 16550A baud_base 921600  # port A
-setserial /dev/ttyS1 port 0x2f8 irq 10 uart 16550A baud_base 921600  # port B
-setserial /dev/ttyS2 port 0x3e8 irq 10 uart 16550A baud_base 921600  # port C
-setserial /dev/ttyS3 port 0x2e8 irq 10 uart 16550A baud_base 921600  # port D
-setserial /dev/ttyS4 port 0x100 irq 10 uart 16550A baud_base 921600  # port E
-setserial /dev/ttyS5 port 0x108 irq 10 uart 16550A baud_base 921600  # port F
-setserial /dev/ttyS6 port 0x110 irq 10 uart 16550A baud_base 921600  # port G
-setserial /dev/ttyS7 port 0x118 irq 10 uart 16550A baud_base 921600  # port H
+setserial /dev/ttyS0 port 0x3f8 irq 10 uart 16550A baud_base 921600 autoconfig  # port A
+setserial /dev/ttyS1 port 0x2f8 irq 10 uart 16550A baud_base 921600 autoconfig  # port B
+setserial /dev/ttyS2 port 0x3e8 irq 10 uart 16550A baud_base 921600 autoconfig  # port C
+setserial /dev/ttyS3 port 0x2e8 irq 10 uart 16550A baud_base 921600 autoconfig  # port D
+setserial /dev/ttyS4 port 0x100 irq 10 uart 16550A baud_base 921600 autoconfig  # port E
+setserial /dev/ttyS5 port 0x108 irq 10 uart 16550A baud_base 921600 autoconfig  # port F
+setserial /dev/ttyS6 port 0x110 irq 10 uart 16550A baud_base 921600 autoconfig  # port G
+setserial /dev/ttyS7 port 0x118 irq 10 uart 16550A baud_base 921600 autoconfig  # port H
 udevadm trigger --action=change --settle /sys/class/tty/ttyS0 /sys/class/tty/ttyS1 /sys/class/tty/ttyS2 /sys/class/tty/ttyS3 /sys/class/tty/ttyS4 /sys/class/tty/ttyS5 /sys/class/tty/ttyS6 /sys/class/tty/ttyS7
 #
 # 3. The same at every boot:
@@ -241,14 +241,14 @@ Wants=getty-pre.target
 Type=oneshot
 RemainAfterExit=yes
 ExecCondition=/bin/sh -c 'test -x /bin/setserial || { echo "setserial is not installed (apt install setserial): the TR-4410 ports A to H are not set up"; exit 1; }'
-ExecStart=/bin/setserial /dev/ttyS0 port 0x3f8 irq 10 uart 16550A baud_base 921600
-ExecStart=/bin/setserial /dev/ttyS1 port 0x2f8 irq 10 uart 16550A baud_base 921600
-ExecStart=/bin/setserial /dev/ttyS2 port 0x3e8 irq 10 uart 16550A baud_base 921600
-ExecStart=/bin/setserial /dev/ttyS3 port 0x2e8 irq 10 uart 16550A baud_base 921600
-ExecStart=/bin/setserial /dev/ttyS4 port 0x100 irq 10 uart 16550A baud_base 921600
-ExecStart=/bin/setserial /dev/ttyS5 port 0x108 irq 10 uart 16550A baud_base 921600
-ExecStart=/bin/setserial /dev/ttyS6 port 0x110 irq 10 uart 16550A baud_base 921600
-ExecStart=/bin/setserial /dev/ttyS7 port 0x118 irq 10 uart 16550A baud_base 921600
+ExecStart=/bin/setserial /dev/ttyS0 port 0x3f8 irq 10 uart 16550A baud_base 921600 autoconfig
+ExecStart=/bin/setserial /dev/ttyS1 port 0x2f8 irq 10 uart 16550A baud_base 921600 autoconfig
+ExecStart=/bin/setserial /dev/ttyS2 port 0x3e8 irq 10 uart 16550A baud_base 921600 autoconfig
+ExecStart=/bin/setserial /dev/ttyS3 port 0x2e8 irq 10 uart 16550A baud_base 921600 autoconfig
+ExecStart=/bin/setserial /dev/ttyS4 port 0x100 irq 10 uart 16550A baud_base 921600 autoconfig
+ExecStart=/bin/setserial /dev/ttyS5 port 0x108 irq 10 uart 16550A baud_base 921600 autoconfig
+ExecStart=/bin/setserial /dev/ttyS6 port 0x110 irq 10 uart 16550A baud_base 921600 autoconfig
+ExecStart=/bin/setserial /dev/ttyS7 port 0x118 irq 10 uart 16550A baud_base 921600 autoconfig
 ExecStartPost=/bin/udevadm trigger --action=change --settle /sys/class/tty/ttyS0 /sys/class/tty/ttyS1 /sys/class/tty/ttyS2 /sys/class/tty/ttyS3 /sys/class/tty/ttyS4 /sys/class/tty/ttyS5 /sys/class/tty/ttyS6 /sys/class/tty/ttyS7
 
 [Install]
@@ -261,11 +261,11 @@ systemctl enable tr4410-serial.service
         const TLinuxSetup mixed({0x100, 0x2F8, 0x108, 0x110, 0x118, 0x120, 0x128, 0x130}, 5, false);
         QCOMPARE(mixed.kernelParameter(), QStringLiteral("8250.nr_uarts=11"));
         QCOMPARE(mixed.setserialLines().at(0),
-                 QStringLiteral("setserial /dev/ttyS4 port 0x100 irq 5 uart 16550A baud_base 115200"));
+                 QStringLiteral("setserial /dev/ttyS4 port 0x100 irq 5 uart 16550A baud_base 115200 autoconfig"));
         QCOMPARE(mixed.setserialLines().at(1),
-                 QStringLiteral("setserial /dev/ttyS1 port 0x2f8 irq 5 uart 16550A baud_base 115200"));
+                 QStringLiteral("setserial /dev/ttyS1 port 0x2f8 irq 5 uart 16550A baud_base 115200 autoconfig"));
         QCOMPARE(mixed.setserialLines().at(7),
-                 QStringLiteral("setserial /dev/ttyS10 port 0x130 irq 5 uart 16550A baud_base 115200"));
+                 QStringLiteral("setserial /dev/ttyS10 port 0x130 irq 5 uart 16550A baud_base 115200 autoconfig"));
     }
 };
 

@@ -150,6 +150,8 @@ check "check: port A at 0x3F8 overlaps the board's COM1 (exit 6)" \
 check "check: the good card file passes (exit 0)" 'run check-good | grep -qx "exit 0"'
 check "test: all eight ports pass (exit 0)" \
     '[ "$(run test-good | grep -Ec "^[A-H] .* pass$")" -eq 8 ] && run test-good | grep -qx "exit 0"'
+took=$(run test-good | sed -n "s/^Tested in \([0-9]*\) ms\.$/\1/p")
+check "test: the eight ports took under 2 s (${took:-?} ms)" '[ -n "$took" ] && [ "$took" -lt 2000 ]'
 counted=$(run test-good | sed -n "s/^IRQ $irq counted \([0-9]*\) interrupts.*/\1/p")
 check "test: IRQ $irq counted during the test (${counted:-?} interrupts)" '[ "${counted:-0}" -gt 0 ]'
 check "test: port H at $no_uart fails with its address in the reason, the others pass (exit 7)" \
