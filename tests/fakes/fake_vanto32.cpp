@@ -180,12 +180,6 @@ void FakeVanto_SetStatus(int status)
     card().status = status;
 }
 
-// The kernel is locked down from now on (true) or no longer (false).
-void FakeVanto_SetLockedDown(int lockedDown)
-{
-    card().lockedDown = lockedDown != 0;
-}
-
 // After `writes` more writes reach the card, every later write is lost and PortStatus() reports
 // VANTO32_STATUS_FAILED, as when the port layer goes away halfway through a sequence; -1 ends it.
 void FakeVanto_FailAfterWrites(int writes)

@@ -150,12 +150,8 @@ void TestMainWindowStartup::driverAbsentWarnsAndCarriesOn()
     QTRY_VERIFY(form->SetSup()->Built());
     QCOMPARE(answerer.texts.first(), QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
                                                     "[NT]/system32/drivers and re-run this setup program."));
-    // What it means here: the fixture's Linux has port I/O and no lockdown; root lacks the helper's
-    // capability, anyone else the group.
-    QVERIFY2(answerer.details.first().startsWith(
-                 QStringLiteral("On this machine: ") +
-                 (geteuid() == 0 ? "the port helper lacks its capability" : "this program has no access")),
-             qPrintable(answerer.details.first()));
+    // What it means here (the fixture's Linux has port I/O): root lacks the helper's capability.
+    QVERIFY(answerer.details.first().contains(geteuid() == 0 ? "lacks its capability" : "group tr4410"));
     QCOMPARE(answerer.icons.first(), QMessageBox::NoIcon);
     QCOMPARE(answerer.buttons.first(), QMessageBox::Ok | QMessageBox::Cancel);
     QVERIFY(!form->DriverPresent());

@@ -1,18 +1,15 @@
 #!/bin/busybox sh
-# /init of the lockdown VM: tr4410ctl check and write and the main window, as root, on a kernel
-# booted with lockdown=integrity; the console shows what each said.
+# /init of the lockdown VM: tr4410ctl check and write and the main window, as root.
 /bin/busybox --install -s /bin
 export PATH=/bin
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
-# The helper and the checks read the lockdown here.
 mount -t securityfs securityfs /sys/kernel/security
 mkdir -p /tmp && chmod 1777 /tmp
 echo "VMTEST boot"
 echo "VMTEST lockdown $(cat /sys/kernel/security/lockdown)"
 for command in check "write --yes"; do
-    # shellcheck disable=SC2086 # the command and its option
     tr4410ctl $command --card /card.json >/tmp/ctl.out 2>&1
     echo "exit $?" >>/tmp/ctl.out
     sed "s/^/VMTEST ${command%% *} /" /tmp/ctl.out

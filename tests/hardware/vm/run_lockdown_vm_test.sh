@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# The card's Linux booted as under Secure Boot (lockdown=integrity), with the real port-I/O library
-# and port helper, run as root. A UART at 0x302, the data register of a card at control base 0x300,
-# records every byte that reaches it.
-#   tr4410ctl check   reports the lockdown (exit 6);
-#   tr4410ctl write   exits 3 with the lockdown message, and nothing arrives at 0x302;
-#   the main window   its "No Port Access" box names the lockdown.
-# Exits 77 (skipped) where no VM can be run.
+# A kernel locked down as under Secure Boot (lockdown=integrity), the real port-I/O library and
+# helper, as root; a UART at 0x302 (a card's data register) records what reaches it. check reports
+# the lockdown (exit 6), write exits 3 with its message and nothing arrives, and the window's
+# "No Port Access" box names it. Exits 77 (skipped) where no VM can be run.
 #
 # usage: run_lockdown_vm_test.sh TR4410CTL WINDOW_PROBE LIBVANTO32 PORT_HELPER INIT CACHE_DIR WORK_DIR
 #                                LIBDIR LIBEXECDIR
@@ -13,14 +10,12 @@ set -euo pipefail
 
 ctl=$1 window=$2 vanto32=$3 port_helper=$4 init=$5 cache=$6 work=$7 libdir=$8 libexecdir=$9
 
-# skip, fail, vm_host (which sets qemu and busybox), vm_kernel, vm_fetch and vm_boot
-. "$(dirname "$0")/vm_kernel.sh"
+. "$(dirname "$0")/vm_kernel.sh" # skip, fail, vm_host, vm_kernel, vm_boot
 vm_host
 kernel=$(vm_kernel "$cache") || skip "no Debian cloud kernel package could be obtained (apt-get download linux-image-*-cloud-amd64)"
 echo "kernel: $kernel"
 plugin=$(find /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms -name libqoffscreen.so | head -n 1)
 [ -n "$plugin" ] || skip "Qt's offscreen platform plugin is not installed"
-
 # --- the initramfs: the programs where an install puts them, with their libraries ----------------
 rm -rf "$work"
 root=$work/root
@@ -46,7 +41,6 @@ cat >"$root/card.json" <<'CARD'
              "E": "0x120", "F": "0x128", "G": "0x130", "H": "0x138" }, "irq": 5 }
 CARD
 (cd "$root" && find . | cpio -o -H newc -R 0:0 --quiet) | gzip -1 >"$work/initrd.gz"
-
 # --- boot --------------------------------------------------------------------------------------
 console=$work/console.log
 serial=$work/data-register.out
@@ -56,12 +50,11 @@ vm_boot "$console" 240 "$serial" "$qemu" -m 1024 -nographic -no-reboot -monitor 
     -append "console=ttyS0 panic=-1 quiet loglevel=3 pnpacpi=off lockdown=integrity" \
     -serial stdio -chardev "file,id=card,path=$serial" -device isa-serial,chardev=card,iobase=0x302,irq=5 ||
     status=$?
-tr -d '\r' <"$console" | grep -E "^(VMTEST|WINDOW)" || true
+grep -aE "^(VMTEST|WINDOW)" "$console" | tr -d '\r' || true
 grep -q "VMTEST done" "$console" || {
     tail -n 40 "$console"
     fail "the VM did not finish (qemu status $status)"
 }
-
 # --- verdict -----------------------------------------------------------------------------------
 log=$(tr -d '\r' <"$console")
 errors=0
