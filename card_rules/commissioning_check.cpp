@@ -280,6 +280,23 @@ QString findingLines(const QList<Finding> &findings, bool okToo)
     return text;
 }
 
+QString wrapped(const QString &text, int width, int indent)
+{
+    QStringList out;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        QString current;
+        for (const QString &word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (!current.trimmed().isEmpty() && current.size() + 1 + word.size() > width) {
+                out.append(current);
+                current = QString(indent, QLatin1Char(' '));
+            }
+            current += (current.trimmed().isEmpty() ? QString() : QStringLiteral(" ")) + word;
+        }
+        out.append(current);
+    }
+    return out.join(QLatin1Char('\n'));
+}
+
 quint32 nearestControlBase(quint32 address)
 {
     const quint32 rounded = (std::min<quint32>(address, 0xFFFF) + 8) / 0x10 * 0x10;

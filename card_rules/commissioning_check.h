@@ -41,6 +41,10 @@ int count(const QList<Finding> &findings, Severity severity);
 // "warning: ...", one line a finding; with problems, a closing sentence for before a question.
 QString findingLines(const QList<Finding> &findings, bool okToo);
 
+// The text broken into lines of at most `width` characters at spaces, for a box that shows its
+// details line for line; a line's continuations are indented by `indent` spaces.
+QString wrapped(const QString &text, int width = 56, int indent = 0);
+
 // The nearest control base address that the jumpers set and the port helper writes.
 quint32 nearestControlBase(quint32 address);
 

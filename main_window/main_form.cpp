@@ -178,8 +178,9 @@ void TMainForm::FormCreate(QObject *)
             probeStatus == VANTO32_STATUS_OK ? VANTO32_STATUS_NO_ACCESS : probeStatus, TSystemState::read());
         // The text is the maker's; the details say what it means here, with what to do.
         MessageBoxExtras extras;
-        extras.details = QStringLiteral("On this machine: %1, so the port resources cannot be written.\n\n%2")
-                             .arg(Commissioning::accessCause(access), Commissioning::accessRemedy(access));
+        extras.details = Commissioning::wrapped(
+            QStringLiteral("On this machine: %1, so the port resources cannot be written.\n\n%2")
+                .arg(Commissioning::accessCause(access), Commissioning::accessRemedy(access)));
         showMessageBox(this, QMessageBox::NoIcon, QStringLiteral("Warning"),
                        QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
                                       "[NT]/system32/drivers and re-run this setup program."),

@@ -220,7 +220,8 @@ void TPortResourcesPanel::UseButtonClick()
                                   "details). ")
                  : QString()) +
             QStringLiteral("Are you sure you want to use these resources?"),
-        QMessageBox::Ok | QMessageBox::Cancel, Commissioning::findingLines(findings, false));
+        QMessageBox::Ok | QMessageBox::Cancel,
+        Commissioning::wrapped(Commissioning::findingLines(findings, false), 56, 2));
     if (!self || answer != QMessageBox::Ok || !m_controls.panel)
         return;
 

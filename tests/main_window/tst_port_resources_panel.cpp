@@ -281,8 +281,8 @@ private slots:
         QCOMPARE(answers.seen().at(0).details,
                  checks.isEmpty()
                      ? QString()
-                     : QStringLiteral("problem: port E at 0x100 overlaps the card's own control registers "
-                                      "at 0x101 and 0x102: choose another address\n"));
+                     : QStringLiteral("problem: port E at 0x100 overlaps the card's own control\n"
+                                      "  registers at 0x101 and 0x102: choose another address\n"));
         const auto &done = answers.seen().at(1);
         QCOMPARE(done.caption, QStringLiteral("Confirmation"));
         QCOMPARE(done.text,
