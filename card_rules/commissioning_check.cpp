@@ -312,6 +312,8 @@ QString accessCause(AccessState access)
         return QStringLiteral("the port helper lacks its capability");
     case AccessState::NoPortIo:
         return QStringLiteral("this Linux kernel has no port I/O");
+    case AccessState::NoWriteLock:
+        return QStringLiteral("the port helper's write lock /run/tr4410/write.lock is missing");
     case AccessState::LockedDown:
         return QStringLiteral("Linux is locked down (Secure Boot) and refuses direct port access");
     case AccessState::NotInGroup:
@@ -335,6 +337,11 @@ QString accessRemedy(AccessState access)
             "No program reaches the card on this kernel, not even one run as root. Run this "
             "program on the PC/104 stack's own Linux, with a kernel that has port I/O "
             "(CONFIG_X86_IOPL_IOPERM).");
+    case AccessState::NoWriteLock:
+        return QStringLiteral(
+            "The port helper writes only while it holds the lock /run/tr4410/write.lock, which the "
+            "package's set-up makes at every start. Run \"sudo systemd-tmpfiles --create\" or restart "
+            "(from a build tree: sudo scripts/grant-port-access.sh), then start this program anew.");
     case AccessState::LockedDown:
         return QStringLiteral(
             "While Linux is locked down it refuses direct port access even to root, and the "
@@ -367,6 +374,10 @@ Finding accessFinding(AccessState access)
         return {Severity::Problem, topic,
                 QStringLiteral("no port I/O in this kernel: write the card from a Linux whose kernel has it "
                                "(CONFIG_X86_IOPL_IOPERM)")};
+    case AccessState::NoWriteLock:
+        return {Severity::Problem, topic,
+                QStringLiteral("the port helper's write lock /run/tr4410/write.lock is missing: run sudo "
+                               "systemd-tmpfiles --create, or restart")};
     case AccessState::LockedDown:
         break;
     }

@@ -14,7 +14,7 @@ namespace Commissioning {
 enum class Severity { Ok, Warning, Problem };
 
 // Whether this user's programs reach the ports, as the port layer and the system tell it.
-enum class AccessState { Available, NotInGroup, NoCapability, NoPortIo, LockedDown };
+enum class AccessState { Available, NotInGroup, NoCapability, NoPortIo, LockedDown, NoWriteLock };
 
 struct Finding
 {

@@ -56,6 +56,7 @@ TSystemState TSystemState::read(const QString &root)
             number(readAll(state.path(QStringLiteral("/sys/module/8250/parameters/nr_uarts")))))
         state.nrUarts = int(*uarts);
     state.readKernelConfig();
+    state.writeLock = QFileInfo::exists(state.path(QLatin1String(WriteLockPath)));
     for (const char *dir : {"/usr/sbin", "/usr/bin", "/sbin", "/bin"}) {
         const QString candidate = QLatin1String(dir) + QStringLiteral("/setserial");
         if (QFileInfo(state.path(candidate)).isExecutable()) {

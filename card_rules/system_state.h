@@ -53,11 +53,15 @@ public:
     std::optional<int> buildLimit;    // CONFIG_SERIAL_8250_NR_UARTS
     std::optional<bool> kernelPortIo; // CONFIG_X86_IOPL_IOPERM, where the kernel's config is found
     QString setserial;                // its path, empty when not installed
+    bool writeLock = false;           // the port helper's lock file is there
 
     bool lockedDown() const { return !lockdown.isEmpty() && lockdown != QLatin1String("none"); }
     // The line Linux has at this address, if any.
     std::optional<SerialLine> lineAt(quint32 address) const;
     QString path(const QString &absolute) const;
+
+    // The port helper's machine-wide write lock, made at boot by the package's tmpfiles.d entry.
+    static constexpr const char *WriteLockPath = "/run/tr4410/write.lock";
 
 private:
     void readSerialLines();

@@ -34,6 +34,8 @@ AccessState cause(int status, const TSystemState &system)
         return AccessState::NoPortIo;
     if (!mayRunHelper())
         return AccessState::NotInGroup;
+    if (!system.writeLock)
+        return AccessState::NoWriteLock;
     return AccessState::NoCapability;
 }
 

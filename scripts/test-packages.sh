@@ -18,5 +18,5 @@ packages+=(qt6-base-private-dev at-spi2-core python3-pyatspi dbus-x11)
 # The package test: dpkg-buildpackage with debhelper, lintian, ccache to keep its build of the
 # program quick, and systemd-tmpfiles, which the postinst runs to make the write lock.
 packages+=(dpkg-dev debhelper lintian ccache systemd)
-# systemd-analyze verify of the boot-time unit of the serial ports runs the programs it names.
-packages+=(systemd setserial udev)
+# systemd-analyze verify (systemd, above) of the serial ports' boot-time unit runs the programs it names.
+packages+=(setserial udev)

@@ -72,6 +72,10 @@ private slots:
             "no port I/O in this kernel: write the card from a Linux whose kernel has it "
             "(CONFIG_X86_IOPL_IOPERM)",
             {}, 10, 0x300, AccessState::NoPortIo);
+        row("no write lock", {}, "port access", Severity::Problem,
+            "the port helper's write lock /run/tr4410/write.lock is missing: run sudo systemd-tmpfiles "
+            "--create, or restart",
+            {}, 10, 0x300, AccessState::NoWriteLock);
         row("COM1 off", {}, "port A", Severity::Ok, "port A at 0x3F8: no other device is known there");
         row("COM1 on", {{"sys/class/tty/ttyS0/type", uart}}, "port A", Severity::Problem,
             "port A at 0x3F8 overlaps ttyS0, the board's own serial port, IRQ 4: turn COM1 off in the "
