@@ -46,9 +46,9 @@ bool isValidIdent(const QString &text)
 }
 
 // Left and top in, right and bottom out: QRect::contains already works that way.
-bool pointerInside(const QWidget *window)
+bool pointerInside(const TPopupForm *popup)
 {
-    return window->frameGeometry().contains(QCursor::pos());
+    return popup->outerRect().contains(QCursor::pos());
 }
 
 } // namespace
@@ -354,10 +354,8 @@ void TBoardHighlight::PinAndFocus()
     m_pinned = true;
     CheckMenuItem(true);
     // A hidden window cannot take the focus; it gets it when it is shown again.
-    if (m_popup->isVisible()) {
-        m_popup->raise();
-        m_popup->activateWindow();
-    }
+    if (m_popup->isVisible())
+        m_popup->activate();
 }
 
 void TBoardHighlight::SetActive(bool Value, bool Propagate)
@@ -403,7 +401,10 @@ void TBoardHighlight::ShowPopup()
 
     // Another member of the group made the group's popup already.
     const int tag = int(m_highlightType);
-    for (const QWidget *window : QApplication::topLevelWidgets()) {
+    for (const QWidget *window : QApplication::allWidgets()) {
+        // Popups drawn inside the main window are no top-level windows, but popups all the same.
+        if (!window->isWindow() && !qobject_cast<const TPopupForm *>(window))
+            continue;
         const QVariant windowTag = window->property("Tag");
         if (window->windowTitle() == m_popupCaption && (windowTag.isValid() ? windowTag.toInt() : 0) == tag)
             return;

@@ -3,8 +3,10 @@
 #include "anchors.h"
 #include "board_image.h"
 #include "kit_objects.h"
+#include "popup_caption.h"
 #include "radio_panel.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
@@ -15,6 +17,8 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QWindow>
+
+#include "window_placement.h"
 
 namespace {
 // The overall size of a popup without a panel: the explanation, the buttons and the status bar.
@@ -27,19 +31,50 @@ constexpr int FrameWatchMs = 50;
 constexpr int FrameWatchLooks = 2000 / FrameWatchMs;
 } // namespace
 
+namespace {
+bool embeddable(const QWidget *owner)
+{
+    return owner && !WindowPlacement::clientPlacesWindows();
+}
+
+// A title bar with the close button alone leaves the narrow popups' whole caption room.
+constexpr Qt::WindowFlags WindowFlags = Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                                        Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+} // namespace
+
 TPopupForm::TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString &caption, int tag)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint)
+    : QWidget(embeddable(owner) ? owner->window() : owner, embeddable(owner) ? Qt::SubWindow : WindowFlags)
     , m_highlight(highlight)
     , m_tag(tag)
+    , m_owner(owner)
+    , m_embedded(embeddable(owner))
 {
     // Closing only hides the popup: it and the panel inside it live as long as the highlight.
     setAttribute(Qt::WA_DeleteOnClose, false);
-    // A window does not inherit its parent's font; the panel was laid out in the main window's.
-    if (owner)
-        setFont(owner->window()->font());
-    // The native window tells the size of its frame, where the platform knows it before showing.
-    winId();
     setWindowTitle(caption);
+    if (m_embedded) {
+        // A sub-window keeps Tab and Backtab among its own controls.
+        hide();
+        setAutoFillBackground(true);
+        setFocusPolicy(Qt::ClickFocus);
+        // No window title tells assistive technology which popup this is.
+        setAccessibleName(caption);
+        m_top = TPopupCaption::Height;
+        auto *strip = new TPopupCaption(this);
+        Anchoring::setAnchors(strip, Anchors::akLeft | Anchors::akTop | Anchors::akRight);
+        connect(strip, &TPopupCaption::Pressed, this, &TPopupForm::activate);
+        connect(strip, &TPopupCaption::Dragged, this, [this](const QPoint &topLeft) {
+            m_place = parentWidget()->mapToGlobal(topLeft);
+            applyPlace();
+        });
+        connect(qApp, &QApplication::focusChanged, this, &TPopupForm::focusChanged);
+    } else {
+        // A window does not inherit its parent's font; the panel was laid out in the main window's.
+        if (owner)
+            setFont(owner->window()->font());
+        // The native window tells the size of its frame, where the platform knows it before showing.
+        winId();
+    }
     m_frameWatch.setInterval(FrameWatchMs);
     connect(&m_frameWatch, &QTimer::timeout, this, &TPopupForm::watchFrame);
 }
@@ -54,8 +89,8 @@ void TPopupForm::setPanel(TRadioPanel *panel)
         connect(this, &TPopupForm::OnActivate, panel, &TRadioPanel::OnActivate);
         connect(this, &TPopupForm::OnDeactivate, panel, &TRadioPanel::OnDeactivate);
         m_panelHome = panel->pos();
-        panel->move(0, 0);
-        setSizeRule(QSize(panel->width(), panel->height() + 32 + memoHeight + 19), memoHeight);
+        panel->move(0, m_top);
+        setSizeRule(QSize(panel->width(), m_top + panel->height() + 32 + memoHeight + 19), memoHeight);
         panel->setParent(this);
         panel->setVisible(true);
         panel->setAnchors(panel->FinalAnchors());
@@ -114,7 +149,7 @@ void TPopupForm::buildControls(TRadioPanel *panel)
 QPoint TPopupForm::homePlace() const
 {
     // The window's owner is the highlight, whose parent is the board picture.
-    const QWidget *const highlight = parentWidget();
+    const QWidget *const highlight = m_owner;
     const QWidget *const parent = highlight ? highlight->parentWidget() : nullptr;
     const QPoint parentPos = parent ? parent->pos() : QPoint();
     int dx = 0;
@@ -140,6 +175,65 @@ void TPopupForm::popup(const QPoint &pos)
     activateWindow();
     if (m_firstFocus)
         m_firstFocus->setFocus(Qt::OtherFocusReason);
+    if (m_embedded)
+        focusMoved();
+}
+
+void TPopupForm::activate()
+{
+    raise();
+    activateWindow();
+    if (!m_embedded || isAncestorOf(QApplication::focusWidget()))
+        return;
+    // Drawn inside the main window, the popup is active while the focus is inside it.
+    if (m_firstFocus && m_firstFocus->isVisible())
+        m_firstFocus->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
+    focusMoved();
+}
+
+void TPopupForm::focusMoved()
+{
+    const QList<TPopupForm *> popups = parentWidget()->findChildren<TPopupForm *>(Qt::FindDirectChildrenOnly);
+    for (TPopupForm *popup : popups)
+        popup->focusChanged();
+}
+
+QRect TPopupForm::outerRect() const
+{
+    if (m_embedded)
+        return QRect(mapToGlobal(QPoint(0, 0)), size());
+    return frameGeometry();
+}
+
+void TPopupForm::focusChanged()
+{
+    // The window's own focus widget, which the focus signals do not follow while the window is
+    // inactive: every popup of the window looks again.
+    const QWidget *const now = parentWidget()->focusWidget();
+    const bool focused = isVisible() && now && (now == this || isAncestorOf(now));
+    if (focused == m_focused)
+        return;
+    m_focused = focused;
+    if (focused)
+        emit OnActivate(this);
+    else
+        emit OnDeactivate(this);
+}
+
+QSize TPopupForm::frame() const
+{
+    return m_embedded ? QSize(0, 0) : frameGeometry().size() - size();
+}
+
+QRect TPopupForm::bounds() const
+{
+    // Inside the main window, the popup is kept inside the window, which fills the screen.
+    if (m_embedded)
+        return QRect(parentWidget()->mapToGlobal(QPoint(0, 0)), parentWidget()->size());
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? QRect(QPoint(0, 0), screen->geometry().size()) : QRect();
 }
 
 void TPopupForm::closeEvent(QCloseEvent *event)
@@ -151,7 +245,7 @@ void TPopupForm::closeEvent(QCloseEvent *event)
 
 void TPopupForm::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::ActivationChange) {
+    if (event->type() == QEvent::ActivationChange && !m_embedded) {
         const bool active = isActiveWindow();
         if (active)
             emit OnActivate(this);
@@ -164,7 +258,7 @@ void TPopupForm::changeEvent(QEvent *event)
 void TPopupForm::leaveEvent(QEvent *event)
 {
     // QRect::contains takes left and top in and right and bottom out, as the test needs.
-    if (m_closeOnLeave && !frameGeometry().contains(QCursor::pos())) {
+    if (m_closeOnLeave && !outerRect().contains(QCursor::pos())) {
         close();
         return;
     }
@@ -180,10 +274,9 @@ void TPopupForm::setSizeRule(const QSize &panelClient, int memoHeight)
 
 void TPopupForm::applySize()
 {
-    const QSize frame = frameGeometry().size() - size();
-    const QSize overall = m_panelClient.isValid() ? m_panelClient + frame : NoPanelSize;
+    const QSize overall = m_panelClient.isValid() ? m_panelClient + frame() : NoPanelSize;
     m_outer = overall.expandedTo(LeastSize);
-    const QSize client = m_outer - frame;
+    const QSize client = m_outer - frame();
     setMinimumSize(client);
     // Once the children are there, the explanation is placed again in the new size (event()).
     m_placeMemo = client != size() && findChild<QPlainTextEdit *>(QStringLiteral("StatusMemo"));
@@ -192,9 +285,9 @@ void TPopupForm::applySize()
 
 void TPopupForm::lookAtFrame()
 {
-    if (m_framed)
+    if (m_framed || m_embedded)
         return;
-    const QSize frame = frameGeometry().size() - size();
+    const QSize frame = this->frame();
     if (frame != m_frame) {
         m_frame = frame;
         if (!frame.isNull())
@@ -237,23 +330,24 @@ void TPopupForm::watchFrame()
 QPoint TPopupForm::clampedPlace() const
 {
     QPoint place = m_place;
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QSize screenSize = screen->geometry().size();
-        if (place.x() < 0)
-            place.setX(0);
-        else if (place.x() + m_outer.width() > screenSize.width())
-            place.setX(screenSize.width() - m_outer.width());
-        if (place.y() < 0)
-            place.setY(0);
-        else if (place.y() + m_outer.height() > screenSize.height())
-            place.setY(screenSize.height() - m_outer.height());
+    const QRect area = bounds();
+    if (area.isValid()) {
+        if (place.x() < area.left())
+            place.setX(area.left());
+        else if (place.x() + m_outer.width() > area.left() + area.width())
+            place.setX(area.left() + area.width() - m_outer.width());
+        if (place.y() < area.top())
+            place.setY(area.top());
+        else if (place.y() + m_outer.height() > area.top() + area.height())
+            place.setY(area.top() + area.height() - m_outer.height());
     }
     return place;
 }
 
 void TPopupForm::applyPlace()
 {
-    move(clampedPlace());
+    // Inside the main window, the place on the screen is the place in the window.
+    move(m_embedded ? parentWidget()->mapFromGlobal(clampedPlace()) : clampedPlace());
 }
 
 bool TPopupForm::event(QEvent *event)
@@ -263,6 +357,8 @@ bool TPopupForm::event(QEvent *event)
     if (type == QEvent::Hide) {
         // Settled once it has been shown in its frame; hidden before that, it waits for the frame.
         m_framed = !m_frame.isNull();
+        if (m_embedded)
+            focusMoved();
         return done;
     }
     if (type == QEvent::Resize && m_placeMemo) {
@@ -274,7 +370,9 @@ bool TPopupForm::event(QEvent *event)
         if (memo && doneButton)
             memo->setGeometry(6, doneButton->y() - 6 - m_memoHeight, width() - 12, m_memoHeight);
     }
-    if (type == QEvent::Show && !m_framed && m_frame.isNull()) {
+    if (type == QEvent::Show && m_embedded)
+        raise(); // stays on top of the main window's own contents
+    if (type == QEvent::Show && !m_framed && m_frame.isNull() && !m_embedded) {
         m_frameLooks = 0;
         m_frameWatch.start();
     }

@@ -15,6 +15,9 @@ Q_MOC_INCLUDE(<QStatusBar>)
 // status bar and Previous, Next and Done. Closing hides it; it lives as long as its highlight.
 // Built and placed by itself, after KPopupFrame: setPanel() builds the contents, popup() places
 // and shows the window. Its activation, closing and buttons are told by signals.
+// Where the platform lets no client place a window (Wayland), the popup is drawn inside the main
+// window instead, which fills the screen anyway: a sub-window with a caption strip of its own
+// (TPopupCaption), placed by the same rule and active while the focus is inside it.
 class TPopupForm : public QWidget
 {
     Q_OBJECT
@@ -44,6 +47,12 @@ public:
     // Shows the window with its outer top-left corner at pos, moved as far as needed to keep the
     // whole window on the screen, and makes it the active window.
     void popup(const QPoint &pos);
+    // Brings the popup to the front and gives it the keyboard focus, as activating its window does.
+    void activate();
+    // The popup's outer rectangle (its frame included) in global coordinates.
+    QRect outerRect() const;
+    // Whether the popup is drawn inside its main window rather than in a window of its own.
+    bool Embedded() const { return m_embedded; }
 
 signals:
     // The hosted panel's activation events, re-raised as the popup's own.
@@ -66,6 +75,15 @@ private:
     TBoardHighlight *m_highlight = nullptr;
     bool m_closeOnLeave = false;
     int m_tag = 0;
+    QWidget *const m_owner;
+    const bool m_embedded;
+    // Inside the main window: the strip above the contents, and whether the focus is inside.
+    int m_top = 0;
+    bool m_focused = false;
+    void focusChanged();
+    void focusMoved();
+    QSize frame() const;
+    QRect bounds() const;
 
     // The size: the client size a panel needs (widened and heightened to the least overall size
     // of 194 x 122), or, without a panel (an invalid size), the overall size 194 x 141. The least

@@ -54,10 +54,13 @@ xcb_atom_t motifAtom(xcb_connection_t *connection)
 void forbidResizing(QWindow *window)
 {
 #ifdef TR4410_HAVE_XCB
-    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !window || !window->handle())
+    // Other platforms may offer the X11 interface too (offscreen does, without a connection).
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb") || !window || !window->handle())
         return;
-    xcb_connection_t *const connection = x11->connection();
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *const connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return;
     const xcb_window_t id = xcb_window_t(window->winId());
     const xcb_atom_t atom = motifAtom(connection);
     if (atom == XCB_ATOM_NONE)

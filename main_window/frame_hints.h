@@ -8,7 +8,8 @@ namespace FrameHints {
 
 // Takes resizing out of the window's Motif hints (the function and the resize handles). Qt writes
 // them with resizing allowed whatever the window's size limits, and some window managers go by
-// them alone. Does nothing outside X11 or before the window has a native handle.
+// them alone. Does nothing outside the xcb platform with its X connection, or before the
+// window has a native handle.
 void forbidResizing(QWindow *window);
 
 } // namespace FrameHints

@@ -20,6 +20,7 @@
 #include "tech_form.h"
 #include "two_jumper.h"
 #include "up_down.h"
+#include "window_placement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -448,7 +449,9 @@ void TMainForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     // Opened maximised, the window fills the work area with a fixed frame (fitFrameToWorkArea).
-    m_fillWorkArea = isMaximized();
+    // Where the compositor sizes a maximised window, a size of the program's own breaks the
+    // protocol: the maximised state alone fills the work area there.
+    m_fillWorkArea = isMaximized() && WindowPlacement::clientPlacesWindows();
     if (QWindow *const window = windowHandle())
         window->installEventFilter(this);
 }

@@ -9,6 +9,8 @@ build=${TR4410_BUILD_DIR:-$top/build}
 
 packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libjpeg62-turbo-dev libgl-dev
           fonts-wine fonts-dejavu-core libcap2-bin patchelf pkg-config libxcb1-dev)
+# The platform plugin for native Wayland sessions.
+packages+=(qt6-wayland)
 if [ "$mode" = test ]; then
     # source "$top/scripts/test-packages.sh" adds what the test suite alone needs
     # shellcheck disable=SC1091

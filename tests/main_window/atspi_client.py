@@ -99,4 +99,5 @@ def main():
     print("A4 is now %s, and was announced" % ("fitted" if checked(a4) else "not fitted"))
 
 
-main()
+if __name__ == "__main__":
+    main()

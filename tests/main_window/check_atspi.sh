@@ -2,11 +2,15 @@
 # Runs the settings program on a virtual X server with its own session and accessibility buses, and
 # lets a real AT-SPI client work it. Skips (exit 77) only when the buses cannot be started.
 #
-# usage: check_atspi.sh <program> <port-library-folder> <client.py>
+# usage: check_atspi.sh <program> <port-library-folder> <client.py> [wayland]
+#   wayland  run the program natively on a Wayland compositor (weston, headless) beside the X
+#            server instead, and then check that in such a session the program prefers X11 when
+#            QT_QPA_PLATFORM names no platform; skips when weston cannot start
 set -u
 program=$1
 libraries=$2
 client=$3
+session=${4:-x11}
 skip=77
 
 work=$(mktemp -d)
@@ -61,15 +65,56 @@ if [ -z "$ready" ]; then
     exit $skip
 fi
 
-QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LD_LIBRARY_PATH="$libraries" \
+platform=xcb
+if [ "$session" = wayland ]; then
+    # The compositor's screenshots need its debugging protocols and a renderer that draws.
+    export XDG_RUNTIME_DIR=$work/runtime WAYLAND_DISPLAY=tr4410-wayland
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    weston --backend=headless-backend.so --use-pixman --width=1280 --height=1024 --idle-time=0 \
+        --socket="$WAYLAND_DISPLAY" --debug >"$work/weston.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 100); do
+        [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break
+        sleep 0.1
+    done
+    if [ ! -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ]; then
+        echo "SKIP: weston does not start"
+        cat "$work/weston.log"
+        exit $skip
+    fi
+    platform=wayland
+fi
+
+QT_QPA_PLATFORM=$platform QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LD_LIBRARY_PATH="$libraries" \
     "$program" >"$work/program.log" 2>&1 &
 pids+=($!)
 
 # Debian's pyatspi is for the system's Python, whatever comes first on the path.
-timeout 120 /usr/bin/python3 "$client"
+timeout 150 /usr/bin/python3 "${TR4410_CLIENT:-$client}"
 status=$?
+if [ $status -eq 0 ] && ! kill -0 "${pids[-1]}" 2>/dev/null; then
+    echo "FAIL: the program ended under the client"
+    status=1
+fi
 if [ $status -ne 0 ]; then
     echo "--- program output"
     cat "$work/program.log"
+    [ "$session" = wayland ] && echo "--- weston output" && cat "$work/weston.log"
+    exit $status
 fi
-exit $status
+[ "$session" = wayland ] || exit 0
+
+# In a Wayland session with X11 beside it, no QT_QPA_PLATFORM: the program's window is an X11 one.
+env -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland LD_LIBRARY_PATH="$libraries" \
+    "$program" >"$work/preferred.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 150); do
+    if xwininfo -root -tree | grep -q '"Setup": ("tr4410-settings"'; then
+        echo "with DISPLAY and WAYLAND_DISPLAY set, the program chose xcb"
+        exit 0
+    fi
+    sleep 0.1
+done
+echo "FAIL: with DISPLAY and WAYLAND_DISPLAY set, the program showed no X11 window"
+cat "$work/preferred.log"
+exit 1

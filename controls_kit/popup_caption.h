@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+class QToolButton;
+
+// The caption strip of a popup drawn inside its main window, where the platform lets no client
+// place a window of its own: the popup's title and a close button, and dragging it moves the
+// popup within the window, as a window manager's title bar would.
+class TPopupCaption : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TPopupCaption(QWidget *popup);
+
+    static constexpr int Height = 20;
+
+signals:
+    // Pressed anywhere, as a window manager activates the window whose title bar is pressed.
+    void Pressed();
+    // Dragged: the popup's top-left corner the pointer asks for, in its parent's coordinates.
+    void Dragged(const QPoint &topLeft);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QToolButton *m_close = nullptr;
+    QPoint m_grab; // the pointer's offset in the popup while dragging
+    bool m_dragging = false;
+};
