@@ -12,6 +12,7 @@
 #include "board_image.h"
 #include "first_complete_paint.h"
 #include "main_form.h"
+#include "window_placement.h"
 #include "startup_phases.h"
 
 #include <QApplication>
@@ -116,7 +117,8 @@ int child(int argc, char **argv)
         std::fprintf(stderr, "bench_startup: no complete paint within 30 s\n");
         QCoreApplication::exit(3);
     });
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen && WindowPlacement::clientPlacesWindows())
         mainForm.setGeometry(screen->availableGeometry());
     mainForm.showMaximized();
     phases.windowShown();
