@@ -12,8 +12,8 @@
 #include "board_image.h"
 #include "first_complete_paint.h"
 #include "main_form.h"
-#include "window_placement.h"
 #include "startup_phases.h"
+#include "window_placement.h"
 
 #include <QApplication>
 #include <QFile>
