@@ -20,5 +20,6 @@ packages+=(qt6-base-private-dev at-spi2-core python3-pyatspi dbus-x11)
 packages+=(dpkg-dev debhelper lintian ccache systemd)
 # systemd-analyze verify (systemd, above) of the serial ports' boot-time unit runs the programs it names.
 packages+=(setserial udev)
-# The test of a native Wayland session: the compositor (headless, with its screenshot client).
-packages+=(weston qt6-wayland)
+# The test of a native Wayland session: the compositor (headless, with its screenshot client), and
+# pngtopnm to read the screenshots.
+packages+=(weston qt6-wayland netpbm)
