@@ -1,5 +1,6 @@
 #include "main_form.h"
 #include "port_privilege.h"
+#include "termination_watch.h"
 #include "window_placement.h"
 
 #include <QApplication>
@@ -31,5 +32,8 @@ int main(int argc, char *argv[])
     if (screen && WindowPlacement::clientPlacesWindows())
         mainForm.setGeometry(screen->availableGeometry());
     mainForm.showMaximized();
+    // From here on the windows are closed when the session asks the program to end (before, the
+    // start-up checks may still hold a modal box, and the default ending is as good).
+    TerminationWatch::closeWindowsOnSignal();
     return app.exec();
 }
