@@ -5,6 +5,7 @@
 #include "kit_objects.h"
 #include "popup_caption.h"
 #include "radio_panel.h"
+#include "window_placement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,8 +19,6 @@
 #include <QStatusBar>
 #include <QWindow>
 
-#include "window_placement.h"
-
 namespace {
 // The overall size of a popup without a panel: the explanation, the buttons and the status bar.
 constexpr QSize NoPanelSize(194, 58 + 64 + 19);
@@ -29,9 +28,9 @@ constexpr qint64 FrameSettleMs = 500;
 // watch gives up after 2 s.
 constexpr int FrameWatchMs = 50;
 constexpr int FrameWatchLooks = 2000 / FrameWatchMs;
-} // namespace
 
-namespace {
+// Where no client may place a window, the popup is a sub-window of the main window, which keeps
+// Tab and Backtab among the popup's own controls.
 bool embeddable(const QWidget *owner)
 {
     return owner && !WindowPlacement::clientPlacesWindows();
@@ -53,7 +52,7 @@ TPopupForm::TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(caption);
     if (m_embedded) {
-        // A sub-window keeps Tab and Backtab among its own controls.
+        // Shown by popup() alone, not with the main window.
         hide();
         setAutoFillBackground(true);
         setFocusPolicy(Qt::ClickFocus);
