@@ -11,9 +11,9 @@ from atspi_client import do, fail, find, program, wait_for
 
 
 def screenshot():  # the compositor's screen, rows of RGB pixels
-    folder = tempfile.mkdtemp()
-    subprocess.run(["weston-screenshooter"], cwd=folder, check=True, timeout=20)
-    ppm = subprocess.run("pngtopnm *.png", shell=True, cwd=folder, check=True, capture_output=True).stdout
+    with tempfile.TemporaryDirectory() as folder:
+        subprocess.run(["weston-screenshooter"], cwd=folder, check=True, timeout=20)
+        ppm = subprocess.run("pngtopnm *.png", shell=True, cwd=folder, check=True, capture_output=True).stdout
     _, width, height, _, pixels = ppm.split(maxsplit=4)
     return [[pixels[i:i + 3] for i in range(y, y + 3 * int(width), 3)] for y in range(0, len(pixels), 3 * int(width))]
 
