@@ -9,6 +9,8 @@ mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
 mount -t securityfs securityfs /sys/kernel/security
 mkdir -p /tmp
+# The write lock, as the package makes it at every start.
+mkdir -p /run/tr4410 && : >/run/tr4410/write.lock
 echo "VMTEST boot"
 echo "VMTEST cmdline $(cat /proc/cmdline)"
 # ctl NAME COMMAND CARD: runs tr4410ctl, its output and exit code on the console as "VMTEST NAME".
