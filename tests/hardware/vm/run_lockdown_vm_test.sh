@@ -19,13 +19,13 @@ plugin=$(find /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms -name libqoffscree
 # --- the initramfs: the programs where an install puts them, with their libraries ----------------
 rm -rf "$work"
 root=$work/root
-mkdir -p "$root"/{bin,proc,sys,dev,"usr/$libdir","usr/$libexecdir/tr4410-settings"}
+mkdir -p "$root"/{bin,proc,sys,dev,"usr/$libdir","${libexecdir#/}/tr4410-settings"}
 cp "$busybox" "$root/bin/busybox"
 cp "$ctl" "$root/bin/tr4410ctl"
 cp "$window" "$root/bin/window_probe"
 cp "$init" "$root/init"
 cp -L "$vanto32" "$root/usr/$libdir/libvanto32.so"
-cp "$port_helper" "$root/usr/$libexecdir/tr4410-settings/tr4410-port-helper"
+cp "$port_helper" "$root$libexecdir/tr4410-settings/tr4410-port-helper"
 mkdir -p "$root$(dirname "$plugin")"
 cp "$plugin" "$root$plugin"
 for binary in "$ctl" "$window" "$port_helper" "$plugin"; do

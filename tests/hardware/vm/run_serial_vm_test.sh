@@ -66,10 +66,10 @@ ldd "$setserial" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print
 done
 cp "$init" "$root/init"
 # tr4410ctl with the port-I/O library and the helper where an install puts them.
-mkdir -p "$root/usr/$libdir" "$root/usr/$libexecdir/tr4410-settings"
+mkdir -p "$root/usr/$libdir" "$root$libexecdir/tr4410-settings"
 cp "$ctl" "$root/bin/tr4410ctl"
 cp -L "$vanto32" "$root/usr/$libdir/libvanto32.so"
-cp "$port_helper" "$root/usr/$libexecdir/tr4410-settings/tr4410-port-helper"
+cp "$port_helper" "$root$libexecdir/tr4410-settings/tr4410-port-helper"
 for binary in "$ctl" "$port_helper"; do
     ldd "$binary" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }'
 done | sort -u | grep -v '/libvanto32\.so$' | while read -r lib; do
