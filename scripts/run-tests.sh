@@ -23,12 +23,14 @@ if [ "${TR4410_SKIP_SANITIZERS:-0}" != 1 ]; then
     # Left out here: the VM test boots its own kernel with statically linked helpers (no sanitizer
     # runtime there), and the install tests check packaging, not the program's memory; both have
     # run above on the plain build.
-    ctest --test-dir "$asan" --output-on-failure --timeout 900 -E '^(hw_vm_|install_|x11_|main_atspi_)'
-    # The tests on an X server: libxkbcommon-x11 copies the server's atom names with strndup() from
-    # buffers that hold no terminating zero, which strict string checks report inside that library
-    # at every connection. Our code is checked there like everywhere else.
+    on_x='x11_|main_atspi_|main_wayland_|bench_.*_on_x_'
+    ctest --test-dir "$asan" --output-on-failure --timeout 900 -E "^(hw_vm_|install_|$on_x)"
+    # The tests on an X server (the Wayland test's check of the X11 preference too): libxkbcommon-x11
+    # copies the server's atom names with strndup() from buffers that hold no terminating zero,
+    # which strict string checks report inside that library at every connection. Our code is
+    # checked there like everywhere else.
     ASAN_OPTIONS=${ASAN_OPTIONS/strict_string_checks=1/strict_string_checks=0} \
-        ctest --test-dir "$asan" --output-on-failure --timeout 900 -R '^(x11_|main_atspi_)'
+        ctest --test-dir "$asan" --output-on-failure --timeout 900 -R "^($on_x)"
 fi
 
 if [ "${TR4410_SKIP_FUZZ:-0}" != 1 ]; then

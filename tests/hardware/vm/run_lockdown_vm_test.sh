@@ -10,7 +10,7 @@ set -euo pipefail
 
 ctl=$1 window=$2 vanto32=$3 port_helper=$4 init=$5 cache=$6 work=$7 libdir=$8 libexecdir=$9
 
-. "$(dirname "$0")/vm_kernel.sh" # skip, fail, vm_host, vm_kernel, vm_boot
+. "$(dirname "$0")/vm_kernel.sh" # skip, fail, check, vm_host, vm_kernel, vm_libraries, vm_boot
 vm_host
 kernel=$(vm_kernel "$cache") || skip "no Debian cloud kernel package could be obtained (apt-get download linux-image-*-cloud-amd64)"
 echo "kernel: $kernel"
@@ -28,12 +28,7 @@ cp -L "$vanto32" "$root/usr/$libdir/libvanto32.so"
 cp "$port_helper" "$root$libexecdir/tr4410-settings/tr4410-port-helper"
 mkdir -p "$root$(dirname "$plugin")"
 cp "$plugin" "$root$plugin"
-for binary in "$ctl" "$window" "$port_helper" "$plugin"; do
-    ldd "$binary" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }'
-done | sort -u | grep -v '/libvanto32\.so$' | while read -r lib; do
-    mkdir -p "$root$(dirname "$lib")"
-    cp -L "$lib" "$root$lib"
-done
+vm_libraries "$root" "$ctl" "$window" "$port_helper" "$plugin"
 chmod 755 "$root/init" "$root/bin/"*
 cat >"$root/card.json" <<'CARD'
 { "version": 1, "controlBase": "0x300",
@@ -57,13 +52,6 @@ grep -q "VMTEST done" "$console" || {
 }
 # --- verdict -----------------------------------------------------------------------------------
 log=$(tr -d '\r' <"$console")
-errors=0
-check() {
-    if eval "$2"; then echo "ok   - $1"; else
-        echo "FAIL - $1"
-        errors=$((errors + 1))
-    fi
-}
 run() { sed -n "s/^VMTEST $1 //p" <<<"$log"; }
 check "the kernel is locked down" 'grep -q "^VMTEST lockdown .*\[integrity\]" <<<"$log"'
 check "check reports the lockdown (exit 6)" \

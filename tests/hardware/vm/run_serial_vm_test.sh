@@ -21,7 +21,7 @@ irq=5
 addresses=(0x100 0x108 0x110 0x118 0x120 0x128 0x130 0x138)
 letters=(A B C D E F G H)
 
-# skip, fail, vm_host (which sets qemu and busybox), vm_kernel, vm_fetch and vm_boot
+# skip, fail, check, vm_host (which sets qemu and busybox), vm_kernel, vm_fetch, vm_libraries, vm_boot
 . "$(dirname "$0")/vm_kernel.sh"
 vm_host
 
@@ -60,22 +60,13 @@ root=$work/root
 mkdir -p "$root"/{bin,proc,sys,dev}
 cp "$busybox" "$root/bin/busybox"
 cp "$setserial" "$root/bin/setserial"
-ldd "$setserial" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }' | while read -r lib; do
-    mkdir -p "$root$(dirname "$lib")"
-    cp -L "$lib" "$root$lib"
-done
 cp "$init" "$root/init"
 # tr4410ctl with the port-I/O library and the helper where an install puts them.
 mkdir -p "$root/usr/$libdir" "$root$libexecdir/tr4410-settings"
 cp "$ctl" "$root/bin/tr4410ctl"
 cp -L "$vanto32" "$root/usr/$libdir/libvanto32.so"
 cp "$port_helper" "$root$libexecdir/tr4410-settings/tr4410-port-helper"
-for binary in "$ctl" "$port_helper"; do
-    ldd "$binary" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }'
-done | sort -u | grep -v '/libvanto32\.so$' | while read -r lib; do
-    mkdir -p "$root$(dirname "$lib")"
-    cp -L "$lib" "$root$lib"
-done
+vm_libraries "$root" "$setserial" "$ctl" "$port_helper"
 chmod 755 "$root/init" "$root/bin/"*
 cp "$work/card.json" "$root/card.json"
 cp "$work/card-com1.json" "$root/card-com1.json"
@@ -112,13 +103,6 @@ grep -q "VMTEST done" "$console" || {
 }
 
 # --- verdict -----------------------------------------------------------------------------------
-errors=0
-check() {
-    if eval "$2"; then echo "ok   - $1"; else
-        echo "FAIL - $1"
-        errors=$((errors + 1))
-    fi
-}
 log=$(tr -d '\r' <"$console")
 check "the kernel ran with $parameter" 'grep -q "^VMTEST cmdline .*$parameter" <<<"$log"'
 check "every setserial line was applied" '[ "$(grep -c "^VMTEST applied " <<<"$log")" -eq 8 ] && ! grep -q "^VMTEST failed " <<<"$log"'

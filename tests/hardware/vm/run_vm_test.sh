@@ -21,7 +21,7 @@ set -euo pipefail
 
 probe=$1 vanto32=$2 helper=$3 init=$4 cache=$5 work=$6 port_helper=$7 window=$8 libdir=$9 libexecdir=${10}
 
-# skip, fail, vm_host (which sets qemu and busybox), vm_kernel, vm_fetch and vm_boot
+# skip, fail, check, vm_host (which sets qemu and busybox), vm_kernel, vm_fetch, vm_libraries, vm_boot
 . "$(dirname "$0")/vm_kernel.sh"
 vm_host
 
@@ -49,17 +49,7 @@ plugin=$(find /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms -name libqoffscree
 [ -n "$plugin" ] || skip "Qt's offscreen platform plugin is not installed"
 mkdir -p "$root$(dirname "$plugin")"
 cp "$plugin" "$root$plugin"
-for binary in "$probe" "$window" "$port_helper" "$plugin"; do
-    ldd "$binary" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }'
-done | sort -u | while read -r lib; do
-    case $lib in
-    */libvanto32.so) ;;
-    *)
-        mkdir -p "$root$(dirname "$lib")"
-        cp -L "$lib" "$root$lib"
-        ;;
-    esac
-done
+vm_libraries "$root" "$probe" "$window" "$port_helper" "$plugin"
 [ -e "$root/lib64/ld-linux-x86-64.so.2" ] || fail "the dynamic loader was not found by ldd"
 (cd "$root" && find . | cpio -o -H newc -R 0:0 --quiet) | gzip -1 >"$work/initrd.gz"
 
@@ -92,13 +82,6 @@ outsider_line=$(line OUTSIDER)
 second_line=$(line SECOND)
 grep -q "VMHELPER setcap ok" <<<"$log" || fail "the file capability could not be set on the initramfs root"
 
-errors=0
-check() {
-    if eval "$2"; then echo "ok   - $1"; else
-        echo "FAIL - $1"
-        errors=$((errors + 1))
-    fi
-}
 hex() { od -An -tx1 -v | tr -d ' \n'; }
 r=$(field "$root_line" port61) m=$(field "$member_line" port61) o=$(field "$outsider_line" port61)
 check "root reads a byte from port 0x61 ($r)" '[ -n "$r" ] && [ $((r)) -le 255 ] && [ "$(field "$root_line" read)" = 0 ]'

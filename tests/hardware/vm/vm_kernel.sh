@@ -10,6 +10,28 @@ fail() {
     exit 1
 }
 
+# check NAME CONDITION: one verdict line; errors counts the failed ones.
+errors=0
+check() {
+    if eval "$2"; then echo "ok   - $1"; else
+        echo "FAIL - $1"
+        errors=$((errors + 1))
+    fi
+}
+
+# vm_libraries ROOT FILE...: puts the shared libraries the files need into ROOT, each at the path
+# ldd found it; libvanto32 is left out, each test puts its own copy in place.
+vm_libraries() {
+    local root=$1 lib
+    shift
+    for binary in "$@"; do
+        ldd "$binary" | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }'
+    done | sort -u | grep -v '/libvanto32\.so$' | while read -r lib; do
+        mkdir -p "$root$(dirname "$lib")"
+        cp -L "$lib" "$root$lib"
+    done
+}
+
 # vm_host: skips unless this machine can boot the test VM; sets qemu and busybox (static, for the
 # initramfs).
 vm_host() {
