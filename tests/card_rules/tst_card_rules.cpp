@@ -260,12 +260,15 @@ systemctl enable tr4410-serial.service
         // A standard address taken by a later port leaves its name to it; the others count on from 4.
         const TLinuxSetup mixed({0x100, 0x2F8, 0x108, 0x110, 0x118, 0x120, 0x128, 0x130}, 5, false);
         QCOMPARE(mixed.kernelParameter(), QStringLiteral("8250.nr_uarts=11"));
-        QCOMPARE(mixed.setserialLines().at(0),
-                 QStringLiteral("setserial /dev/ttyS4 port 0x100 irq 5 uart 16550A baud_base 115200 autoconfig"));
-        QCOMPARE(mixed.setserialLines().at(1),
-                 QStringLiteral("setserial /dev/ttyS1 port 0x2f8 irq 5 uart 16550A baud_base 115200 autoconfig"));
-        QCOMPARE(mixed.setserialLines().at(7),
-                 QStringLiteral("setserial /dev/ttyS10 port 0x130 irq 5 uart 16550A baud_base 115200 autoconfig"));
+        QCOMPARE(
+            mixed.setserialLines().at(0),
+            QStringLiteral("setserial /dev/ttyS4 port 0x100 irq 5 uart 16550A baud_base 115200 autoconfig"));
+        QCOMPARE(
+            mixed.setserialLines().at(1),
+            QStringLiteral("setserial /dev/ttyS1 port 0x2f8 irq 5 uart 16550A baud_base 115200 autoconfig"));
+        QCOMPARE(
+            mixed.setserialLines().at(7),
+            QStringLiteral("setserial /dev/ttyS10 port 0x130 irq 5 uart 16550A baud_base 115200 autoconfig"));
     }
 };
 

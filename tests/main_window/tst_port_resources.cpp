@@ -311,8 +311,8 @@ private slots:
         QCOMPARE(answers.seen().size(), 1);
         QCOMPARE(answers.seen().first().icon, QMessageBox::Critical);
         // The fixture's Linux has port I/O: root then lacks the helper's capability, others the group.
-        QVERIFY(
-            answers.seen().first().text.contains(geteuid() == 0 ? "package tr4410-settings" : "group tr4410"));
+        QVERIFY(answers.seen().first().text.contains(geteuid() == 0 ? "package tr4410-settings"
+                                                                    : "group tr4410"));
         QVERIFY(w.inConfiguration());
         QCOMPARE(w.edit(7)->text(), QStringLiteral("118"));
         QCOMPARE(w.get<QComboBox>(QStringLiteral("IRQCombo"))->currentText(), QStringLiteral("B"));
