@@ -162,6 +162,11 @@ Finding irqFinding(const Setup &setup, const TSystemState &system)
     return {Severity::Ok, topic, QStringLiteral("IRQ %1 is held by no other device").arg(setup.irq)};
 }
 
+QString serialLineCount(int count)
+{
+    return count == 1 ? QStringLiteral("1 serial line") : QStringLiteral("%1 serial lines").arg(count);
+}
+
 Finding serialLinesFinding(const Setup &setup, const TSystemState &system)
 {
     const QString topic = QStringLiteral("serial lines");
@@ -169,8 +174,9 @@ Finding serialLinesFinding(const Setup &setup, const TSystemState &system)
     const int needed = linuxSetup.uartCount();
     const int have = system.nrUarts.value_or(int(system.serialLines.size()));
     if (have >= needed)
-        return {Severity::Ok, topic,
-                QStringLiteral("the kernel has %1 serial lines; the set-up needs %2").arg(have).arg(needed)};
+        return {
+            Severity::Ok, topic,
+            QStringLiteral("the kernel has %1; the set-up needs %2").arg(serialLineCount(have)).arg(needed)};
     if (system.buildLimit && *system.buildLimit < needed)
         return {
             Severity::Problem, topic,
@@ -180,10 +186,10 @@ Finding serialLinesFinding(const Setup &setup, const TSystemState &system)
                 .arg(needed)
                 .arg(*system.buildLimit)};
     return {Severity::Warning, topic,
-            QStringLiteral("the kernel has %1 serial lines; the set-up needs %2: the kernel parameter %3 is "
+            QStringLiteral("the kernel has %1; the set-up needs %2: the kernel parameter %3 is "
                            "missing (tr4410ctl linux --output writes it into /etc/default/grub.d/tr4410.cfg; "
                            "then run update-grub and restart)")
-                .arg(have)
+                .arg(serialLineCount(have))
                 .arg(needed)
                 .arg(linuxSetup.kernelParameter())};
 }

@@ -207,21 +207,19 @@ void TPortResourcesPanel::UseButtonClick()
         return;
     }
 
-    // The checks' warnings and problems go into the details; a problem is named before the question.
+    // The question stays as it always was; the checks' warnings and problems go into its details,
+    // headed by a sentence when one is a problem.
     const int irqNumber = ResourceRules::irqOfItem(irq->currentText()).value_or(0);
     const QList<Commissioning::Finding> findings = commissioningFindings(addresses, irqNumber);
     const bool problem = Commissioning::count(findings, Commissioning::Severity::Problem) > 0;
     const auto answer = showMessage(
         dialogParent(), QMessageBox::Question, QStringLiteral("Confirmation"),
         QStringLiteral("The setup program will now write the port resources. If they conflict with another "
-                       "device in your system, neither may function once the DF jumper is removed. ") +
-            (problem
-                 ? QStringLiteral("The checks of this Linux found a problem with these resources (see the "
-                                  "details). ")
-                 : QString()) +
-            QStringLiteral("Are you sure you want to use these resources?"),
+                       "device in your system, neither may function once the DF jumper is removed. Are you "
+                       "sure you want to use these resources?"),
         QMessageBox::Ok | QMessageBox::Cancel,
-        Commissioning::wrapped(Commissioning::findingLines(findings, false), 56, 2));
+        (problem ? QStringLiteral("The checks of this Linux found a problem:\n") : QString()) +
+            Commissioning::wrapped(Commissioning::findingLines(findings, false), 56, 2));
     if (!self || answer != QMessageBox::Ok || !m_controls.panel)
         return;
 

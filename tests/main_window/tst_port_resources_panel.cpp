@@ -243,17 +243,15 @@ private slots:
         QTest::addColumn<QString>("baseText");
         QTest::addColumn<quint32>("indexPort");
         QTest::addColumn<int>("mask");
-        QTest::addColumn<QString>("checks"); // what the checks add before the question
+        QTest::addColumn<QString>("checks"); // what the checks put at the head of the details
         QTest::newRow("RS-422 at 300") << true << "300" << 0x301u << 0xFF << "";
         QTest::newRow("RS-485 at 300") << false << "300" << 0x301u << 0x00 << "";
         // The card's registers answer at its jumper address, not at the typed extras.
         QTest::newRow("typed 3F5") << true << "3F5" << 0x3F1u << 0xFF << "";
         QTest::newRow("typed 12300") << true << "12300" << 0x301u << 0xFF << "";
         // Its index register, 0x101, is then among port E's addresses: asked all the same.
-        QTest::newRow("typed 10F")
-            << true << "10F" << 0x101u << 0xFF
-            << "The checks of this Linux found a problem with these resources (see the "
-               "details). ";
+        QTest::newRow("typed 10F") << true << "10F" << 0x101u << 0xFF
+                                   << "The checks of this Linux found a problem:\n";
     }
     void writesTheExample()
     {
@@ -275,14 +273,14 @@ private slots:
         QCOMPARE(answers.seen().at(0).text,
                  QStringLiteral(
                      "The setup program will now write the port resources. If they conflict with another "
-                     "device in your system, neither may function once the DF jumper is removed. ") +
-                     checks + QStringLiteral("Are you sure you want to use these resources?"));
+                     "device in your system, neither may function once the DF jumper is removed. Are you "
+                     "sure you want to use these resources?"));
         // The details list what the checks found (the fixture's Linux has nothing at these ports).
         QCOMPARE(answers.seen().at(0).details,
                  checks.isEmpty()
                      ? QString()
-                     : QStringLiteral("problem: port E at 0x100 overlaps the card's own control\n"
-                                      "  registers at 0x101 and 0x102: choose another address\n"));
+                     : checks + QStringLiteral("problem: port E at 0x100 overlaps the card's own control\n"
+                                               "  registers at 0x101 and 0x102: choose another address\n"));
         const auto &done = answers.seen().at(1);
         QCOMPARE(done.caption, QStringLiteral("Confirmation"));
         QCOMPARE(done.text,
