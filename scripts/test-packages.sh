@@ -23,3 +23,5 @@ packages+=(setserial udev)
 # The test of a native Wayland session: the compositor (headless, with its screenshot client), and
 # pngtopnm to read the screenshots.
 packages+=(weston qt6-wayland netpbm)
+# The test of the Ansible role: the example playbook on this machine, and the linter of roles.
+packages+=(ansible-core ansible-lint)

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The example playbook and its role as an administrator runs them, on hosts that are this machine
+# by the local connection: the build tree's tr4410ctl with the test double of the port library
+# and the fixture system, each host's every path in a temporary folder of its own, nothing sent
+# over the network. usage: check_role.sh SOURCE_DIR TR4410CTL FAKE_PORTS_DIR
+set -euo pipefail
+src=$1 ctl=$2 fake=$3
+for program in /usr/bin/ansible-playbook /usr/bin/ansible-lint; do
+    [ -x "$program" ] || { echo "SKIP: $program is not installed (ansible-core, ansible-lint)"; exit 77; }
+done
+fail() { echo "FAIL: $*" >&2; exit 1; }
+tmp=$(mktemp -d /tmp/tr4410-role.XXXXXX)
+trap 'rm -rf "$tmp"' EXIT
+mkdir -p "$tmp"/{fresh,checked,bad_address,busy_irq}/tmp "$tmp/home"
+printf '[defaults]\nnocows = true\nretry_files_enabled = false\ngathering = explicit\n' >"$tmp/ansible.cfg"
+export ANSIBLE_CONFIG=$tmp/ansible.cfg HOME=$tmp/home XDG_CACHE_HOME=$tmp/cache ANSIBLE_HOME=$tmp/home/.ansible
+export ANSIBLE_REMOTE_TEMP=$tmp/home/remote
+
+# The card of the example's group_vars for fresh and checked; a card file for each refusal.
+printf '{"version": 1, "ports": {"A": "0x100", "B": "0x108", "C": "0x2F9"}, "irq": 10}\n' >"$tmp/bad_address.json"
+sed 's/"0x2F9"/"0x110", "D": "0x118", "E": "0x120", "F": "0x128", "G": "0x130", "H": "0x138"/;
+     s/"irq": 10/"irq": 7/' "$tmp/bad_address.json" >"$tmp/busy_irq.json"
+root='{{ inventory_dir }}/{{ inventory_hostname }}'
+cat >"$tmp/hosts.yml" <<HOSTS
+tr4410_stacks:
+  hosts:
+    fresh:
+    checked:
+    bad_address: {tr4410_card: {}, tr4410_card_file: "$tmp/bad_address.json"}
+    busy_irq: {tr4410_card: {}, tr4410_card_file: "$tmp/busy_irq.json"}
+  vars:
+    ansible_connection: local
+    ansible_python_interpreter: /usr/bin/python3
+    ansible_become: false
+    tr4410_install_package: false
+    tr4410_ctl_path: "$ctl"
+    tr4410_environment: {LD_LIBRARY_PATH: "$fake", TR4410_SYSTEM_ROOT: "$src/tests/fixtures/system"}
+    tr4410_staging_parent: "$root/tmp"
+    tr4410_card_path: "$root/etc/tr4410/card.json"
+    tr4410_unit_path: "$root/etc/systemd/system/tr4410-serial.service"
+    tr4410_script_path: "$root/usr/local/sbin/tr4410-setserial.sh"
+    tr4410_grub_dropin_path: "$root/etc/default/grub.d/tr4410.cfg"
+    tr4410_reboot_marker: "$root/run/tr4410-reboot-required"
+    tr4410_daemon_reload_command: [touch, "$root/daemon-reloaded"]
+    tr4410_enable_command: [touch, "$root/enabled"]
+    tr4410_update_grub_command: [touch, "$root/grub-updated"]
+HOSTS
+
+play() { # LOG ARGUMENTS...
+    local log=$1
+    shift
+    ANSIBLE_LOCAL_TEMP=$tmp/home/$log /usr/bin/ansible-playbook -i "$tmp/hosts.yml" \
+        "$src/deploy/ansible/site.yml" "$@" >"$tmp/$log.log" 2>&1 || true
+}
+expect() { # LOG HOST RECAP TEXT: the host's line in the play recap, and a text in the output
+    grep -Eq "^$2 +: .*$3" "$tmp/$1.log" && grep -Fq -- "$4" "$tmp/$1.log" ||
+        { cat "$tmp/$1.log" >&2; fail "$1: $2 should end with '$3' and say '$4'"; }
+}
+
+listing() { (cd "$tmp/checked" && find . -printf '%p %s %m\n' | sort); }
+before=$(listing)
+play check --check --limit checked &
+play first --limit '!checked'
+wait
+expect check checked 'changed=[1-9].* failed=0' 'A restart is required'
+[ "$(listing)" = "$before" ] || fail "the check run changed the checked host's folder: $(listing)"
+expect first fresh 'changed=[1-9].* failed=0' 'A restart is required'
+expect first bad_address 'failed=1' 'card.json: \"ports.C\": 0x2F9 is not a multiple of 8; nothing has been done'
+expect first busy_irq 'failed=1' 'problem: IRQ 7 is held by parport0 (/proc/interrupts)'
+for file in etc/tr4410/card.json etc/systemd/system/tr4410-serial.service etc/default/grub.d/tr4410.cfg \
+    daemon-reloaded enabled grub-updated; do
+    [ -f "$tmp/fresh/$file" ] || fail "the first run did not write $file"
+done
+[ -x "$tmp/fresh/usr/local/sbin/tr4410-setserial.sh" ] || fail "the set-up script is not executable"
+[ -z "$(ls -A "$tmp/fresh/tmp")" ] || fail "the staging folder was left behind"
+"$ctl" plan --card "$tmp/fresh/etc/tr4410/card.json" >/dev/null || fail "tr4410ctl does not read the card file"
+
+# Nothing changes the second time, and the restart is still due; once restarted, the port test
+# runs and fails as the fixture's Linux has no serial lines at the card's addresses.
+play second --limit fresh
+expect second fresh 'changed=0 .* failed=0' 'A restart is required'
+rm "$tmp/fresh/run/tr4410-reboot-required"
+play restarted --limit fresh
+expect restarted fresh 'changed=0 .* failed=1' 'FAIL: Linux has no serial line at 0x100: apply the Linux set-up'
+
+(cd "$src/deploy/ansible" && /usr/bin/ansible-lint --offline --nocolor roles/tr4410 site.yml) >"$tmp/lint.log" 2>&1 ||
+    { cat "$tmp/lint.log" >&2; fail "ansible-lint found problems"; }
+echo "the role: first run, second run, check mode, two refusals, the port test and ansible-lint as expected"
