@@ -14,6 +14,8 @@ install(FILES ${TR4410_ASSETS}/${TR4410_APPSTREAM_ID}.metainfo.xml DESTINATION $
 install(FILES ${TR4410_ASSETS}/icons/tr4410-settings.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tr4410-settings)
+# The Ansible role and its example playbook, for the controller of a fleet.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/deploy/ansible/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tr4410-settings/ansible)
 # The manual pages, compressed as Debian keeps them (-n: the same bytes on every build).
 find_program(TR4410_GZIP gzip REQUIRED)
 set(TR4410_MAN_PAGES)

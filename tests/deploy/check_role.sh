@@ -11,7 +11,7 @@ done
 fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d /tmp/tr4410-role.XXXXXX)
 trap 'rm -rf "$tmp"' EXIT
-mkdir -p "$tmp"/{fresh,checked,bad_address,busy_irq}/tmp "$tmp/home"
+mkdir -p "$tmp"/{fresh,checked,bad_address,busy_irq,written}/tmp "$tmp/home"
 printf '[defaults]\nnocows = true\nretry_files_enabled = false\ngathering = explicit\n' >"$tmp/ansible.cfg"
 export ANSIBLE_CONFIG=$tmp/ansible.cfg HOME=$tmp/home XDG_CACHE_HOME=$tmp/cache ANSIBLE_HOME=$tmp/home/.ansible
 export ANSIBLE_REMOTE_TEMP=$tmp/home/remote
@@ -28,6 +28,10 @@ tr4410_stacks:
     checked:
     bad_address: {tr4410_card: {}, tr4410_card_file: "$tmp/bad_address.json"}
     busy_irq: {tr4410_card: {}, tr4410_card_file: "$tmp/busy_irq.json"}
+    written:
+      tr4410_write_card: "true"
+      tr4410_environment: {LD_LIBRARY_PATH: "$fake", TR4410_SYSTEM_ROOT: "$src/tests/fixtures/system",
+                           FAKE_VANTO32_REPORT: "$tmp/written/report.txt"}
   vars:
     ansible_connection: local
     ansible_python_interpreter: /usr/bin/python3
@@ -67,6 +71,8 @@ expect check checked 'changed=[1-9].* failed=0' 'A restart is required'
 expect first fresh 'changed=[1-9].* failed=0' 'A restart is required'
 expect first bad_address 'failed=1' 'card.json: \"ports.C\": 0x2F9 is not a multiple of 8; nothing has been done'
 expect first busy_irq 'failed=1' 'problem: IRQ 7 is held by parport0 (/proc/interrupts)'
+expect first written 'changed=[1-9].* failed=0' 'The card has been written: shut this machine down, remove the DF jumper'
+[ "$(grep -c '^call W ' "$tmp/written/report.txt")" = 20 ] || fail "the card was not written with twenty port writes"
 for file in etc/tr4410/card.json etc/systemd/system/tr4410-serial.service etc/default/grub.d/tr4410.cfg \
     daemon-reloaded enabled grub-updated; do
     [ -f "$tmp/fresh/$file" ] || fail "the first run did not write $file"
@@ -85,4 +91,4 @@ expect restarted fresh 'changed=0 .* failed=1' 'FAIL: Linux has no serial line a
 
 (cd "$src/deploy/ansible" && /usr/bin/ansible-lint --offline --nocolor roles/tr4410 site.yml) >"$tmp/lint.log" 2>&1 ||
     { cat "$tmp/lint.log" >&2; fail "ansible-lint found problems"; }
-echo "the role: first run, second run, check mode, two refusals, the port test and ansible-lint as expected"
+echo "the role: first run, second run, check mode, two refusals, the write, the port test and ansible-lint as expected"

@@ -26,6 +26,7 @@ for f in "$program" "$library" "$prefix/$bindir/tr4410ctl" \
     "$prefix/$datadir/man/man1/tr4410-settings.1.gz" "$prefix/$datadir/man/man1/tr4410ctl.1.gz" \
     "$prefix/$datadir/applications/tr4410-settings.desktop" \
     "$prefix/$datadir/metainfo/$appstream_id.metainfo.xml" \
+    "$prefix/$datadir/tr4410-settings/ansible/roles/tr4410/tasks/main.yml" \
     "$prefix/$datadir/icons/hicolor/scalable/apps/tr4410-settings.svg" \
     "$prefix/$datadir/icons/hicolor/48x48/apps/tr4410-settings.png" \
     "$prefix/$datadir/icons/hicolor/256x256/apps/tr4410-settings.png"; do
