@@ -21,10 +21,10 @@ if [ "${TR4410_SKIP_SANITIZERS:-0}" != 1 ]; then
     export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
     export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
     # Left out here: the VM test boots its own kernel with statically linked helpers (no sanitizer
-    # runtime there), and the install tests check packaging, not the program's memory; both have
-    # run above on the plain build.
+    # runtime there), and the install and deploy tests check packaging and the Ansible role, not
+    # the program's memory; they have run above on the plain build.
     on_x='x11_|main_atspi_|main_wayland_|bench_.*_on_x_'
-    ctest --test-dir "$asan" --output-on-failure --timeout 900 -E "^(hw_vm_|install_|$on_x)"
+    ctest --test-dir "$asan" --output-on-failure --timeout 900 -E "^(hw_vm_|install_|deploy_|$on_x)"
     # The tests on an X server (the Wayland test's check of the X11 preference too): libxkbcommon-x11
     # copies the server's atom names with strndup() from buffers that hold no terminating zero,
     # which strict string checks report inside that library at every connection. Our code is
