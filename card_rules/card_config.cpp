@@ -10,6 +10,39 @@ QString listOfIrqs()
         numbers.append(QString::number(irq));
     return numbers.join(QStringLiteral(", "));
 }
+
+const QStringList &protocolNames()
+{
+    static const QStringList names{QStringLiteral("RS-232"), QStringLiteral("RS-485"),
+                                   QStringLiteral("RS-422")};
+    return names;
+}
+
+const QStringList &clockNames()
+{
+    static const QStringList names{QStringLiteral("X1"), QStringLiteral("X8")};
+    return names;
+}
+
+// The index of text in names, letter case aside.
+std::optional<int> indexOf(const QStringList &names, const QString &text)
+{
+    for (int index = 0; index < names.size(); ++index) {
+        if (text.compare(names.at(index), Qt::CaseInsensitive) == 0)
+            return index;
+    }
+    return std::nullopt;
+}
+
+// Why a termination does not apply to a protocol.
+QString terminationMismatch(const QString &term, int protocol)
+{
+    static const QStringList takes{QStringLiteral("RS-232 takes no termination"),
+                                   QStringLiteral("RS-485 takes none or on"),
+                                   QStringLiteral("RS-422 takes none, transmit, receive or both")};
+    return QStringLiteral("\"%1\" does not apply to %2 (%3)")
+        .arg(term, protocolNames().at(protocol), takes.at(protocol));
+}
 } // namespace
 
 std::optional<quint32> TCardConfig::parseAddress(const QString &text)
@@ -23,115 +56,125 @@ QString TCardConfig::addressText(quint32 address)
     return QStringLiteral("0x") + QStringLiteral("%1").arg(address, 3, 16, QLatin1Char('0')).toUpper();
 }
 
-QString TCardConfig::setControlBase(const QString &text, const QString &origin)
+QString TCardConfig::protocolName(int protocol)
+{
+    return protocolNames().value(protocol);
+}
+
+QString TCardConfig::clockName(int clock)
+{
+    return clockNames().value(clock);
+}
+
+TCardError TCardConfig::errorAt(const QString &origin, const QString &reason) const
+{
+    return {origin.startsWith(QLatin1Char('"')) ? file : QString(), origin, reason};
+}
+
+TCardError TCardConfig::setControlBase(const QString &text, const QString &origin)
 {
     const std::optional<quint32> value = parseAddress(text);
     if (!value)
-        return QStringLiteral("\"%1\" is not a hexadecimal address such as 0x300").arg(text);
+        return {{}, origin, QStringLiteral("\"%1\" is not a hexadecimal address such as 0x300").arg(text)};
     const quint32 settable = CardJumpers::settableAddress(*value);
     if (*value != settable) {
-        return QStringLiteral("%1 cannot be set on the card: its jumpers A4 to A9 set the addresses 0x000 to "
-                              "0x3F0 in steps of 0x10 (the nearest they give is %2)")
-            .arg(addressText(*value), addressText(settable));
+        return {
+            {},
+            origin,
+            QStringLiteral("%1 cannot be set on the card: its jumpers A4 to A9 set the addresses 0x000 to "
+                           "0x3F0 in steps of 0x10 (the nearest they give is %2)")
+                .arg(addressText(*value), addressText(settable))};
     }
     controlBase = {settable, origin};
     return {};
 }
 
-QString TCardConfig::setProtocol(const QString &text, const QString &origin)
+TCardError TCardConfig::setProtocol(const QString &text, const QString &origin)
 {
-    static const QStringList names{QStringLiteral("RS-232"), QStringLiteral("RS-485"),
-                                   QStringLiteral("RS-422")};
-    for (int index = 0; index < names.size(); ++index) {
-        if (text.compare(names.at(index), Qt::CaseInsensitive) == 0) {
-            protocol = {index, origin};
-            return {};
-        }
-    }
-    return QStringLiteral("\"%1\" is not one of RS-232, RS-485, RS-422").arg(text);
+    const std::optional<int> index = indexOf(protocolNames(), text);
+    if (!index)
+        return {{}, origin, QStringLiteral("\"%1\" is not one of RS-232, RS-485, RS-422").arg(text)};
+    protocol = {*index, origin};
+    return {};
 }
 
-QString TCardConfig::setTermination(const QString &text, const QString &origin)
+TCardError TCardConfig::setTermination(const QString &text, const QString &origin)
 {
     static const QStringList names{QStringLiteral("none"), QStringLiteral("on"), QStringLiteral("transmit"),
                                    QStringLiteral("receive"), QStringLiteral("both")};
     if (!names.contains(text))
-        return QStringLiteral("\"%1\" is not one of none, on, transmit, receive, both").arg(text);
+        return {
+            {}, origin, QStringLiteral("\"%1\" is not one of none, on, transmit, receive, both").arg(text)};
     termination = {text, origin};
     return {};
 }
 
-QString TCardConfig::setAutoRts(bool on, const QString &origin)
+TCardError TCardConfig::setAutoRts(bool on, const QString &origin)
 {
     autoRts = {on, origin};
     return {};
 }
 
-QString TCardConfig::setClock(const QString &text, const QString &origin)
+TCardError TCardConfig::setClock(const QString &text, const QString &origin)
 {
-    if (text.compare(QLatin1String("X1"), Qt::CaseInsensitive) == 0)
-        clock = {0, origin};
-    else if (text.compare(QLatin1String("X8"), Qt::CaseInsensitive) == 0)
-        clock = {1, origin};
-    else
-        return QStringLiteral("\"%1\" is not one of X1, X8").arg(text);
+    const std::optional<int> index = indexOf(clockNames(), text);
+    if (!index)
+        return {{}, origin, QStringLiteral("\"%1\" is not one of X1, X8").arg(text)};
+    clock = {*index, origin};
     return {};
 }
 
-QString TCardConfig::setDf(const QString &text, const QString &origin)
+TCardError TCardConfig::setDf(const QString &text, const QString &origin)
 {
     if (text == QLatin1String("fitted"))
         df = {true, origin};
     else if (text == QLatin1String("removed"))
         df = {false, origin};
     else
-        return QStringLiteral("\"%1\" is not one of fitted, removed").arg(text);
+        return {{}, origin, QStringLiteral("\"%1\" is not one of fitted, removed").arg(text)};
     return {};
 }
 
-QString TCardConfig::setPort(int port, const QString &text, const QString &origin)
+TCardError TCardConfig::setPort(int port, const QString &text, const QString &origin)
 {
     const std::optional<quint32> value = parseAddress(text);
     if (!value)
-        return QStringLiteral("\"%1\" is not a hexadecimal address such as 0x3F8").arg(text);
+        return {{}, origin, QStringLiteral("\"%1\" is not a hexadecimal address such as 0x3F8").arg(text)};
     if (*value < ResourceRules::PortAddressMin || *value > ResourceRules::PortAddressMax)
-        return QStringLiteral("%1 is outside 0x100 to 0x3F8").arg(addressText(*value));
+        return {{}, origin, QStringLiteral("%1 is outside 0x100 to 0x3F8").arg(addressText(*value))};
     if (!ResourceRules::portAddressValid(*value))
-        return QStringLiteral("%1 is not a multiple of 8").arg(addressText(*value));
+        return {{}, origin, QStringLiteral("%1 is not a multiple of 8").arg(addressText(*value))};
     ports[std::size_t(port)] = {quint16(*value), origin};
     return {};
 }
 
-QString TCardConfig::setIrq(int value, const QString &origin)
+TCardError TCardConfig::setIrq(int value, const QString &origin)
 {
     if (!ResourceRules::irqValid(value))
-        return QStringLiteral("%1 is not one of the IRQs %2").arg(value).arg(listOfIrqs());
+        return {{}, origin, QStringLiteral("%1 is not one of the IRQs %2").arg(value).arg(listOfIrqs())};
     irq = {value, origin};
     return {};
 }
 
-QString TCardConfig::setRs422(const QStringList &letters, const QString &origin)
+TCardError TCardConfig::setRs422(const QStringList &letters, const QString &origin)
 {
     quint8 mask = 0;
     for (const QString &letter : letters) {
         const QString upper = letter.toUpper();
         if (upper.size() != 1 || upper.at(0) < QLatin1Char('A') || upper.at(0) > QLatin1Char('H'))
-            return QStringLiteral("\"%1\" is not a port letter A to H").arg(letter);
+            return {{}, origin, QStringLiteral("\"%1\" is not a port letter A to H").arg(letter)};
         mask |= quint8(1u << (upper.at(0).unicode() - 'A'));
     }
     rs422Mask = {mask, origin};
     return {};
 }
 
-std::optional<CardJumpers::Options> TCardConfig::jumperOptions(QString *error) const
+std::optional<CardJumpers::Options> TCardConfig::jumperOptions(TCardError *error) const
 {
     CardJumpers::Options options;
-    if (controlBase.value)
-        options.controlBase = *controlBase.value;
-    if (protocol.value)
-        options.protocol = *protocol.value;
-    if (clock.value)
-        options.clock = *clock.value;
+    options.controlBase = controlBase.value.value_or(options.controlBase);
+    options.protocol = protocol.value.value_or(options.protocol);
+    options.clock = clock.value.value_or(options.clock);
     if (df.value)
         options.df = *df.value ? 1 : 0;
 
@@ -139,7 +182,7 @@ std::optional<CardJumpers::Options> TCardConfig::jumperOptions(QString *error) c
     const bool rs422 = options.protocol == CardJumpers::RS422;
     options.autoRts = rs485 && autoRts.value.value_or(true);
     if (autoRts.value && *autoRts.value && !rs485) {
-        *error = QStringLiteral("%1: automatic RTS control is for RS-485 only").arg(autoRts.origin);
+        *error = errorAt(autoRts.origin, QStringLiteral("automatic RTS control is for RS-485 only"));
         return std::nullopt;
     }
     const QString term = termination.value.value_or(QStringLiteral("none"));
@@ -152,17 +195,37 @@ std::optional<CardJumpers::Options> TCardConfig::jumperOptions(QString *error) c
                               : term == QLatin1String("receive") ? 2
                                                                  : 3;
     } else {
-        *error = QStringLiteral("%1: \"%2\" does not apply to %3 (%4)")
-                     .arg(termination.origin, term,
-                          rs485   ? QStringLiteral("RS-485")
-                          : rs422 ? QStringLiteral("RS-422")
-                                  : QStringLiteral("RS-232"),
-                          rs485   ? QStringLiteral("RS-485 takes none or on")
-                          : rs422 ? QStringLiteral("RS-422 takes none, transmit, receive or both")
-                                  : QStringLiteral("RS-232 takes no termination"));
+        *error = errorAt(termination.origin, terminationMismatch(term, options.protocol));
         return std::nullopt;
     }
     return options;
+}
+
+TCardError TCardConfig::sharedPort() const
+{
+    for (std::size_t first = 0; first < ports.size(); ++first) {
+        for (std::size_t second = first + 1; second < ports.size(); ++second) {
+            const Value<quint16> &a = ports[first];
+            const Value<quint16> &b = ports[second];
+            if (!a.value || a.value != b.value)
+                continue;
+            // A card file names the port and the address; options keep the window's message.
+            if (b.origin.startsWith(QLatin1Char('"')) && a.origin.startsWith(QLatin1Char('"')))
+                return errorAt(b.origin, QStringLiteral("%1 is the address of port %2 as well")
+                                             .arg(addressText(*b.value))
+                                             .arg(ResourceRules::portLetter(int(first))));
+            return {{}, {}, ResourceRules::sharedAddressText(int(first), int(second))};
+        }
+    }
+    return {};
+}
+
+TCardError TCardConfig::check() const
+{
+    TCardError error;
+    if (!jumperOptions(&error))
+        return error;
+    return sharedPort();
 }
 
 quint8 TCardConfig::rs422MaskOrDefault() const

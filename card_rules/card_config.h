@@ -1,5 +1,6 @@
 #pragma once
 
+#include "card_error.h"
 #include "card_jumpers.h"
 #include "resource_rules.h"
 
@@ -8,9 +9,9 @@
 #include <array>
 #include <optional>
 
-// The whole configuration of a card as the command line takes it, from a card file and options.
-// Each value remembers where it came from ("ports.C" in the card file, --irq, ...) so that a
-// message can name it. Every setter checks its value; a failed check gives the reason.
+// The whole configuration of a card, as a card file holds it and as the window and the command line
+// take it. Each value remembers where it came from ("ports.C" in the card file, --irq, ...) so that
+// a message can name it. Every setter checks its value; a failed check gives the error.
 class TCardConfig
 {
 public:
@@ -34,21 +35,27 @@ public:
     Value<int> irq;
     Value<quint8> rs422Mask;
 
-    // Each parses a text the user gave (in the card file or an option) and keeps it with its
-    // origin; on failure it returns the reason and keeps nothing.
-    QString setControlBase(const QString &text, const QString &origin);
-    QString setProtocol(const QString &text, const QString &origin);
-    QString setTermination(const QString &text, const QString &origin);
-    QString setAutoRts(bool on, const QString &origin);
-    QString setClock(const QString &text, const QString &origin);
-    QString setDf(const QString &text, const QString &origin);
-    QString setPort(int port, const QString &text, const QString &origin);
-    QString setIrq(int irq, const QString &origin);
-    QString setRs422(const QStringList &letters, const QString &origin);
+    // The card file the values with a quoted origin ("irq") came from, for the messages.
+    QString file;
 
-    // The options for the jumper plan, with the window's defaults where nothing was given, or an
-    // error message naming the value that does not fit the others.
-    std::optional<CardJumpers::Options> jumperOptions(QString *error) const;
+    // Each parses a text the user gave (in the card file or an option) and keeps it with its
+    // origin; on failure it returns the error, with the origin as its key, and keeps nothing.
+    TCardError setControlBase(const QString &text, const QString &origin);
+    TCardError setProtocol(const QString &text, const QString &origin);
+    TCardError setTermination(const QString &text, const QString &origin);
+    TCardError setAutoRts(bool on, const QString &origin);
+    TCardError setClock(const QString &text, const QString &origin);
+    TCardError setDf(const QString &text, const QString &origin);
+    TCardError setPort(int port, const QString &text, const QString &origin);
+    TCardError setIrq(int irq, const QString &origin);
+    TCardError setRs422(const QStringList &letters, const QString &origin);
+
+    // The options for the jumper plan, with the window's defaults where nothing was given, or the
+    // error naming the value that does not fit the others.
+    std::optional<CardJumpers::Options> jumperOptions(TCardError *error) const;
+    // Whether the values fit together: the choices (as jumperOptions), and no two ports given at
+    // one address, where both would stop working.
+    TCardError check() const;
     // The RS-422 mask to write: as given, else every port when RS-422 is chosen (as the window
     // presets its boxes), else none.
     quint8 rs422MaskOrDefault() const;
@@ -57,4 +64,13 @@ public:
     static std::optional<quint32> parseAddress(const QString &text);
     // "0x3F8" (upper-case digits, at least three)
     static QString addressText(quint32 address);
+    // The card file's names: "RS-232", "RS-485", "RS-422"; "X1", "X8".
+    static QString protocolName(int protocol);
+    static QString clockName(int clock);
+
+    // The error at a value's origin; a quoted origin is a key of the card file.
+    TCardError errorAt(const QString &origin, const QString &reason) const;
+
+private:
+    TCardError sharedPort() const;
 };

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
 
 namespace {
 
@@ -30,9 +31,11 @@ QString typeName(const QJsonValue &value)
     return QStringLiteral("undefined");
 }
 
-QString wrongType(const QString &key, const QString &wanted, const QJsonValue &value)
+TCardError wrongType(const QString &key, const QString &wanted, const QJsonValue &value)
 {
-    return QStringLiteral("\"%1\": must be %2, not %3").arg(key, wanted, typeName(value));
+    return {{},
+            QLatin1Char('"') + key + QLatin1Char('"'),
+            QStringLiteral("must be %1, not %2").arg(wanted, typeName(value))};
 }
 
 // Line and column of a byte offset, for a JSON syntax error.
@@ -50,8 +53,8 @@ bool isWholeNumber(const QJsonValue &value)
     return value.isDouble() && d == double(qint64(d)) && d >= -1e9 && d <= 1e9;
 }
 
-// Reads the keys of the card object into a copy of the configuration; the first problem ends it.
-QString readObject(const QJsonObject &object, TCardConfig &config)
+// The steps of reading the card object into a copy of the configuration; the first problem ends it.
+TCardError checkKeys(const QJsonObject &object, TCardConfig &)
 {
     static const QStringList known{QStringLiteral("version"),  QStringLiteral("controlBase"),
                                    QStringLiteral("protocol"), QStringLiteral("termination"),
@@ -60,23 +63,35 @@ QString readObject(const QJsonObject &object, TCardConfig &config)
                                    QStringLiteral("irq"),      QStringLiteral("rs422Ports")};
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (!known.contains(it.key()))
-            return QStringLiteral("unknown key \"%1\"").arg(it.key());
+            return {{}, {}, QStringLiteral("unknown key \"%1\"").arg(it.key())};
     }
+    return {};
+}
 
+TCardError readVersion(const QJsonObject &object, TCardConfig &)
+{
     const QJsonValue version = object.value(QLatin1String("version"));
     if (version.isUndefined())
-        return QStringLiteral("\"version\" is missing (this program reads version %1)")
-            .arg(TCardConfig::FormatVersion);
+        return {{},
+                {},
+                QStringLiteral("\"version\" is missing (this program reads version %1)")
+                    .arg(TCardConfig::FormatVersion)};
     if (!isWholeNumber(version))
         return wrongType(QStringLiteral("version"), QStringLiteral("a whole number"), version);
     if (version.toInt() != TCardConfig::FormatVersion) {
-        return QStringLiteral("\"version\": %1 is not supported (this program reads version %2)")
-            .arg(version.toInt())
-            .arg(TCardConfig::FormatVersion);
+        return {{},
+                QStringLiteral("\"version\""),
+                QStringLiteral("%1 is not supported (this program reads version %2)")
+                    .arg(version.toInt())
+                    .arg(TCardConfig::FormatVersion)};
     }
+    return {};
+}
 
-    // The keys with a string value, each checked by its setter.
-    using Setter = QString (TCardConfig::*)(const QString &, const QString &);
+// The keys with a string value, each checked by its setter.
+TCardError readTexts(const QJsonObject &object, TCardConfig &config)
+{
+    using Setter = TCardError (TCardConfig::*)(const QString &, const QString &);
     static const std::pair<const char *, Setter> texts[] = {
         {"controlBase", &TCardConfig::setControlBase},
         {"protocol", &TCardConfig::setProtocol},
@@ -91,90 +106,162 @@ QString readObject(const QJsonObject &object, TCardConfig &config)
             continue;
         if (!value.isString())
             return wrongType(key, QStringLiteral("a string"), value);
-        const QString why = (config.*set)(value.toString(), QLatin1Char('"') + key + QLatin1Char('"'));
-        if (!why.isEmpty())
-            return QStringLiteral("\"%1\": %2").arg(key, why);
-    }
-
-    const QJsonValue autoRts = object.value(QLatin1String("autoRts"));
-    if (!autoRts.isUndefined()) {
-        if (!autoRts.isBool())
-            return wrongType(QStringLiteral("autoRts"), QStringLiteral("true or false"), autoRts);
-        config.setAutoRts(autoRts.toBool(), QStringLiteral("\"autoRts\""));
-    }
-
-    const QJsonValue ports = object.value(QLatin1String("ports"));
-    if (!ports.isUndefined()) {
-        if (!ports.isObject())
-            return wrongType(QStringLiteral("ports"), QStringLiteral("an object with the keys A to H"),
-                             ports);
-        const QJsonObject portObject = ports.toObject();
-        for (auto it = portObject.begin(); it != portObject.end(); ++it) {
-            const QString key = QStringLiteral("ports.") + it.key();
-            const QString &letter = it.key();
-            if (letter.size() != 1 || letter.at(0) < QLatin1Char('A') || letter.at(0) > QLatin1Char('H'))
-                return QStringLiteral("unknown key \"%1\" (the ports are A to H)").arg(key);
-            if (!it.value().isString())
-                return wrongType(key, QStringLiteral("a string such as \"0x3F8\""), it.value());
-            const QString why = config.setPort(letter.at(0).unicode() - 'A', it.value().toString(),
-                                               QLatin1Char('"') + key + QLatin1Char('"'));
-            if (!why.isEmpty())
-                return QStringLiteral("\"%1\": %2").arg(key, why);
-        }
-    }
-
-    const QJsonValue irq = object.value(QLatin1String("irq"));
-    if (!irq.isUndefined()) {
-        if (!isWholeNumber(irq))
-            return wrongType(QStringLiteral("irq"), QStringLiteral("a whole number"), irq);
-        const QString why = config.setIrq(irq.toInt(), QStringLiteral("\"irq\""));
-        if (!why.isEmpty())
-            return QStringLiteral("\"irq\": %1").arg(why);
-    }
-
-    const QJsonValue rs422 = object.value(QLatin1String("rs422Ports"));
-    if (!rs422.isUndefined()) {
-        if (!rs422.isArray())
-            return wrongType(QStringLiteral("rs422Ports"), QStringLiteral("an array of port letters"), rs422);
-        QStringList letters;
-        for (const QJsonValue letter : rs422.toArray()) {
-            if (!letter.isString())
-                return wrongType(QStringLiteral("rs422Ports"), QStringLiteral("an array of port letters"),
-                                 letter) +
-                       QStringLiteral(" in it");
-            letters.append(letter.toString());
-        }
-        const QString why = config.setRs422(letters, QStringLiteral("\"rs422Ports\""));
-        if (!why.isEmpty())
-            return QStringLiteral("\"rs422Ports\": %1").arg(why);
+        if (TCardError error = (config.*set)(value.toString(), QLatin1Char('"') + key + QLatin1Char('"')))
+            return error;
     }
     return {};
 }
 
+TCardError readAutoRts(const QJsonObject &object, TCardConfig &config)
+{
+    const QJsonValue autoRts = object.value(QLatin1String("autoRts"));
+    if (autoRts.isUndefined())
+        return {};
+    if (!autoRts.isBool())
+        return wrongType(QStringLiteral("autoRts"), QStringLiteral("true or false"), autoRts);
+    return config.setAutoRts(autoRts.toBool(), QStringLiteral("\"autoRts\""));
+}
+
+TCardError readPorts(const QJsonObject &object, TCardConfig &config)
+{
+    const QJsonValue ports = object.value(QLatin1String("ports"));
+    if (ports.isUndefined())
+        return {};
+    if (!ports.isObject())
+        return wrongType(QStringLiteral("ports"), QStringLiteral("an object with the keys A to H"), ports);
+    const QJsonObject portObject = ports.toObject();
+    for (auto it = portObject.begin(); it != portObject.end(); ++it) {
+        const QString key = QStringLiteral("ports.") + it.key();
+        const QString &letter = it.key();
+        if (letter.size() != 1 || letter.at(0) < QLatin1Char('A') || letter.at(0) > QLatin1Char('H'))
+            return {{}, {}, QStringLiteral("unknown key \"%1\" (the ports are A to H)").arg(key)};
+        if (!it.value().isString())
+            return wrongType(key, QStringLiteral("a string such as \"0x3F8\""), it.value());
+        if (TCardError error = config.setPort(letter.at(0).unicode() - 'A', it.value().toString(),
+                                              QLatin1Char('"') + key + QLatin1Char('"')))
+            return error;
+    }
+    return {};
+}
+
+TCardError readIrq(const QJsonObject &object, TCardConfig &config)
+{
+    const QJsonValue irq = object.value(QLatin1String("irq"));
+    if (irq.isUndefined())
+        return {};
+    if (!isWholeNumber(irq))
+        return wrongType(QStringLiteral("irq"), QStringLiteral("a whole number"), irq);
+    return config.setIrq(irq.toInt(), QStringLiteral("\"irq\""));
+}
+
+TCardError readRs422(const QJsonObject &object, TCardConfig &config)
+{
+    const QString key = QStringLiteral("rs422Ports");
+    const QString wanted = QStringLiteral("an array of port letters");
+    const QJsonValue rs422 = object.value(key);
+    if (rs422.isUndefined())
+        return {};
+    if (!rs422.isArray())
+        return wrongType(key, wanted, rs422);
+    QStringList letters;
+    for (const QJsonValue letter : rs422.toArray()) {
+        if (!letter.isString()) {
+            TCardError error = wrongType(key, wanted, letter);
+            error.reason += QStringLiteral(" in it");
+            return error;
+        }
+        letters.append(letter.toString());
+    }
+    return config.setRs422(letters, QLatin1Char('"') + key + QLatin1Char('"'));
+}
+
+TCardError readObject(const QJsonObject &object, TCardConfig &config)
+{
+    using Step = TCardError (*)(const QJsonObject &, TCardConfig &);
+    for (const Step step : {checkKeys, readVersion, readTexts, readAutoRts, readPorts, readIrq, readRs422}) {
+        if (TCardError error = step(object, config))
+            return error;
+    }
+    return {};
+}
+
+// The keys of the values the configuration holds, as readObject reads them.
+QJsonObject writeObject(const TCardConfig &config)
+{
+    QJsonObject object{{QStringLiteral("version"), TCardConfig::FormatVersion}};
+    if (config.controlBase.value)
+        object.insert(QStringLiteral("controlBase"), TCardConfig::addressText(*config.controlBase.value));
+    if (config.protocol.value)
+        object.insert(QStringLiteral("protocol"), TCardConfig::protocolName(*config.protocol.value));
+    if (config.termination.value)
+        object.insert(QStringLiteral("termination"), *config.termination.value);
+    if (config.autoRts.value)
+        object.insert(QStringLiteral("autoRts"), *config.autoRts.value);
+    if (config.clock.value)
+        object.insert(QStringLiteral("clock"), TCardConfig::clockName(*config.clock.value));
+    if (config.df.value)
+        object.insert(QStringLiteral("df"),
+                      *config.df.value ? QStringLiteral("fitted") : QStringLiteral("removed"));
+    QJsonObject ports;
+    QJsonArray rs422;
+    for (int port = 0; port < ResourceRules::PortCount; ++port) {
+        const QString letter = ResourceRules::portLetter(port);
+        if (const auto &address = config.ports[std::size_t(port)].value)
+            ports.insert(letter, TCardConfig::addressText(*address));
+        if (config.rs422Mask.value && (*config.rs422Mask.value & (1u << port)))
+            rs422.append(letter);
+    }
+    if (!ports.isEmpty())
+        object.insert(QStringLiteral("ports"), ports);
+    if (config.irq.value)
+        object.insert(QStringLiteral("irq"), *config.irq.value);
+    if (config.rs422Mask.value)
+        object.insert(QStringLiteral("rs422Ports"), rs422);
+    return object;
+}
+
 } // namespace
 
-QString TCardFile::read(const QString &path, TCardConfig &config)
+TCardError TCardFile::read(const QString &path, TCardConfig &config)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("%1: cannot be read: %2").arg(path, file.errorString());
+        return {path, {}, QStringLiteral("cannot be read: ") + file.errorString()};
     return parse(file.readAll(), path, config);
 }
 
-QString TCardFile::parse(const QByteArray &document, const QString &name, TCardConfig &config)
+TCardError TCardFile::parse(const QByteArray &document, const QString &name, TCardConfig &config)
 {
     QJsonParseError error{};
     const QJsonDocument json = QJsonDocument::fromJson(document, &error);
     if (error.error != QJsonParseError::NoError) {
-        return QStringLiteral("%1: not valid JSON at %2: %3")
-            .arg(name, position(document, error.offset), error.errorString());
+        return {name,
+                {},
+                QStringLiteral("not valid JSON at %1: %2")
+                    .arg(position(document, error.offset), error.errorString())};
     }
     if (!json.isObject())
-        return QStringLiteral("%1: must hold one JSON object").arg(name);
+        return {name, {}, QStringLiteral("must hold one JSON object")};
     TCardConfig read = config;
-    const QString reason = readObject(json.object(), read);
-    if (!reason.isEmpty())
-        return name + QStringLiteral(": ") + reason;
+    if (TCardError problem = readObject(json.object(), read)) {
+        problem.file = name;
+        return problem;
+    }
+    read.file = name;
     config = read;
+    return {};
+}
+
+QByteArray TCardFile::document(const TCardConfig &config)
+{
+    return QJsonDocument(writeObject(config)).toJson(QJsonDocument::Indented);
+}
+
+TCardError TCardFile::save(const QString &path, const TCardConfig &config)
+{
+    QSaveFile file(path);
+    const QByteArray content = document(config);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+        return {path, {}, QStringLiteral("cannot be written: ") + file.errorString()};
     return {};
 }

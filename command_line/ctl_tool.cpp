@@ -240,10 +240,9 @@ int TCtlTool::run(const QStringList &arguments)
 
     if (!readConfig(parser))
         return InvalidInput;
-    // A card file whose choices do not fit together is refused whatever the command.
-    QString error;
-    if (!m_config.jumperOptions(&error))
-        return fail(InvalidInput, error);
+    // A card file whose values do not fit together is refused whatever the command.
+    if (const TCardError error = m_config.check())
+        return fail(InvalidInput, error.message());
     if (command == QLatin1String("plan"))
         return plan();
     const bool json = parser.isSet(QStringLiteral("json"));
@@ -257,51 +256,74 @@ int TCtlTool::run(const QStringList &arguments)
     return linuxSetup(parser.value(QStringLiteral("output")));
 }
 
+namespace {
+TCardError optionError(const char *option, const QString &reason)
+{
+    return {{}, QStringLiteral("--") + QLatin1String(option), reason};
+}
+
+// An error of one port among several given by one option: the port's letter goes first.
+TCardError portError(TCardError error, QChar letter)
+{
+    error.reason = QStringLiteral("port %1: %2").arg(letter).arg(error.reason);
+    return error;
+}
+} // namespace
+
 bool TCtlTool::readConfig(const QCommandLineParser &parser)
 {
     if (parser.isSet(QStringLiteral("card"))) {
-        const QString error = TCardFile::read(parser.value(QStringLiteral("card")), m_config);
-        if (!error.isEmpty()) {
-            fail(InvalidInput, error + QStringLiteral("; nothing has been done"));
+        if (const TCardError error = TCardFile::read(parser.value(QStringLiteral("card")), m_config)) {
+            fail(InvalidInput, error.message() + QStringLiteral("; nothing has been done"));
             return false;
         }
     }
     // An option overrides the card file's value. Each check names the option.
-    const auto check = [this](const QString &option, const QString &reason) {
-        if (reason.isEmpty())
-            return true;
-        fail(InvalidInput, QStringLiteral("--%1: %2").arg(option, reason));
-        return false;
-    };
-    const auto set = [&](const char *name, QString (TCardConfig::*setter)(const QString &, const QString &)) {
+    TCardError error = setChoiceOptions(parser);
+    if (!error)
+        error = setPortOptions(parser);
+    if (!error)
+        error = setIrqOptions(parser);
+    if (error)
+        fail(InvalidInput, error.message());
+    return !error;
+}
+
+TCardError TCtlTool::setChoiceOptions(const QCommandLineParser &parser)
+{
+    using Setter = TCardError (TCardConfig::*)(const QString &, const QString &);
+    const std::pair<const char *, Setter> choices[] = {{"base", &TCardConfig::setControlBase},
+                                                       {"protocol", &TCardConfig::setProtocol},
+                                                       {"termination", &TCardConfig::setTermination},
+                                                       {"clock", &TCardConfig::setClock},
+                                                       {"df", &TCardConfig::setDf}};
+    for (const auto &[name, setter] : choices) {
         const QString option = QString::fromLatin1(name);
         if (!parser.isSet(option))
-            return true;
-        return check(option, (m_config.*setter)(parser.value(option), QStringLiteral("--") + option));
-    };
-    if (!set("base", &TCardConfig::setControlBase) || !set("protocol", &TCardConfig::setProtocol) ||
-        !set("termination", &TCardConfig::setTermination) || !set("clock", &TCardConfig::setClock) ||
-        !set("df", &TCardConfig::setDf))
-        return false;
-
+            continue;
+        if (TCardError error = (m_config.*setter)(parser.value(option), QStringLiteral("--") + option))
+            return error;
+    }
     if (parser.isSet(QStringLiteral("auto-rts"))) {
         const QString value = parser.value(QStringLiteral("auto-rts"));
         if (value != QLatin1String("on") && value != QLatin1String("off"))
-            return check(QStringLiteral("auto-rts"),
-                         QStringLiteral("\"%1\" is not one of on, off").arg(value));
-        m_config.setAutoRts(value == QLatin1String("on"), QStringLiteral("--auto-rts"));
+            return optionError("auto-rts", QStringLiteral("\"%1\" is not one of on, off").arg(value));
+        return m_config.setAutoRts(value == QLatin1String("on"), QStringLiteral("--auto-rts"));
     }
+    return {};
+}
+
+TCardError TCtlTool::setPortOptions(const QCommandLineParser &parser)
+{
     if (parser.isSet(QStringLiteral("ports"))) {
         const QStringList list = parser.value(QStringLiteral("ports")).split(QLatin1Char(','));
         if (list.size() != ResourceRules::PortCount)
-            return check(
-                QStringLiteral("ports"),
+            return optionError(
+                "ports",
                 QStringLiteral("%1 addresses given; it takes eight, for ports A to H").arg(list.size()));
         for (int port = 0; port < ResourceRules::PortCount; ++port) {
-            const QString reason = m_config.setPort(port, list.at(port).trimmed(), QStringLiteral("--ports"));
-            if (!reason.isEmpty())
-                return check(QStringLiteral("ports"),
-                             QStringLiteral("port %1: %2").arg(ResourceRules::portLetter(port)).arg(reason));
+            if (TCardError error = m_config.setPort(port, list.at(port).trimmed(), QStringLiteral("--ports")))
+                return portError(error, ResourceRules::portLetter(port));
         }
     }
     for (const QString &value : parser.values(QStringLiteral("port"))) {
@@ -309,22 +331,26 @@ bool TCtlTool::readConfig(const QCommandLineParser &parser)
         const QString letter = value.left(equals).trimmed().toUpper();
         if (equals < 0 || letter.size() != 1 || letter.at(0) < QLatin1Char('A') ||
             letter.at(0) > QLatin1Char('H'))
-            return check(QStringLiteral("port"),
-                         QStringLiteral("\"%1\" is not a port letter A to H, '=' and an address").arg(value));
+            return optionError(
+                "port", QStringLiteral("\"%1\" is not a port letter A to H, '=' and an address").arg(value));
         const int port = letter.at(0).unicode() - 'A';
-        const QString reason =
-            m_config.setPort(port, value.mid(equals + 1).trimmed(), QStringLiteral("--port"));
-        if (!reason.isEmpty())
-            return check(QStringLiteral("port"), QStringLiteral("port %1: %2").arg(letter, reason));
+        if (TCardError error =
+                m_config.setPort(port, value.mid(equals + 1).trimmed(), QStringLiteral("--port")))
+            return portError(error, letter.at(0));
     }
+    return {};
+}
+
+TCardError TCtlTool::setIrqOptions(const QCommandLineParser &parser)
+{
     if (parser.isSet(QStringLiteral("irq"))) {
         bool number = false;
         const QString value = parser.value(QStringLiteral("irq"));
         const int irq = value.toInt(&number, 10);
         if (!number)
-            return check(QStringLiteral("irq"), QStringLiteral("\"%1\" is not a decimal number").arg(value));
-        if (!check(QStringLiteral("irq"), m_config.setIrq(irq, QStringLiteral("--irq"))))
-            return false;
+            return optionError("irq", QStringLiteral("\"%1\" is not a decimal number").arg(value));
+        if (TCardError error = m_config.setIrq(irq, QStringLiteral("--irq")))
+            return error;
     }
     if (parser.isSet(QStringLiteral("rs422"))) {
         const QString value = parser.value(QStringLiteral("rs422")).trimmed();
@@ -334,10 +360,9 @@ bool TCtlTool::readConfig(const QCommandLineParser &parser)
         else if (value != QLatin1String("none"))
             for (const QString &part : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
                 letters.append(part.trimmed());
-        if (!check(QStringLiteral("rs422"), m_config.setRs422(letters, QStringLiteral("--rs422"))))
-            return false;
+        return m_config.setRs422(letters, QStringLiteral("--rs422"));
     }
-    return true;
+    return {};
 }
 
 bool TCtlTool::requireResources(ResourceRules::Addresses &addresses, int &irq)
@@ -369,10 +394,10 @@ bool TCtlTool::requireResources(ResourceRules::Addresses &addresses, int &irq)
 
 int TCtlTool::plan()
 {
-    QString error;
+    TCardError error;
     const std::optional<CardJumpers::Options> options = m_config.jumperOptions(&error);
     if (!options)
-        return fail(InvalidInput, error);
+        return fail(InvalidInput, error.message());
     const auto print = [this](const QList<CardJumpers::Jumper> &jumpers) {
         for (const CardJumpers::Jumper &jumper : jumpers) {
             *m_out << "  " << jumper.label.leftJustified(4) << (jumper.fitted ? "fit " : "open");
@@ -443,11 +468,13 @@ int TCtlTool::write(bool dryRun, bool yes, bool force)
 {
     const quint32 controlBase = m_config.controlBase.value.value_or(0x300);
     if (!CardJumpers::controlBaseUsable(controlBase)) {
-        return fail(InvalidInput,
-                    QStringLiteral("%1: the control base address must be 0x100 to 0x3F0: below 0x100 the "
-                                   "PC's own devices answer; nothing has been written")
-                        .arg(m_config.controlBase.origin.isEmpty() ? QStringLiteral("--base")
-                                                                   : m_config.controlBase.origin));
+        const QString origin = m_config.controlBase.origin;
+        return fail(InvalidInput, m_config
+                                      .errorAt(origin.isEmpty() ? QStringLiteral("--base") : origin,
+                                               QStringLiteral("the control base address must be 0x100 to "
+                                                              "0x3F0: below 0x100 the PC's own devices "
+                                                              "answer; nothing has been written"))
+                                      .message());
     }
     ResourceRules::Addresses addresses{};
     int irq = 0;

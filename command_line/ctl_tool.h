@@ -37,6 +37,9 @@ public:
 
 private:
     bool readConfig(const QCommandLineParser &parser);
+    TCardError setChoiceOptions(const QCommandLineParser &parser);
+    TCardError setPortOptions(const QCommandLineParser &parser);
+    TCardError setIrqOptions(const QCommandLineParser &parser);
     bool requireResources(ResourceRules::Addresses &addresses, int &irq);
     int plan();
     bool commissioningSetup(Commissioning::Setup &setup);
