@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QPointer>
+#include <QPushButton>
 #include <QTextEdit>
 
 QMessageBox::StandardButton showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
@@ -22,7 +23,12 @@ QMessageBox::StandardButton showMessageBox(QWidget *parent, QMessageBox::Icon ic
             detailsView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         }
     }
+    QPushButton *const action =
+        extras.actionText.isEmpty() ? nullptr : box->addButton(extras.actionText, QMessageBox::ActionRole);
     const int answer = box->exec();
+    const bool acted = box && action && box->clickedButton() == action;
     delete box.data();
-    return QMessageBox::StandardButton(answer);
+    if (extras.actionChosen)
+        *extras.actionChosen = acted;
+    return acted ? QMessageBox::NoButton : QMessageBox::StandardButton(answer);
 }

@@ -14,6 +14,10 @@ struct MessageBoxExtras
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
     Qt::WindowFlags flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint;
+    // A button of the box's own beside the standard ones, such as "Save Card File...". When it
+    // closes the box, showMessageBox returns NoButton and sets *actionChosen.
+    QString actionText;
+    bool *actionChosen = nullptr;
 };
 
 // Shows a modal message box and returns the button that closed it (NoButton when the box went
