@@ -4,6 +4,7 @@
 #include "application_idle.h"
 #include "board_highlight.h"
 #include "board_image.h"
+#include "card_file_actions.h"
 #include "card_jumpers.h"
 #include "frame_hints.h"
 #include "help_form.h"
@@ -67,21 +68,8 @@ TMainForm::TMainForm(QWidget *parent)
     resize(804, 589 + ui->MainMenu1->sizeHint().height());
     loadPhotograph();
     setUpSupporter();
-
-    TPortResourcesControls controls;
-    controls.panel = ui->COMBasePanel;
-    controls.baseEdit = ui->BaseEdit;
-    controls.rs422Jumper = ui->RS422JumperA;
-    controls.irqCombo = ui->IRQCombo;
-    controls.clockCombo = ui->ClockCombo;
-    controls.portEdits = {ui->BaseEditA, ui->BaseEditB, ui->BaseEditC, ui->BaseEditD,
-                          ui->BaseEditE, ui->BaseEditF, ui->BaseEditG, ui->BaseEditH};
-    controls.portSpinners = {ui->BaseUDA, ui->BaseUDB, ui->BaseUDC, ui->BaseUDD,
-                             ui->BaseUDE, ui->BaseUDF, ui->BaseUDG, ui->BaseUDH};
-    controls.rs422Checks = {ui->LockRTSCheckA, ui->LockRTSCheckB, ui->LockRTSCheckC, ui->LockRTSCheckD,
-                            ui->LockRTSCheckE, ui->LockRTSCheckF, ui->LockRTSCheckG, ui->LockRTSCheckH};
-    m_portResources = new TPortResourcesPanel(controls, this);
-    connect(m_portResources, &TPortResourcesPanel::SequenceFinished, this, &TMainForm::closeWhenSequenceEnds);
+    setUpPortResources();
+    setUpCardFiles();
 
     // A panel takes its controls into its popup in the order in which they follow the panel in
     // the window's focus chain, and Tab from the panel visits them so: the protocol list, first in
@@ -148,6 +136,41 @@ void TMainForm::setUpSupporter()
     m_setSup->setChangeButtons(true);
 }
 
+void TMainForm::setUpPortResources()
+{
+    TPortResourcesControls controls;
+    controls.panel = ui->COMBasePanel;
+    controls.baseEdit = ui->BaseEdit;
+    controls.rs422Jumper = ui->RS422JumperA;
+    controls.irqCombo = ui->IRQCombo;
+    controls.clockCombo = ui->ClockCombo;
+    controls.portEdits = {ui->BaseEditA, ui->BaseEditB, ui->BaseEditC, ui->BaseEditD,
+                          ui->BaseEditE, ui->BaseEditF, ui->BaseEditG, ui->BaseEditH};
+    controls.portSpinners = {ui->BaseUDA, ui->BaseUDB, ui->BaseUDC, ui->BaseUDD,
+                             ui->BaseUDE, ui->BaseUDF, ui->BaseUDG, ui->BaseUDH};
+    controls.rs422Checks = {ui->LockRTSCheckA, ui->LockRTSCheckB, ui->LockRTSCheckC, ui->LockRTSCheckD,
+                            ui->LockRTSCheckE, ui->LockRTSCheckF, ui->LockRTSCheckG, ui->LockRTSCheckH};
+    m_portResources = new TPortResourcesPanel(controls, this);
+    connect(m_portResources, &TPortResourcesPanel::SequenceFinished, this, &TMainForm::closeWhenSequenceEnds);
+}
+
+void TMainForm::setUpCardFiles()
+{
+    TCardFileControls controls;
+    controls.window = this;
+    controls.baseEdit = ui->BaseEdit;
+    controls.modeCombo = ui->ModeCombo;
+    controls.loadCombo = ui->LoadCombo;
+    controls.autoRtsCheck = ui->AutoRTSCheck;
+    controls.clockCombo = ui->ClockCombo;
+    controls.dfCombo = ui->DFCombo;
+    controls.portResources = m_portResources;
+    m_cardFiles = new TCardFileActions(controls, this);
+    // The closing box of a write offers the values just written for a card file.
+    connect(m_portResources, &TPortResourcesPanel::SaveWrittenRequested, m_cardFiles,
+            &TCardFileActions::Save);
+}
+
 void TMainForm::FormCreate(QObject *)
 {
     // The supporter's deferred start-up runs on the first idle moment of the message loop.
@@ -190,6 +213,16 @@ void TMainForm::FormCreate(QObject *)
             return;
     }
     m_portResources->setPortAccessState(access);
+}
+
+void TMainForm::OpenCardFile1Click(QObject *)
+{
+    m_cardFiles->Open();
+}
+
+void TMainForm::SaveCardFile1Click(QObject *)
+{
+    m_cardFiles->Save();
 }
 
 void TMainForm::Exit2Click(QObject *)

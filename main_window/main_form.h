@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+class TCardFileActions;
 class TPortResourcesPanel;
 class TSetupSupporter;
 class TTwoJumper;
@@ -24,11 +25,14 @@ public:
 
     TSetupSupporter *SetSup() const { return m_setSup; }
     TPortResourcesPanel *PortResources() const { return m_portResources; }
+    TCardFileActions *CardFiles() const { return m_cardFiles; }
     // Whether the start-up presence test found the port driver.
     bool DriverPresent() const { return m_driverPresent; }
 
 public slots:
     void FormCreate(QObject *Sender = nullptr);
+    void OpenCardFile1Click(QObject *Sender = nullptr);
+    void SaveCardFile1Click(QObject *Sender = nullptr);
     void Exit2Click(QObject *Sender = nullptr);
     void Howtousethisprogram1Click(QObject *Sender = nullptr);
     void TechnicalSupport1Click(QObject *Sender = nullptr);
@@ -71,6 +75,8 @@ private:
     void connectChoices();
     void loadPhotograph();
     void setUpSupporter();
+    void setUpPortResources();
+    void setUpCardFiles();
     std::array<TTwoJumper *, 6> addressMasters() const;
     void setBaseEditValid(bool valid);
     void closeWhenSequenceEnds();
@@ -79,6 +85,7 @@ private:
     std::unique_ptr<Ui::TMainForm> ui;
     TSetupSupporter *m_setSup = nullptr;
     TPortResourcesPanel *m_portResources = nullptr;
+    TCardFileActions *m_cardFiles = nullptr;
     bool m_driverPresent = true;
     bool m_closePending = false;
     bool m_fillWorkArea = false;

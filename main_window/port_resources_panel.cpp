@@ -16,6 +16,9 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMetaMethod>
+
+#include <utility>
 
 namespace {
 
@@ -146,6 +149,56 @@ void TPortResourcesPanel::ConfigButtonClick()
         if (check)
             check->setChecked(rs422);
     }
+    startWithPlanned();
+}
+
+// The values of an opened card file, once.
+void TPortResourcesPanel::startWithPlanned()
+{
+    if (!m_planned)
+        return;
+    const TPortResourceValues planned = *std::exchange(m_planned, std::nullopt);
+    for (int port = 0; port < PortCount; ++port) {
+        const std::optional<quint16> address = planned.ports.at(std::size_t(port));
+        if (!address || !portSpinner(port) || !portEdit(port))
+            continue;
+        // The edit is set as well: a set to the spinner's own value reports nothing.
+        portSpinner(port)->setPosition(*address);
+        portEdit(port)->setText(QStringLiteral("%1").arg(*address, 3, 16, QLatin1Char('0')).toUpper());
+    }
+    if (planned.irq && m_controls.irqCombo) {
+        const int item = int(ResourceRules::irqNumbers().indexOf(*planned.irq));
+        m_controls.irqCombo->setCurrentIndex(
+            m_controls.irqCombo->findText(ResourceRules::irqItems().value(item)));
+    }
+    for (int port = 0; planned.rs422Mask && port < PortCount; ++port) {
+        if (QCheckBox *check = m_controls.rs422Checks.at(std::size_t(port)))
+            check->setChecked(*planned.rs422Mask & (1u << port));
+    }
+}
+
+TPortResourceValues TPortResourcesPanel::ValidResources() const
+{
+    const QLineEdit *first = portEdit(0);
+    const bool configuring = first && !first->isHidden();
+    const QComboBox *irq = m_controls.irqCombo;
+    bool valid = configuring && irq && irq->currentIndex() >= 0;
+    for (int port = 0; valid && port < PortCount; ++port)
+        valid =
+            portEdit(port) && portSpinner(port) && ResourceRules::resourceTextValid(portEdit(port)->text());
+    if (!valid || ResourceRules::sharedAddress(portAddresses()))
+        return m_written.value_or(TPortResourceValues{});
+    TPortResourceValues values;
+    const ResourceRules::Addresses addresses = portAddresses();
+    std::copy(addresses.begin(), addresses.end(), values.ports.begin());
+    values.irq = ResourceRules::irqOfItem(irq->currentText());
+    values.rs422Mask = rs422Mask();
+    return values;
+}
+
+bool TPortResourcesPanel::offersSave() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&TPortResourcesPanel::SaveWrittenRequested));
 }
 
 bool TPortResourcesPanel::checkResource(const QString &text, const QString &label) const
@@ -235,14 +288,29 @@ void TPortResourcesPanel::UseButtonClick()
     if (!self)
         return;
     if (written) {
+        // As gathered before the first write, whatever changed during the waits.
+        m_written = TPortResourceValues{};
+        std::copy(addresses.begin(), addresses.end(), m_written->ports.begin());
+        m_written->irq = irqNumber;
+        m_written->rs422Mask = values.back();
         flipControls();
-        // The details hold the Linux set-up of the ports just written, for the user to copy.
-        showMessage(
+        // The details hold the Linux set-up of the ports just written, for the user to copy; the
+        // values can go into a card file for other machines.
+        bool save = false;
+        MessageBoxExtras extras;
+        extras.details = linuxSetup.text();
+        if (offersSave()) {
+            extras.actionText = QStringLiteral("Save Card File...");
+            extras.actionChosen = &save;
+        }
+        showMessageBox(
             dialogParent(), QMessageBox::Information, QStringLiteral("Confirmation"),
             QStringLiteral("The resources have been written to the card. You will now need to shut down "
                            "the stack, remove the DF jumper, and start back up. Your card will then be "
                            "ready for use!"),
-            QMessageBox::Ok | QMessageBox::Cancel, linuxSetup.text());
+            QMessageBox::Ok | QMessageBox::Cancel, extras);
+        if (save && self)
+            emit SaveWrittenRequested();
         if (!self)
             return;
     } else if (m_writer->Failure() != VANTO32_STATUS_OK) {

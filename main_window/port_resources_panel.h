@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include <array>
+#include <optional>
 
 #include "commissioning_check.h"
 #include "resource_rules.h"
@@ -33,6 +34,14 @@ struct TPortResourcesControls
     std::array<QPointer<QCheckBox>, ResourceRules::PortCount> rs422Checks;
 };
 
+// Port resources as a card file holds them: each value may be missing.
+struct TPortResourceValues
+{
+    std::array<std::optional<quint16>, ResourceRules::PortCount> ports;
+    std::optional<int> irq;
+    std::optional<quint8> rs422Mask; // bit 0 port A ... bit 7 port H
+};
+
 // The logic behind the port-resources panel: entering the configuration state, keeping the eight
 // address edits and spinners in step, checking the choices and writing the card's resource
 // registers. The main window's handlers of that panel forward here.
@@ -54,6 +63,13 @@ public:
     // The procedure that writes the registers (tests may give it another port writer).
     TResourceWriter *Writer() const { return m_writer; }
 
+    // The values the next entry into the configuration state starts with, where given, in place
+    // of "***", no IRQ and the protocol's RS-422 marks.
+    void setPlannedResources(const TPortResourceValues &planned) { m_planned = planned; }
+    // The resources the panel holds when they are valid: eight addresses at eight places and an
+    // IRQ in the configuration state, else those last written; else nothing.
+    TPortResourceValues ValidResources() const;
+
     void ConfigButtonClick();
     void UseButtonClick();
     void BaseUDChangingEx(TUpDown *Sender, bool &AllowChange, int NewValue, int Direction);
@@ -63,6 +79,9 @@ public:
 signals:
     // A write sequence has ended (the window may now close if it was asked to meanwhile).
     void SequenceFinished();
+    // The closing box of a write offers to save the values written; the user took the offer.
+    // The box has the offer only while something listens to this.
+    void SaveWrittenRequested();
 
 protected:
     // The port edits' keys step their spinners; the keys then go on to the edits.
@@ -79,6 +98,8 @@ private:
     TUpDown *portSpinner(int port) const;
     bool checkResource(const QString &text, const QString &label) const;
     void flipControls();
+    void startWithPlanned();
+    bool offersSave() const;
     void pairControls();
     quint8 rs422Mask() const;
     // The spinners' values, which are written.
@@ -87,6 +108,8 @@ private:
     const TPortResourcesControls m_controls;
     TResourceWriter *m_writer;
     quint16 m_controlBase = 0;
+    std::optional<TPortResourceValues> m_planned;
+    std::optional<TPortResourceValues> m_written;
     Commissioning::AccessState m_access = Commissioning::AccessState::Available;
     bool m_sequenceRunning = false;
     // Set while ConfigButtonClick or UseButtonClick runs: their message boxes run nested event

@@ -7,9 +7,11 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
+
 // Answers the application's modal message boxes as they come up, in order, and records what each
 // one showed. Boxes beyond the prepared answers are closed with their escape button and counted
-// as unexpected.
+// as unexpected. The answer NoButton clicks the box's button of its own, beside the standard ones.
 class MessageBoxAnswerer : public QObject
 {
 public:
@@ -51,7 +53,13 @@ private:
             return;
         }
         const QMessageBox::StandardButton wanted = m_answers.takeFirst();
-        if (QAbstractButton *button = box->button(wanted))
+        const QList<QAbstractButton *> buttons = box->buttons();
+        const auto own = std::find_if(buttons.begin(), buttons.end(), [box](QAbstractButton *b) {
+            return box->standardButton(b) == QMessageBox::NoButton;
+        });
+        if (wanted == QMessageBox::NoButton && own != buttons.end())
+            (*own)->click();
+        else if (QAbstractButton *button = box->button(wanted))
             button->click();
         else
             box->reject();

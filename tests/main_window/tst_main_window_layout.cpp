@@ -408,9 +408,10 @@ void TestMainWindowLayout::boardAndMenu()
         for (const QAction *item : top->menu()->actions())
             menus << QStringLiteral("  ") + item->text() + QLatin1Char(' ') + item->objectName();
     }
-    QCOMPARE(menus, (QStringList{"&File", "  &Exit Exit2", "&Help",
-                                 "  H&ow to use this program Howtousethisprogram1",
-                                 "  &Technical Support TechnicalSupport1"}));
+    QCOMPARE(menus,
+             (QStringList{"&File", "  &Open Card File... OpenCardFile1", "  &Save Card File... SaveCardFile1",
+                          "   ", "  &Exit Exit2", "&Help", "  H&ow to use this program Howtousethisprogram1",
+                          "  &Technical Support TechnicalSupport1"}));
 }
 
 QTEST_MAIN(TestMainWindowLayout)

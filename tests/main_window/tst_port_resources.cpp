@@ -1,5 +1,6 @@
 // The port-resource procedure through the real main window, writing to the fake port library and
 // its model of the card's index and data registers.
+#include "command_line/card_file_cases.h"
 #include "fakes/fake_ports.h"
 #include "list_pick.h"
 #include "main_form.h"
@@ -14,8 +15,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -56,6 +60,33 @@ public:
 
 private:
     QTimer m_poll;
+};
+
+// Answers the next modal file dialog: the path chosen as its file, then Enter in the file name.
+class FileDialogAnswerer : public QObject
+{
+public:
+    explicit FileDialogAnswerer(const QString &path)
+    {
+        m_poll.setInterval(5);
+        connect(&m_poll, &QTimer::timeout, this, [this, path] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            auto *name = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+            if (!name || !dialog->isVisible())
+                return;
+            m_poll.stop();
+            m_filter = dialog->nameFilters().join(QLatin1Char(';'));
+            dialog->selectFile(path);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        m_poll.start();
+    }
+    // The dialog's filter, once it was answered.
+    QString filter() const { return m_filter; }
+
+private:
+    QTimer m_poll;
+    QString m_filter;
 };
 
 class Window
@@ -123,9 +154,47 @@ public:
 
     void use() const { get<QPushButton>(QStringLiteral("UseButton"))->click(); }
 
+    // File > Open or Save Card File..., its dialog answered with the path; the dialog's filter.
+    QString cardFileMenu(const QString &action, const QString &path) const
+    {
+        FileDialogAnswerer dialog(path);
+        get<QAction>(action)->trigger();
+        return dialog.filter();
+    }
+
+    // Every choice, glyph and list the window shows.
+    QStringList shown() const
+    {
+        QStringList state{get<QLineEdit>(QStringLiteral("BaseEdit"))->text(),
+                          QString::number(get<QCheckBox>(QStringLiteral("AutoRTSCheck"))->isChecked())};
+        for (const TTwoJumper *glyph : form->findChildren<TTwoJumper *>())
+            state << glyph->objectName() + QString::number(glyph->Closed()) +
+                         QString::number(glyph->isEnabled());
+        for (const QComboBox *list : form->findChildren<QComboBox *>())
+            state << list->objectName() + list->currentText() + QString::number(list->count());
+        return state;
+    }
+
     std::unique_ptr<TMainForm> form;
     TPortResourcesPanel *logic = nullptr;
 };
+
+QString runCtl(const QStringList &arguments)
+{
+    QProcess ctl;
+    ctl.start(QStringLiteral(TR4410CTL), arguments);
+    return ctl.waitForFinished(30000) && ctl.exitCode() == 0
+               ? QString::fromUtf8(ctl.readAllStandardOutput())
+               : QStringLiteral("failed: ") + ctl.readAllStandardError();
+}
+
+QString writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
 
 } // namespace
 
@@ -357,6 +426,113 @@ private slots:
         }
         QVERIFY(w.inConfiguration());
         QCOMPARE(FakePorts::writes().size(), 0);
+    }
+
+    // The card files tr4410ctl reads: a bad one is refused with its message and changes nothing; a
+    // good one's resources are where the next entry into the configuration state starts.
+    void cardFilesOpen_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        for (const CardFileCase &c : cardFileCases())
+            QTest::newRow(c.tag.constData()) << c.content << c.message;
+    }
+    void cardFilesOpen()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        const QTemporaryDir dir;
+        const QString path = writeFile(dir.filePath(QStringLiteral("card.json")), content);
+        Window w;
+        const QStringList before = w.shown();
+        {
+            MessageBoxAnswerer answers({QMessageBox::Ok});
+            QCOMPARE(w.cardFileMenu(QStringLiteral("OpenCardFile1"), path),
+                     QStringLiteral("Card files (*.json)"));
+            QCOMPARE(answers.seen().size(), message.isEmpty() ? 0 : 1);
+            if (!message.isEmpty()) {
+                QCOMPARE(answers.seen().first().icon, QMessageBox::Warning);
+                QVERIFY2(answers.seen().first().text.startsWith(message.arg(path) + "\n\n"),
+                         qPrintable(answers.seen().first().text));
+                QCOMPARE(w.shown(), before);
+            }
+        }
+        w.enter();
+        if (!message.isEmpty()) {
+            QCOMPARE(w.edit(1)->text(), QStringLiteral("***"));
+            return;
+        }
+        const int irq = QByteArray(QTest::currentDataTag()).mid(4).toInt();
+        QCOMPARE(w.get<QComboBox>(QStringLiteral("IRQCombo"))->currentText(),
+                 QString::number(irq, 16).toUpper());
+        QCOMPARE(w.edit(1)->text(), QStringLiteral("2F8"));
+        QCOMPARE(w.spinner(1)->Position(), 0x2F8);
+    }
+
+    // A card file opened through the menu sets the window; saved through the menu, tr4410ctl plans
+    // the jumpers shown and the writes the window makes; the closing box saves the same.
+    void cardFileRoundTrip()
+    {
+        const QTemporaryDir dir;
+        const QString card = writeFile(dir.filePath(QStringLiteral("plan.json")),
+                                       R"({"version": 1, "controlBase": "0x2A0", "protocol": "RS-422",
+            "termination": "receive", "clock": "X8", "df": "fitted", "irq": 12, "rs422Ports": ["A", "C"],
+            "ports": {"A": "0x3F8", "B": "0x2F8", "C": "0x3E8", "D": "0x2E8", "E": "0x100", "F": "0x108",
+                      "G": "0x110", "H": "0x118"}})");
+        FakePorts::setCardBase(0x2A0);
+        Window w;
+        w.cardFileMenu(QStringLiteral("OpenCardFile1"), card);
+        QCOMPARE(w.get<QComboBox>(QStringLiteral("LoadCombo"))->currentText(),
+                 QStringLiteral("Terminate Receive"));
+        for (const char *closed : {"RS422JumperB", "RLJumperB", "ClockJumperC", "DFJumperB", "BaseJumper8B"})
+            QVERIFY2(w.get<TTwoJumper>(QLatin1String(closed))->Closed(), closed);
+        for (const char *open : {"RS485JumperB", "TLJumperB", "AutoRTSJumperB", "BaseJumper9C"})
+            QVERIFY2(!w.get<TTwoJumper>(QLatin1String(open))->Closed(), open);
+        w.enter();
+        for (int port = 0; port < 8; ++port) {
+            QCOMPARE(w.edit(port)->text(), QStringLiteral("%1").arg(ExamplePorts.at(port), 3, 16).toUpper());
+            QCOMPARE(w.get<QCheckBox>(QStringLiteral("LockRTSCheck") + Ports.at(port))->isChecked(),
+                     port == 0 || port == 2);
+        }
+        QCOMPARE(w.get<QComboBox>(QStringLiteral("IRQCombo"))->currentText(), QStringLiteral("C"));
+
+        const QString saved = dir.filePath(QStringLiteral("saved.json"));
+        w.cardFileMenu(QStringLiteral("SaveCardFile1"), dir.filePath(QStringLiteral("saved")));
+        // Each jumper of the plan as the window's glyph of it shows it.
+        const QMap<QString, QString> glyphs{
+            {"DF", "DFJumperA"},    {"X8", "ClockJumperA"},   {"32", "RS232JumperA"},
+            {"85", "RS485JumperA"}, {"R8", "AutoRTSJumperA"}, {"4x", "RS4xxJumperA"},
+            {"42", "RS422JumperA"}, {"RL", "RLJumperA"},      {"TL", "TLJumperA"}};
+        const QStringList plan =
+            runCtl({"plan", "--card", saved}).split('\n').filter(QRegularExpression("^  \\S+ +(fit|open)"));
+        QCOMPARE(plan.size(), 15);
+        for (const QString &line : plan) {
+            const QString label = line.section(' ', 2, 2);
+            const QString glyph = glyphs.value(label, QStringLiteral("BaseJumper%1A").arg(label.mid(1)));
+            QCOMPARE(w.get<TTwoJumper>(glyph)->Closed() ? "fit" : "open", line.mid(6, 4).trimmed());
+        }
+
+        MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::NoButton});
+        const QString again = dir.filePath(QStringLiteral("written.json"));
+        FileDialogAnswerer saveWritten(again);
+        w.use();
+        QCOMPARE(answers.seen().size(), 2);
+        QCOMPARE(answers.seen().at(1).buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QStringList writes;
+        for (const PortCall &c : FakePorts::writes())
+            writes << QStringLiteral("0x%1 <- 0x%2")
+                          .arg(c.port, 3, 16, QLatin1Char('0'))
+                          .arg(c.value, 2, 16, QLatin1Char('0'))
+                          .toUpper()
+                          .replace("0X", "0x");
+        QCOMPARE(writes.size(), 20);
+        QCOMPARE(runCtl({"write", "--dry-run", "--card", saved})
+                     .split(QLatin1Char('\n'))
+                     .filter(QRegularExpression("^0x.* <- ")),
+                 writes);
+        QFile first(saved), second(again);
+        QVERIFY(first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly));
+        QCOMPARE(second.readAll(), first.readAll());
     }
 
     void popupKeepsTheConfigurationState()
