@@ -196,6 +196,26 @@ TPortResourceValues TPortResourcesPanel::ValidResources() const
     return values;
 }
 
+// The closing box of a write; true when the user chose to save the values in a card file. The
+// details hold the Linux set-up of the ports just written, for the user to copy.
+bool TPortResourcesPanel::confirmWritten(const QString &linuxSetup) const
+{
+    bool save = false;
+    MessageBoxExtras extras;
+    extras.details = linuxSetup;
+    if (offersSave()) {
+        extras.actionText = QStringLiteral("Save Card File...");
+        extras.actionChosen = &save;
+    }
+    showMessageBox(
+        dialogParent(), QMessageBox::Information, QStringLiteral("Confirmation"),
+        QStringLiteral("The resources have been written to the card. You will now need to shut down "
+                       "the stack, remove the DF jumper, and start back up. Your card will then be "
+                       "ready for use!"),
+        QMessageBox::Ok | QMessageBox::Cancel, extras);
+    return save;
+}
+
 bool TPortResourcesPanel::offersSave() const
 {
     return isSignalConnected(QMetaMethod::fromSignal(&TPortResourcesPanel::SaveWrittenRequested));
@@ -294,21 +314,7 @@ void TPortResourcesPanel::UseButtonClick()
         m_written->irq = irqNumber;
         m_written->rs422Mask = values.back();
         flipControls();
-        // The details hold the Linux set-up of the ports just written, for the user to copy; the
-        // values can go into a card file for other machines.
-        bool save = false;
-        MessageBoxExtras extras;
-        extras.details = linuxSetup.text();
-        if (offersSave()) {
-            extras.actionText = QStringLiteral("Save Card File...");
-            extras.actionChosen = &save;
-        }
-        showMessageBox(
-            dialogParent(), QMessageBox::Information, QStringLiteral("Confirmation"),
-            QStringLiteral("The resources have been written to the card. You will now need to shut down "
-                           "the stack, remove the DF jumper, and start back up. Your card will then be "
-                           "ready for use!"),
-            QMessageBox::Ok | QMessageBox::Cancel, extras);
+        const bool save = confirmWritten(linuxSetup.text());
         if (save && self)
             emit SaveWrittenRequested();
         if (!self)

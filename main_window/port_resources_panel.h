@@ -100,6 +100,7 @@ private:
     void flipControls();
     void startWithPlanned();
     bool offersSave() const;
+    bool confirmWritten(const QString &linuxSetup) const;
     void pairControls();
     quint8 rs422Mask() const;
     // The spinners' values, which are written.
