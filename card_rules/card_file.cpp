@@ -49,8 +49,9 @@ QString position(const QByteArray &document, int offset)
 
 bool isWholeNumber(const QJsonValue &value)
 {
+    // The range first: converting a double beyond qint64 is undefined.
     const double d = value.toDouble();
-    return value.isDouble() && d == double(qint64(d)) && d >= -1e9 && d <= 1e9;
+    return value.isDouble() && d >= -1e9 && d <= 1e9 && d == double(qint64(d));
 }
 
 // The steps of reading the card object into a copy of the configuration; the first problem ends it.
