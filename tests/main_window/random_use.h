@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
