@@ -31,6 +31,22 @@ const QString Unchosen = QStringLiteral("***");
 
 using ResourceRules::portLetter;
 
+// A port address as the edits show it: three upper-case hexadecimal digits.
+QString editText(int address)
+{
+    return QStringLiteral("%1").arg(address, 3, 16, QLatin1Char('0')).toUpper();
+}
+
+TPortResourceValues resourceValues(const ResourceRules::Addresses &addresses, std::optional<int> irq,
+                                   quint8 rs422Mask)
+{
+    TPortResourceValues values;
+    std::copy(addresses.begin(), addresses.end(), values.ports.begin());
+    values.irq = irq;
+    values.rs422Mask = rs422Mask;
+    return values;
+}
+
 // The boxes of the panel; one that shows details shows them in a fixed-width font.
 QMessageBox::StandardButton showMessage(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
                                         const QString &text, QMessageBox::StandardButtons buttons,
@@ -164,7 +180,7 @@ void TPortResourcesPanel::startWithPlanned()
             continue;
         // The edit is set as well: a set to the spinner's own value reports nothing.
         portSpinner(port)->setPosition(*address);
-        portEdit(port)->setText(QStringLiteral("%1").arg(*address, 3, 16, QLatin1Char('0')).toUpper());
+        portEdit(port)->setText(editText(*address));
     }
     if (planned.irq && m_controls.irqCombo) {
         const int item = int(ResourceRules::irqNumbers().indexOf(*planned.irq));
@@ -188,12 +204,7 @@ TPortResourceValues TPortResourcesPanel::ValidResources() const
             portEdit(port) && portSpinner(port) && ResourceRules::resourceTextValid(portEdit(port)->text());
     if (!valid || ResourceRules::sharedAddress(portAddresses()))
         return m_written.value_or(TPortResourceValues{});
-    TPortResourceValues values;
-    const ResourceRules::Addresses addresses = portAddresses();
-    std::copy(addresses.begin(), addresses.end(), values.ports.begin());
-    values.irq = ResourceRules::irqOfItem(irq->currentText());
-    values.rs422Mask = rs422Mask();
-    return values;
+    return resourceValues(portAddresses(), ResourceRules::irqOfItem(irq->currentText()), rs422Mask());
 }
 
 // The closing box of a write; true when the user chose to save the values in a card file. The
@@ -275,7 +286,7 @@ void TPortResourcesPanel::UseButtonClick()
                                    "computer.\n\nNothing has been written. Set the card's address "
                                    "jumpers to 100 or above, enter that address under Settings | Base "
                                    "Address, and start this program again to write the resources.")
-                        .arg(QStringLiteral("%1").arg(m_controlBase, 3, 16, QLatin1Char('0')).toUpper()),
+                        .arg(editText(m_controlBase)),
                     QMessageBox::Ok);
         return;
     }
@@ -309,10 +320,7 @@ void TPortResourcesPanel::UseButtonClick()
         return;
     if (written) {
         // As gathered before the first write, whatever changed during the waits.
-        m_written = TPortResourceValues{};
-        std::copy(addresses.begin(), addresses.end(), m_written->ports.begin());
-        m_written->irq = irqNumber;
-        m_written->rs422Mask = values.back();
+        m_written = resourceValues(addresses, irqNumber, values.back());
         flipControls();
         const bool save = confirmWritten(linuxSetup.text());
         if (save && self)
@@ -397,7 +405,7 @@ void TPortResourcesPanel::BaseUDChangingEx(TUpDown *Sender, bool &AllowChange, i
     if (!edit)
         return;
     const int value = qBound(PortAddressMin, NewValue, PortAddressMax);
-    edit->setText(QStringLiteral("%1").arg(value, 3, 16, QLatin1Char('0')).toUpper());
+    edit->setText(editText(value));
 }
 
 void TPortResourcesPanel::BaseEditKeyDown(QLineEdit *Sender, int Key)
