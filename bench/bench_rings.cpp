@@ -33,7 +33,7 @@ int main(int argc, char *argv[])
     const qreal ratio = mainForm.devicePixelRatioF();
     qint64 pixels = 0;
     for (const TBoardHighlight *highlight : highlights) {
-        const QSize devicePixels = TBoardImage::DevicePixels(highlight->size(), ratio);
+        const QSize devicePixels = TBoardImage::devicePixels(highlight->size(), ratio);
         pixels += qint64(devicePixels.width()) * devicePixels.height();
     }
 
@@ -48,7 +48,7 @@ int main(int argc, char *argv[])
         // The photograph beneath alone; the rest is the one pass that blends the three rings.
         timer.restart();
         for (const TBoardHighlight *highlight : highlights)
-            board->RenderArea(highlight->geometry(), ratio);
+            board->renderArea(highlight->geometry(), ratio);
         capture.append(Bench::msSince(timer));
     }
 
@@ -58,7 +58,7 @@ int main(int argc, char *argv[])
     std::printf("  machine:            %s\n", qPrintable(Bench::machineSummary()));
     std::printf("  BuildImages, all:   median %.3f ms, worst %.3f ms%s\n", Bench::median(all),
                 Bench::maximum(all), ratio == 1.0 ? "   (target: under 0.7 ms)" : "");
-    std::printf("    photograph beneath (RenderArea): median %.3f ms\n", Bench::median(capture));
+    std::printf("    photograph beneath (renderArea): median %.3f ms\n", Bench::median(capture));
     std::printf("    three rings in one pass (rest):  median %.3f ms\n",
                 Bench::median(all) - Bench::median(capture));
     std::printf("  reproduce with:     %s\n", qPrintable(command));

@@ -17,7 +17,7 @@ TTwoJumper *TAccessibleTwoJumper::glyph() const
     return static_cast<TTwoJumper *>(widget());
 }
 
-const QLabel *TAccessibleTwoJumper::LabelOf(const TTwoJumper *glyph)
+const QLabel *TAccessibleTwoJumper::labelOf(const TTwoJumper *glyph)
 {
     const QWidget *parent = glyph->parentWidget();
     if (!parent)
@@ -58,7 +58,7 @@ QString TAccessibleTwoJumper::text(QAccessible::Text t) const
     case QAccessible::Name:
         if (!glyph()->accessibleName().isEmpty())
             return glyph()->accessibleName();
-        if (const QLabel *label = LabelOf(glyph())) {
+        if (const QLabel *label = labelOf(glyph())) {
             QString name = label->text();
             return name.remove(QLatin1Char('&'));
         }

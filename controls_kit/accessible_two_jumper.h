@@ -20,7 +20,7 @@ public:
 
     // The label that names a glyph: the nearest label of the same parent lined up with its middle,
     // above a standing glyph (a row of jumpers) or to the left of a lying one (a column).
-    static const QLabel *LabelOf(const TTwoJumper *glyph);
+    static const QLabel *labelOf(const TTwoJumper *glyph);
 
 private:
     TTwoJumper *glyph() const;

@@ -97,8 +97,8 @@ void TBoardHighlight::setTitle(const QString &value)
     if (value == m_title)
         return;
     m_title = value;
-    m_popupCaption = PopupCaptionOf(value);
-    m_nameStem = NameStemOf(value);
+    m_popupCaption = popupCaptionOf(value);
+    m_nameStem = nameStemOf(value);
 }
 
 void TBoardHighlight::setHighlightType(THighlightType value)
@@ -158,7 +158,7 @@ QList<TBoardHighlight *> TBoardHighlight::Group() const
     return members;
 }
 
-QList<QPointer<TBoardHighlight>> TBoardHighlight::GuardedGroup() const
+QList<QPointer<TBoardHighlight>> TBoardHighlight::guardedGroup() const
 {
     const QList<TBoardHighlight *> members = Group();
     QList<QPointer<TBoardHighlight>> list;
@@ -168,14 +168,14 @@ QList<QPointer<TBoardHighlight>> TBoardHighlight::GuardedGroup() const
     return list;
 }
 
-QString TBoardHighlight::PopupCaptionOf(const QString &title)
+QString TBoardHighlight::popupCaptionOf(const QString &title)
 {
     QString caption = title;
     caption.remove(QLatin1Char('&'));
     return caption;
 }
 
-QString TBoardHighlight::NameStemOf(const QString &title)
+QString TBoardHighlight::nameStemOf(const QString &title)
 {
     if (title.isEmpty() || isValidIdent(title))
         return title;
@@ -198,10 +198,10 @@ void TBoardHighlight::BuildImages()
     // At the screen's pixels, from the photograph as drawn at that density, so that a
     // high-density screen shows the ring as sharp as the picture beneath it.
     const qreal scale = devicePixelRatioF();
-    const QSize area = TBoardImage::DevicePixels(size(), scale);
+    const QSize area = TBoardImage::devicePixels(size(), scale);
     QImage beneath;
     if (const TBoardImage *board = boardOf(this))
-        beneath = board->RenderArea(geometry(), scale);
+        beneath = board->renderArea(geometry(), scale);
     if (beneath.size() != area) {
         // Whatever the parent draws, this is what its background shows where nothing covers it.
         QImage filled(area, QImage::Format_RGB32);
@@ -246,7 +246,7 @@ void TBoardHighlight::paintEvent(QPaintEvent *)
     QPainter painter(this);
     // Where a fractional device pixel ratio puts the corner between device pixels, the image goes
     // where its pixels meet the photograph's.
-    painter.drawImage(board ? board->AreaOffset(geometry(), devicePixelRatioF()) : QPointF(), image);
+    painter.drawImage(board ? board->areaOffset(geometry(), devicePixelRatioF()) : QPointF(), image);
 }
 
 bool TBoardHighlight::event(QEvent *event)
@@ -303,7 +303,7 @@ void TBoardHighlight::Enter(bool Propagated)
         ShowPopup();
     if (Propagated)
         return;
-    for (const QPointer<TBoardHighlight> &member : GuardedGroup()) {
+    for (const QPointer<TBoardHighlight> &member : guardedGroup()) {
         if (member)
             member->Enter(true);
     }
@@ -323,7 +323,7 @@ void TBoardHighlight::Leave(bool Propagated)
     }
     if (Propagated)
         return;
-    for (const QPointer<TBoardHighlight> &member : GuardedGroup()) {
+    for (const QPointer<TBoardHighlight> &member : guardedGroup()) {
         if (member)
             member->Leave(true);
     }
@@ -341,7 +341,7 @@ void TBoardHighlight::Pin()
         m_pinned = true;
         CheckMenuItem(true);
     }
-    for (const QPointer<TBoardHighlight> &member : GuardedGroup()) {
+    for (const QPointer<TBoardHighlight> &member : guardedGroup()) {
         if (member)
             member->PinAndFocus();
     }
@@ -366,7 +366,7 @@ void TBoardHighlight::SetActive(bool Value, bool Propagate)
     if (!Propagate)
         return;
     // Raising moves a member to the end of the child list; the list taken first visits each once.
-    for (const QPointer<TBoardHighlight> &member : GuardedGroup()) {
+    for (const QPointer<TBoardHighlight> &member : guardedGroup()) {
         if (member && member != this)
             member->SetActive(Value, false);
     }
@@ -383,7 +383,7 @@ void TBoardHighlight::PopupClosed()
     CheckMenuItem(false);
     if (m_popup)
         m_popup->setCloseOnLeave(false);
-    for (const QPointer<TBoardHighlight> &member : GuardedGroup()) {
+    for (const QPointer<TBoardHighlight> &member : guardedGroup()) {
         if (member)
             member->ClearHover();
     }

@@ -52,21 +52,21 @@ public:
     bool Active() const { return m_active; }
     bool Initialized() const { return m_initialized; }
 
-    QColor RingColor() const { return m_ringColor; }
-    float IdleIntensity() const { return m_idleIntensity; }
-    float LitIntensity() const { return m_litIntensity; }
-    float GlowIntensity() const { return m_glowIntensity; }
-    QImage IdleImage() const { return m_idleImage; }
-    QImage LitImage() const { return m_litImage; }
-    QImage GlowImage() const { return m_glowImage; }
+    QColor ringColor() const { return m_ringColor; }
+    float idleIntensity() const { return m_idleIntensity; }
+    float litIntensity() const { return m_litIntensity; }
+    float glowIntensity() const { return m_glowIntensity; }
+    QImage idleImage() const { return m_idleImage; }
+    QImage litImage() const { return m_litImage; }
+    QImage glowImage() const { return m_glowImage; }
     TPopupForm *Popup() const;
     QMenuBar *Menu() const { return m_menu; }
 
     // The members of this highlight's group in the parent's child order (this one included).
     QList<TBoardHighlight *> Group() const;
     // Derived strings of a title.
-    static QString PopupCaptionOf(const QString &title);
-    static QString NameStemOf(const QString &title);
+    static QString popupCaptionOf(const QString &title);
+    static QString nameStemOf(const QString &title);
 
     void BuildImages();
     void Enter(bool Propagated);
@@ -85,7 +85,7 @@ public:
     void PreviousClick();
     void NextClick();
     // The group's item in its type menu, or none; typeMenu, when given, receives that menu.
-    QAction *MenuItem(QMenu **typeMenu = nullptr) const;
+    QAction *menuItem(QMenu **typeMenu = nullptr) const;
 
 signals:
     void OnClick(QObject *Sender);
@@ -102,7 +102,7 @@ protected:
 private:
     // Group walks hold guarded pointers: a reaction may raise members (reordering the children)
     // or, through a handler, delete one.
-    QList<QPointer<TBoardHighlight>> GuardedGroup() const;
+    QList<QPointer<TBoardHighlight>> guardedGroup() const;
     void applyTypeColours();
     QObject *menuOwner() const;
     void addMenuItem(QMenu *typeMenu);

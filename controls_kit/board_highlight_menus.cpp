@@ -102,7 +102,7 @@ void TBoardHighlight::addMenuItem(QMenu *typeMenu)
     typeMenu->addAction(item);
 }
 
-QAction *TBoardHighlight::MenuItem(QMenu **typeMenu) const
+QAction *TBoardHighlight::menuItem(QMenu **typeMenu) const
 {
     if (!m_menu)
         return nullptr;
@@ -123,7 +123,7 @@ QAction *TBoardHighlight::MenuItem(QMenu **typeMenu) const
 
 void TBoardHighlight::CheckMenuItem(bool Value)
 {
-    if (QAction *item = MenuItem())
+    if (QAction *item = menuItem())
         item->setChecked(Value);
 }
 
@@ -142,7 +142,7 @@ void TBoardHighlight::MenuItemClick(QObject *Sender)
         return;
     }
     // The item was bound to this highlight, but another member made the popup.
-    for (const QPointer<TBoardHighlight> &member : GuardedGroup()) {
+    for (const QPointer<TBoardHighlight> &member : guardedGroup()) {
         if (member && member != this && member->Popup())
             member->MenuItemClick(Sender);
     }
@@ -151,7 +151,7 @@ void TBoardHighlight::MenuItemClick(QObject *Sender)
 void TBoardHighlight::walk(int step)
 {
     QMenu *typeMenu = nullptr;
-    QAction *const item = MenuItem(&typeMenu);
+    QAction *const item = menuItem(&typeMenu);
     if (!item)
         return;
     const QList<QAction *> items = typeMenu->actions();
@@ -162,7 +162,7 @@ void TBoardHighlight::walk(int step)
     QAction *const target = items.at((index + step + count) % count);
     if (KitObjects::isExactly(target, "TMenuItem")) {
         auto *menuItem = static_cast<TMenuItem *>(target);
-        if (menuItem->HasClickHandler())
+        if (menuItem->hasClickHandler())
             menuItem->Click(this);
     }
 }

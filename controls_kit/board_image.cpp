@@ -16,7 +16,7 @@ TBoardImage::TBoardImage(QWidget *parent)
     // A fresh control is a square placeholder until it gets a picture; AutoSize is on from the
     // start (the field's initial value) without collapsing the empty control.
     resize(105, 105);
-    WatchParent();
+    watchParent();
 }
 
 TBoardImage::~TBoardImage() = default;
@@ -110,7 +110,7 @@ void TBoardImage::setDesignMode(bool value)
     update();
 }
 
-bool TBoardImage::LoadJpeg(const QByteArray &jpegFile)
+bool TBoardImage::loadJpeg(const QByteArray &jpegFile)
 {
     const QImage decoded = decodeJpeg(jpegFile);
     if (decoded.isNull())
@@ -127,7 +127,7 @@ void TBoardImage::setHighDensityJpeg(const QByteArray &jpegFile)
     update();
 }
 
-QImage TBoardImage::HighDensityPicture() const
+QImage TBoardImage::highDensityPicture() const
 {
     if (m_highDensity.isNull() && !m_highDensityJpeg.isEmpty()) {
         m_highDensity = decodeJpeg(m_highDensityJpeg);
@@ -189,15 +189,15 @@ void TBoardImage::ShowFirst()
 {
     // The highlight opens its group's popup and pins it, as if hovered, clicked and left.
     if (m_first) {
-        QEvent request(ShowFirstEvent());
+        QEvent request(showFirstEvent());
         QCoreApplication::sendEvent(m_first, &request);
     }
 }
 
-const QImage &TBoardImage::ScaledPicture(const QSize &size, qreal devicePixelRatio) const
+const QImage &TBoardImage::scaledPicture(const QSize &size, qreal devicePixelRatio) const
 {
     // From a ratio of 1.5 on, the photograph of twice the size is the nearer one in density.
-    const QImage highDensity = devicePixelRatio >= 1.5 ? HighDensityPicture() : QImage();
+    const QImage highDensity = devicePixelRatio >= 1.5 ? highDensityPicture() : QImage();
     const QImage &original = highDensity.isNull() ? m_picture : highDensity;
     if (m_scaledCache.isNull() || m_scaledCache.size() != size ||
         m_scaledCache.devicePixelRatio() != devicePixelRatio) {
@@ -222,30 +222,30 @@ const QImage &TBoardImage::ScaledPicture(const QSize &size, qreal devicePixelRat
     return m_scaledCache;
 }
 
-QSize TBoardImage::DevicePixels(const QSize &size, qreal devicePixelRatio)
+QSize TBoardImage::devicePixels(const QSize &size, qreal devicePixelRatio)
 {
     return QSize(qRound(size.width() * devicePixelRatio), qRound(size.height() * devicePixelRatio));
 }
 
-QPoint TBoardImage::DevicePictureOrigin(qreal devicePixelRatio) const
+QPoint TBoardImage::devicePictureOrigin(qreal devicePixelRatio) const
 {
     const QPointF corner = QPointF(mapTo(window(), DestRect().topLeft())) * devicePixelRatio;
     return QPoint(qRound(corner.x()), qRound(corner.y()));
 }
 
-QPoint TBoardImage::DeviceOffsetInPicture(const QRect &r, qreal devicePixelRatio) const
+QPoint TBoardImage::deviceOffsetInPicture(const QRect &r, qreal devicePixelRatio) const
 {
     const QPointF offset = QPointF(r.topLeft() - DestRect().topLeft()) * devicePixelRatio;
     return QPoint(qRound(offset.x()), qRound(offset.y()));
 }
 
-QPointF TBoardImage::AreaOffset(const QRect &r, qreal devicePixelRatio) const
+QPointF TBoardImage::areaOffset(const QRect &r, qreal devicePixelRatio) const
 {
-    const QPoint device = DevicePictureOrigin(devicePixelRatio) + DeviceOffsetInPicture(r, devicePixelRatio);
+    const QPoint device = devicePictureOrigin(devicePixelRatio) + deviceOffsetInPicture(r, devicePixelRatio);
     return QPointF(device) / devicePixelRatio - QPointF(mapTo(window(), r.topLeft()));
 }
 
-void TBoardImage::DrawControl(QPainter &painter, qreal devicePixelRatio, const QPointF &pictureAt) const
+void TBoardImage::drawControl(QPainter &painter, qreal devicePixelRatio, const QPointF &pictureAt) const
 {
     const QRect dest = DestRect();
     const bool picture = !m_picture.isNull() && dest.width() > 0 && dest.height() > 0;
@@ -253,26 +253,26 @@ void TBoardImage::DrawControl(QPainter &painter, qreal devicePixelRatio, const Q
         painter.fillRect(rect(), palette().color(QPalette::Button));
     if (picture)
         painter.drawImage(pictureAt,
-                          ScaledPicture(DevicePixels(dest.size(), devicePixelRatio), devicePixelRatio));
+                          scaledPicture(devicePixels(dest.size(), devicePixelRatio), devicePixelRatio));
 }
 
-QImage TBoardImage::RenderArea(const QRect &r, qreal devicePixelRatio) const
+QImage TBoardImage::renderArea(const QRect &r, qreal devicePixelRatio) const
 {
     if (r.isEmpty())
         return {};
-    QImage area(DevicePixels(r.size(), devicePixelRatio), QImage::Format_RGB32);
+    QImage area(devicePixels(r.size(), devicePixelRatio), QImage::Format_RGB32);
     area.setDevicePixelRatio(devicePixelRatio);
     area.fill(palette().color(QPalette::Button));
     QPainter painter(&area);
     painter.translate(-r.topLeft());
     // The picture's pixels fall onto whole device pixels of the area, as they do on the screen.
     const QPointF pictureAt =
-        QPointF(r.topLeft()) - QPointF(DeviceOffsetInPicture(r, devicePixelRatio)) / devicePixelRatio;
-    DrawControl(painter, devicePixelRatio, pictureAt);
+        QPointF(r.topLeft()) - QPointF(deviceOffsetInPicture(r, devicePixelRatio)) / devicePixelRatio;
+    drawControl(painter, devicePixelRatio, pictureAt);
     return area;
 }
 
-void TBoardImage::CenterInParent()
+void TBoardImage::centerInParent()
 {
     const QWidget *const parent = parentWidget();
     if (!parent)
@@ -291,7 +291,7 @@ void TBoardImage::paintEvent(QPaintEvent *)
     }
     if (m_centerOnForm && !m_designMode) {
         const QPoint before = pos();
-        CenterInParent();
+        centerInParent();
         // A paint that moved the control covers only what the old place shared with the new one.
         if (pos() != before)
             QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
@@ -309,15 +309,15 @@ void TBoardImage::paintEvent(QPaintEvent *)
     const bool saved = m_drawing;
     m_drawing = true;
     // Started on a whole device pixel of the window, the picture's pixels are the screen's own,
-    // and a highlight's images, taken from it, fit them exactly (AreaOffset).
+    // and a highlight's images, taken from it, fit them exactly (areaOffset).
     const qreal ratio = devicePixelRatioF();
     const QPointF pictureAt =
-        QPointF(DevicePictureOrigin(ratio)) / ratio - QPointF(mapTo(window(), QPoint(0, 0)));
-    DrawControl(painter, ratio, pictureAt);
+        QPointF(devicePictureOrigin(ratio)) / ratio - QPointF(mapTo(window(), QPoint(0, 0)));
+    drawControl(painter, ratio, pictureAt);
     m_drawing = saved;
 }
 
-void TBoardImage::WatchParent()
+void TBoardImage::watchParent()
 {
     if (m_watchedParent == parentWidget())
         return;
@@ -338,12 +338,12 @@ bool TBoardImage::eventFilter(QObject *watched, QEvent *event)
 
 bool TBoardImage::event(QEvent *event)
 {
-    if (event->type() == ShowFirstEvent()) {
+    if (event->type() == showFirstEvent()) {
         ShowFirst();
         return true;
     }
     if (event->type() == QEvent::ParentChange)
-        WatchParent();
+        watchParent();
     return QWidget::event(event);
 }
 

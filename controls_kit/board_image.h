@@ -36,7 +36,7 @@ class TBoardImage : public QWidget
 public:
     // The ShowFirst request: a custom event of this type with no arguments.
     static constexpr int ShowFirstMessage = KitObjects::ShowFirstMessage;
-    static QEvent::Type ShowFirstEvent() { return QEvent::Type(ShowFirstMessage); }
+    static QEvent::Type showFirstEvent() { return QEvent::Type(ShowFirstMessage); }
 
     explicit TBoardImage(QWidget *parent = nullptr);
     ~TBoardImage() override;
@@ -70,12 +70,12 @@ public:
 
     // Decodes a JPEG file's bytes with libjpeg into Picture; false (picture unchanged) when the
     // bytes are not a JPEG that libjpeg can decode. A new picture drops the high-density one.
-    bool LoadJpeg(const QByteArray &jpegFile);
+    bool loadJpeg(const QByteArray &jpegFile);
     // The same photograph at twice Picture's size, drawn instead of it on screens whose device pixel
     // ratio is 1.5 or more. Decoded when first needed; bytes libjpeg cannot decode leave Picture
     // in use everywhere.
     void setHighDensityJpeg(const QByteArray &jpegFile);
-    QImage HighDensityPicture() const;
+    QImage highDensityPicture() const;
 
     QRect DestRect() const;
     void PictureChanged();
@@ -86,14 +86,14 @@ public:
     // The control's own drawing (background and picture, no children) of the area r, in the
     // control's coordinates: what a highlight covering r sits on. At a device pixel ratio above 1
     // the image has r's size in device pixels and carries the ratio.
-    QImage RenderArea(const QRect &r, qreal devicePixelRatio = 1.0) const;
+    QImage renderArea(const QRect &r, qreal devicePixelRatio = 1.0) const;
     // The size in device pixels of an area of the given size at a device pixel ratio.
-    static QSize DevicePixels(const QSize &size, qreal devicePixelRatio);
-    // Where a highlight covering the area r draws RenderArea(r) in its own coordinates: (0, 0),
+    static QSize devicePixels(const QSize &size, qreal devicePixelRatio);
+    // Where a highlight covering the area r draws renderArea(r) in its own coordinates: (0, 0),
     // unless a fractional ratio puts corners between device pixels. The picture then starts on the
     // window's nearest device pixel, and this is the offset (under one device pixel) that puts the
     // area's pixels onto the picture's own.
-    QPointF AreaOffset(const QRect &r, qreal devicePixelRatio) const;
+    QPointF areaOffset(const QRect &r, qreal devicePixelRatio) const;
 
 signals:
     void OnClick(QObject *Sender);
@@ -107,16 +107,16 @@ protected:
 
 private:
     // Background where the picture does not cover, then the picture in DestRect.
-    void DrawControl(QPainter &painter, qreal devicePixelRatio, const QPointF &pictureAt) const;
+    void drawControl(QPainter &painter, qreal devicePixelRatio, const QPointF &pictureAt) const;
     // The device pixel of the window at which the picture starts.
-    QPoint DevicePictureOrigin(qreal devicePixelRatio) const;
+    QPoint devicePictureOrigin(qreal devicePixelRatio) const;
     // The distance in device pixels from the picture's start to the corner of the area r.
-    QPoint DeviceOffsetInPicture(const QRect &r, qreal devicePixelRatio) const;
+    QPoint deviceOffsetInPicture(const QRect &r, qreal devicePixelRatio) const;
     // The picture at the size of DestRect in device pixels, scaled once and kept until the picture,
     // the size or the ratio changes.
-    const QImage &ScaledPicture(const QSize &size, qreal devicePixelRatio) const;
-    void CenterInParent();
-    void WatchParent();
+    const QImage &scaledPicture(const QSize &size, qreal devicePixelRatio) const;
+    void centerInParent();
+    void watchParent();
 
     QImage m_picture;
     bool m_stretch = false;

@@ -92,12 +92,12 @@ THelpForm::THelpForm(QWidget *owner, const QSize &screenSize)
     Anchoring::setAnchors(m_helpRich,
                           Anchors::akLeft | Anchors::akTop | Anchors::akRight | Anchors::akBottom);
     Anchoring::setAnchors(m_startButton, Anchors::akBottom);
-    resize(ScaledClientSize(size(), screenSize));
+    resize(scaledClientSize(size(), screenSize));
     Anchoring::realign(this); // hidden, the window gets its resize event only when shown
     m_startButton->setFocus();
 }
 
-QSize THelpForm::ScaledClientSize(const QSize &client, const QSize &screenSize)
+QSize THelpForm::scaledClientSize(const QSize &client, const QSize &screenSize)
 {
     double s = std::min(screenSize.height() / 450.0, screenSize.width() / 800.0);
     if (!(s >= 1.0)) // also for a screen of no size

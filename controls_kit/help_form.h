@@ -25,7 +25,7 @@ public:
 
     // The client size of the window on a screen of screenSize, from its size on an 800 x 600
     // screen: larger screens scale it up by the smaller of the two screen ratios.
-    static QSize ScaledClientSize(const QSize &client, const QSize &screenSize);
+    static QSize scaledClientSize(const QSize &client, const QSize &screenSize);
     static constexpr int BaseClientWidth = 305;
     static constexpr int BaseClientHeight = 138;
 

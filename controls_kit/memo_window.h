@@ -11,7 +11,7 @@ class TMemoWindow : public QWidget
 {
     Q_OBJECT
 public:
-    QPlainTextEdit *Memo() const { return m_memo; }
+    QPlainTextEdit *memo() const { return m_memo; }
     QPushButton *CloseButton() const { return m_closeButton; }
 
 protected:

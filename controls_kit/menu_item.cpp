@@ -13,7 +13,7 @@ TMenuItem::TMenuItem(const QString &text, QObject *parent)
     connect(this, &QAction::triggered, this, &TMenuItem::triggeredByUser);
 }
 
-bool TMenuItem::HasClickHandler() const
+bool TMenuItem::hasClickHandler() const
 {
     return isSignalConnected(QMetaMethod::fromSignal(&TMenuItem::OnClick));
 }

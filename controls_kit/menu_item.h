@@ -15,7 +15,7 @@ public:
     TMenuItem(const QString &text, QObject *parent);
 
     // Whether anything handles OnClick.
-    bool HasClickHandler() const;
+    bool hasClickHandler() const;
     // Runs the click handler with Sender, as a click would with the item itself.
     void Click(QObject *Sender);
 

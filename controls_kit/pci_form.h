@@ -9,5 +9,5 @@ class TPCIForm : public TMemoWindow
 public:
     TPCIForm(QWidget *owner, const QString &cardName);
 
-    QPlainTextEdit *PCIMemo() const { return Memo(); }
+    QPlainTextEdit *PCIMemo() const { return memo(); }
 };

@@ -52,7 +52,7 @@ public:
     // The popup's outer rectangle (its frame included) in global coordinates.
     QRect outerRect() const;
     // Whether the popup is drawn inside its main window rather than in a window of its own.
-    bool Embedded() const { return m_embedded; }
+    bool embedded() const { return m_embedded; }
 
 signals:
     // The hosted panel's activation events, re-raised as the popup's own.

@@ -57,7 +57,7 @@ TSetupSupporter::TSetupSupporter(QWidget *owner)
     , m_timer(new QTimer(this))
 {
     m_timer->setInterval(TickInterval);
-    connect(m_timer, &QTimer::timeout, this, &TSetupSupporter::Tick);
+    connect(m_timer, &QTimer::timeout, this, &TSetupSupporter::tick);
 }
 
 TSetupSupporter::~TSetupSupporter()
@@ -114,7 +114,7 @@ void TSetupSupporter::setBSeries(bool value)
 void TSetupSupporter::setOnBeginCalib(TNotifyEvent handler)
 {
     m_onBeginCalib = std::move(handler);
-    UpdateTimer();
+    updateTimer();
 }
 
 void TSetupSupporter::setOnGetCardString(TPCIEvent handler)
@@ -157,20 +157,20 @@ QLabel *TSetupSupporter::HeaderLabel() const
     return m_headerLabel;
 }
 
-QString TSetupSupporter::CardName() const
+QString TSetupSupporter::cardName() const
 {
     return m_useCardNameB ? m_cardNameB : m_cardNameA;
 }
 
-QString TSetupSupporter::SeriesSuffix() const
+QString TSetupSupporter::seriesSuffix() const
 {
     return m_bSeries ? QStringLiteral(" Series") : QString();
 }
 
-QByteArray TSetupSupporter::HelpText() const
+QByteArray TSetupSupporter::helpText() const
 {
     const QByteArray crlf("\r\n");
-    const QByteArray card = rtfEscaped(CardName());
+    const QByteArray card = rtfEscaped(cardName());
     QByteArray t;
     t += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset0 Verdana;}}"
          "{\\colortbl\\red64\\green64\\blue64;\\red255\\green255\\blue64;\\red64\\green64\\blue255;"
@@ -179,7 +179,7 @@ QByteArray TSetupSupporter::HelpText() const
     t += rtfEscaped(m_companyName);
     t += " ";
     t += card;
-    t += rtfEscaped(SeriesSuffix());
+    t += rtfEscaped(seriesSuffix());
     t += " Settings Program}\\par\\par\\fs24" + crlf;
     t += "This program will help you configure the option jumpers and settings associated with this "
          "product. You should have the product in-hand when first using this program.\\par\\par" +
@@ -219,7 +219,7 @@ QByteArray TSetupSupporter::HelpText() const
     return t;
 }
 
-QString TSetupSupporter::TechText() const
+QString TSetupSupporter::techText() const
 {
     return QStringLiteral("There are several ways to get technical support. First and fastest is to skim the "
                           "relevant sections of the manual. However, some questions require personal "
@@ -232,14 +232,14 @@ QString TSetupSupporter::TechText() const
            m_companyName + QStringLiteral(" product manual and Utility Collection CD at hand.");
 }
 
-QWidget *TSetupSupporter::Owner() const
+QWidget *TSetupSupporter::ownerWidget() const
 {
     return qobject_cast<QWidget *>(parent());
 }
 
-QWidget *TSetupSupporter::ClientArea() const
+QWidget *TSetupSupporter::clientArea() const
 {
-    QWidget *const owner = Owner();
+    QWidget *const owner = ownerWidget();
     if (const auto *const mainWindow = qobject_cast<const QMainWindow *>(owner)) {
         if (QWidget *const central = mainWindow->centralWidget())
             return central;
@@ -247,9 +247,9 @@ QWidget *TSetupSupporter::ClientArea() const
     return owner;
 }
 
-QMenuBar *TSetupSupporter::MainMenu() const
+QMenuBar *TSetupSupporter::mainMenu() const
 {
-    QWidget *const owner = Owner();
+    QWidget *const owner = ownerWidget();
     if (!owner)
         return nullptr;
     // menuBar() would create a menu bar for a main window that has none.
@@ -258,7 +258,7 @@ QMenuBar *TSetupSupporter::MainMenu() const
     return owner->findChild<QMenuBar *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
-void TSetupSupporter::AppIdle(QObject *Sender, bool &Done)
+void TSetupSupporter::appIdle(QObject *Sender, bool &Done)
 {
     Q_UNUSED(Sender);
     Q_UNUSED(Done);
@@ -269,38 +269,38 @@ void TSetupSupporter::AppIdle(QObject *Sender, bool &Done)
     try {
         Build();
     } catch (const std::exception &e) {
-        ShowException(QString::fromLocal8Bit(e.what()), Owner());
+        ShowException(QString::fromLocal8Bit(e.what()), ownerWidget());
     }
 }
 
 void TSetupSupporter::Build()
 {
-    QWidget *const owner = Owner();
+    QWidget *const owner = ownerWidget();
     if (!owner)
         return;
-    const QString cardName = CardName();
+    const QString card = cardName();
 
-    BuildHeaderLabel();
+    buildHeaderLabel();
 
     const QScreen *const screen = QGuiApplication::primaryScreen();
     m_helpForm = new THelpForm(owner, screen ? screen->size() : QSize());
-    m_helpForm->setHelpText(HelpText());
+    m_helpForm->setHelpText(helpText());
 
     m_techForm = new TTechForm(owner);
-    m_techForm->TechMemo()->setPlainText(TechText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_techForm->TechMemo()->setPlainText(techText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 
-    const bool found = m_onGetCardString ? ListCards() : true;
+    const bool found = m_onGetCardString ? listCards() : true;
     if (found)
-        m_headerLabel->setText(cardName + SeriesSuffix() + QStringLiteral(" Settings Program"));
+        m_headerLabel->setText(card + seriesSuffix() + QStringLiteral(" Settings Program"));
 
     m_showHelp = true;
-    UpdateTimer();
+    updateTimer();
 }
 
-void TSetupSupporter::BuildHeaderLabel()
+void TSetupSupporter::buildHeaderLabel()
 {
     registerKitFonts(); // Tahoma
-    QWidget *const area = ClientArea();
+    QWidget *const area = clientArea();
     m_headerLabel = new QLabel(area);
     m_headerLabel->setObjectName(QStringLiteral("HeaderLabel"));
     m_headerLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -321,20 +321,20 @@ bool TSetupSupporter::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-bool TSetupSupporter::ListCards()
+bool TSetupSupporter::listCards()
 {
-    QWidget *const owner = Owner();
-    const QString cardName = CardName();
+    QWidget *const owner = ownerWidget();
+    const QString card = cardName();
 
-    m_pciForm = new TPCIForm(owner, cardName);
-    if (QMenuBar *const bar = MainMenu()) {
+    m_pciForm = new TPCIForm(owner, card);
+    if (QMenuBar *const bar = mainMenu()) {
         const QList<QAction *> items = bar->actions();
         const auto file = std::find_if(items.cbegin(), items.cend(),
                                        [](const QAction *a) { return a->text() == QLatin1String("&File"); });
         if (file != items.cend() && (*file)->menu()) {
             QMenu *const menu = (*file)->menu();
-            auto *const displayPCI = new QAction(
-                QStringLiteral("Display ") + cardName + QStringLiteral(" Cards Installed"), owner);
+            auto *const displayPCI =
+                new QAction(QStringLiteral("Display ") + card + QStringLiteral(" Cards Installed"), owner);
             displayPCI->setObjectName(QStringLiteral("DisplayPCI"));
             connect(displayPCI, &QAction::triggered, m_pciForm, &QWidget::show);
             menu->insertAction(menu->actions().value(0, nullptr), displayPCI);
@@ -360,29 +360,29 @@ bool TSetupSupporter::ListCards()
     }
     if (!found) {
         memo->setPlainText(QStringLiteral("No Card Found"));
-        m_headerLabel->setText(QStringLiteral("No ") + cardName +
+        m_headerLabel->setText(QStringLiteral("No ") + card +
                                (m_bSeries ? QStringLiteral(" Series Card") : QString()) +
                                QStringLiteral(" Found"));
     }
     return found;
 }
 
-bool TSetupSupporter::TickActive() const
+bool TSetupSupporter::tickActive() const
 {
     return m_timer->isActive();
 }
 
-void TSetupSupporter::UpdateTimer()
+void TSetupSupporter::updateTimer()
 {
     m_timer->stop();
     if (m_calibrating || m_showHelp) {
         m_timer->start();
         if (!m_timer->isActive())
-            ShowException(QStringLiteral("Not enough timers available"), Owner());
+            ShowException(QStringLiteral("Not enough timers available"), ownerWidget());
     }
 }
 
-void TSetupSupporter::Tick()
+void TSetupSupporter::tick()
 {
     // A tick that arrives while a message box of the previous one is open waits its turn.
     if (m_inTick)
@@ -390,26 +390,26 @@ void TSetupSupporter::Tick()
     m_inTick = true;
     try {
         if (m_showHelp) {
-            ShowHelpCentred();
+            showHelpCentred();
             m_showHelp = false;
-            UpdateTimer();
+            updateTimer();
         } else if (m_calibrating) {
-            CalibrationPass();
+            calibrationPass();
         }
     } catch (const std::exception &e) {
-        ShowException(QString::fromLocal8Bit(e.what()), Owner());
+        ShowException(QString::fromLocal8Bit(e.what()), ownerWidget());
     } catch (...) {
-        ShowException(QStringLiteral("Unexpected error during the supporter tick"), Owner());
+        ShowException(QStringLiteral("Unexpected error during the supporter tick"), ownerWidget());
     }
     m_inTick = false;
 }
 
-void TSetupSupporter::ShowHelpCentred()
+void TSetupSupporter::showHelpCentred()
 {
     if (!m_helpForm)
         return;
     m_helpForm->show();
-    if (const QWidget *const owner = Owner()) {
+    if (const QWidget *const owner = ownerWidget()) {
         const QRect ownerFrame = owner->isVisible() ? owner->frameGeometry() : owner->geometry();
         m_helpForm->move(m_helpForm->pos() + ownerFrame.center() - m_helpForm->frameGeometry().center());
     }

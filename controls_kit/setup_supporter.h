@@ -82,29 +82,29 @@ public:
     QLabel *HeaderLabel() const;
 
     // CardNameB or CardNameA as UseCardNameB says.
-    QString CardName() const;
+    QString cardName() const;
     // " Series" when bSeries, else empty.
-    QString SeriesSuffix() const;
+    QString seriesSuffix() const;
     // The rich text of the help window for the current property values.
-    QByteArray HelpText() const;
+    QByteArray helpText() const;
     // The whole text of the technical-support window, lines broken by CR LF.
-    QString TechText() const;
+    QString techText() const;
 
     // The deferred start-up, installed as the application's idle handler: uninstalls itself,
     // then builds the windows (once, however often it is called) and starts the tick that shows
     // the help window. Done is left as it is.
-    void AppIdle(QObject *Sender, bool &Done);
-    bool Built() const { return m_built; }
+    void appIdle(QObject *Sender, bool &Done);
+    bool built() const { return m_built; }
 
     // Calibration: the panels whose reading lines a pass fills (one line per channel), whose
     // button the run resets, and a control hidden during a pass.
-    void AddCalibrationEntry(QPlainTextEdit *readings, QPushButton *button, QWidget *hiddenDuringPass);
-    int CalibrationEntryCount() const { return int(m_calibEntries.size()); }
-    void StartCalibration();
-    void StopCalibration();
-    bool Calibrating() const { return m_calibrating; }
+    void addCalibrationEntry(QPlainTextEdit *readings, QPushButton *button, QWidget *hiddenDuringPass);
+    int calibrationEntryCount() const { return int(m_calibEntries.size()); }
+    void startCalibration();
+    void stopCalibration();
+    bool calibrating() const { return m_calibrating; }
     // True while the tick runs (help pending or calibrating).
-    bool TickActive() const;
+    bool tickActive() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -117,18 +117,18 @@ private:
         QPointer<QWidget> hiddenDuringPass;
     };
 
-    QWidget *Owner() const;
-    QWidget *ClientArea() const;
-    QMenuBar *MainMenu() const;
+    QWidget *ownerWidget() const;
+    QWidget *clientArea() const;
+    QMenuBar *mainMenu() const;
     void Build();
-    void BuildHeaderLabel();
-    bool ListCards(); // the cards step: true when a card was found
-    void UpdateTimer();
-    void Tick();
-    void ShowHelpCentred();
-    void CalibrationPass();
-    void ResetCalibrationButtons();
-    void EndRun();
+    void buildHeaderLabel();
+    bool listCards(); // the cards step: true when a card was found
+    void updateTimer();
+    void tick();
+    void showHelpCentred();
+    void calibrationPass();
+    void resetCalibrationButtons();
+    void endRun();
 
     QString m_companyName;
     QString m_cardNameA;

@@ -34,45 +34,45 @@ void replaceLine(QPlainTextEdit *edit, int line, QString text)
 
 } // namespace
 
-void TSetupSupporter::AddCalibrationEntry(QPlainTextEdit *readings, QPushButton *button,
+void TSetupSupporter::addCalibrationEntry(QPlainTextEdit *readings, QPushButton *button,
                                           QWidget *hiddenDuringPass)
 {
     m_calibEntries.append({readings, button, hiddenDuringPass});
 }
 
-void TSetupSupporter::StartCalibration()
+void TSetupSupporter::startCalibration()
 {
     m_calibrating = true;
-    UpdateTimer();
+    updateTimer();
 }
 
-void TSetupSupporter::StopCalibration()
+void TSetupSupporter::stopCalibration()
 {
-    EndRun();
+    endRun();
     for (const CalibrationEntry &entry : std::as_const(m_calibEntries)) {
         if (entry.hiddenDuringPass)
             entry.hiddenDuringPass->show();
     }
 }
 
-void TSetupSupporter::EndRun()
+void TSetupSupporter::endRun()
 {
     m_calibrating = false;
-    UpdateTimer();
+    updateTimer();
 }
 
-void TSetupSupporter::CalibrationPass()
+void TSetupSupporter::calibrationPass()
 {
     if (m_onBeginCalib)
         m_onBeginCalib(this);
 
     if (!m_onGetCalibString) {
-        EndRun();
+        endRun();
         QMessageBox box(QMessageBox::Warning, QStringLiteral("OnGetCalibString Not Assigned"),
                         QStringLiteral("Error: calibration begun, but OnGetCalibString isn't assigned."),
-                        QMessageBox::Ok, Owner(), Qt::Dialog | Qt::WindowStaysOnTopHint);
+                        QMessageBox::Ok, ownerWidget(), Qt::Dialog | Qt::WindowStaysOnTopHint);
         box.exec();
-        ResetCalibrationButtons();
+        resetCalibrationButtons();
         return;
     }
 
@@ -93,14 +93,14 @@ void TSetupSupporter::CalibrationPass()
     }
 
     if (itsAllBad) {
-        EndRun();
+        endRun();
         MessageBoxExtras extras;
         extras.defaultButton = QMessageBox::Cancel;
         extras.escapeButton = QMessageBox::Cancel;
         extras.flags = Qt::Dialog | Qt::WindowStaysOnTopHint;
         const QPointer<TSetupSupporter> self(this);
         const auto answer =
-            showMessageBox(Owner(), QMessageBox::Warning, QStringLiteral("Total A/D failure"),
+            showMessageBox(ownerWidget(), QMessageBox::Warning, QStringLiteral("Total A/D failure"),
                            QStringLiteral("Total A/D failure. The card may not be installed, or it may be "
                                           "installed at a different base address."),
                            QMessageBox::Retry | QMessageBox::Cancel, extras);
@@ -108,14 +108,14 @@ void TSetupSupporter::CalibrationPass()
             return; // the owner went while the box waited, and the supporter with it
         if (answer == QMessageBox::Retry) {
             m_calibrating = true;
-            UpdateTimer();
+            updateTimer();
         } else {
-            ResetCalibrationButtons();
+            resetCalibrationButtons();
         }
     }
 }
 
-void TSetupSupporter::ResetCalibrationButtons()
+void TSetupSupporter::resetCalibrationButtons()
 {
     if (m_changeButtons) {
         for (const CalibrationEntry &entry : std::as_const(m_calibEntries)) {
@@ -131,7 +131,7 @@ void TSetupSupporter::ResetCalibrationButtons()
             button->setText(QStringLiteral("Start"));
         }
     }
-    EndRun();
+    endRun();
     for (const CalibrationEntry &entry : std::as_const(m_calibEntries)) {
         if (entry.hiddenDuringPass)
             entry.hiddenDuringPass->show();

@@ -9,5 +9,5 @@ class TTechForm : public TMemoWindow
 public:
     explicit TTechForm(QWidget *owner);
 
-    QPlainTextEdit *TechMemo() const { return Memo(); }
+    QPlainTextEdit *TechMemo() const { return memo(); }
 };

@@ -310,7 +310,7 @@ void TTwoJumper::turnFrame()
     }
 }
 
-void TTwoJumper::Render()
+void TTwoJumper::render()
 {
     // The frame is drawn with its long side horizontal and turned afterwards, at the screen's
     // pixels so that a high-density screen shows it sharp.
@@ -339,7 +339,7 @@ void TTwoJumper::Render()
 
 void TTwoJumper::paintEvent(QPaintEvent *)
 {
-    Render();
+    render();
     if (m_output.isNull())
         return;
     QPainter painter(this);

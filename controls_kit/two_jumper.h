@@ -45,10 +45,10 @@ public:
 
     // The finished, turned picture of the last paint: Width x Height times the screen's device
     // pixel ratio, which the image carries.
-    QImage OutputImage() const { return m_output; }
+    QImage outputImage() const { return m_output; }
     // Draws the picture into the output image, exactly as a paint does (also swapping the size
     // when the orientation changed pair after the first paint).
-    void Render();
+    void render();
     // The user's click: toggle, the panel's radio selection, then OnClick.
     void Click();
 

@@ -24,8 +24,8 @@ TUpDown::TUpDown(QWidget *parent)
     }
     m_up->setObjectName(QStringLiteral("UpButton"));
     m_down->setObjectName(QStringLiteral("DownButton"));
-    connect(m_up, &QToolButton::clicked, this, &TUpDown::StepUp);
-    connect(m_down, &QToolButton::clicked, this, &TUpDown::StepDown);
+    connect(m_up, &QToolButton::clicked, this, &TUpDown::stepUp);
+    connect(m_down, &QToolButton::clicked, this, &TUpDown::stepDown);
 }
 
 void TUpDown::setMin(int value)
@@ -59,12 +59,12 @@ void TUpDown::setPosition(int value)
     request(value, updNone);
 }
 
-void TUpDown::StepUp()
+void TUpDown::stepUp()
 {
     request(m_position + m_increment, updUp);
 }
 
-void TUpDown::StepDown()
+void TUpDown::stepDown()
 {
     request(m_position - m_increment, updDown);
 }

@@ -44,8 +44,8 @@ public:
     void setAssociate(QWidget *value) { m_associate = value; }
 
     // The arrow buttons' requests: Position +/- Increment.
-    void StepUp();
-    void StepDown();
+    void stepUp();
+    void stepDown();
 
 signals:
     // NewValue is the requested value, before bounding. A handler may clear AllowChange.

@@ -117,7 +117,7 @@ void TMainForm::loadPhotograph()
 {
     QFile photograph(QStringLiteral(":/board.jpg"));
     if (photograph.open(QIODevice::ReadOnly))
-        ui->BoardImage1->LoadJpeg(photograph.readAll());
+        ui->BoardImage1->loadJpeg(photograph.readAll());
     // Read here, decoded only when a high-density screen shows it.
     QFile highDensity(QStringLiteral(":/board@2x.jpg"));
     if (highDensity.open(QIODevice::ReadOnly))
@@ -177,7 +177,7 @@ void TMainForm::FormCreate(QObject *)
     const QPointer<TSetupSupporter> supporter = m_setSup;
     ApplicationIdle::setOnIdle([supporter](QObject *Sender, bool &Done) {
         if (supporter)
-            supporter->AppIdle(Sender, Done);
+            supporter->appIdle(Sender, Done);
         else
             ApplicationIdle::setOnIdle({}); // the window went before its first idle moment
     });

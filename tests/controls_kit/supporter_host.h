@@ -24,7 +24,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == TBoardImage::ShowFirstEvent())
+        if (event->type() == TBoardImage::showFirstEvent())
             ++count;
         return QObject::eventFilter(watched, event);
     }

@@ -30,28 +30,28 @@ private slots:
         TBoardHighlight h;
         QCOMPARE(h.size(), QSize(65, 65));
         QCOMPARE(h.HighlightType(), TBoardHighlight::htSettings);
-        QCOMPARE(h.RingColor(), QColor(255, 255, 0));
-        QCOMPARE(h.IdleIntensity(), 0.5f);
-        QCOMPARE(h.LitIntensity(), 0.75f);
-        QCOMPARE(h.GlowIntensity(), 1.0f);
+        QCOMPARE(h.ringColor(), QColor(255, 255, 0));
+        QCOMPARE(h.idleIntensity(), 0.5f);
+        QCOMPARE(h.litIntensity(), 0.75f);
+        QCOMPARE(h.glowIntensity(), 1.0f);
         QVERIFY(h.CreatePopup());
         QVERIFY(!h.Hovered() && !h.Pinned() && !h.Active() && !h.Initialized());
         QVERIFY(!h.Popup() && !h.Menu() && !h.RadioPanel());
-        QCOMPARE(h.IdleImage().size(), QSize(0, 0));
+        QCOMPARE(h.idleImage().size(), QSize(0, 0));
         QCOMPARE(QString::fromLatin1(h.metaObject()->className()), QStringLiteral("TBoardHighlight"));
         QCOMPARE(int(sizeof(TBoardHighlight::THighlightType)), 1);
 
         h.setHighlightType(TBoardHighlight::htOptions);
-        QCOMPARE(h.RingColor(), QColor(0, 0, 255));
-        QCOMPARE(h.IdleIntensity(), 0.25f);
-        QCOMPARE(h.LitIntensity(), 0.5f);
-        QCOMPARE(h.GlowIntensity(), 1.0f);
+        QCOMPARE(h.ringColor(), QColor(0, 0, 255));
+        QCOMPARE(h.idleIntensity(), 0.25f);
+        QCOMPARE(h.litIntensity(), 0.5f);
+        QCOMPARE(h.glowIntensity(), 1.0f);
         h.setHighlightType(TBoardHighlight::htCalibration);
-        QCOMPARE(h.RingColor(), QColor(255, 0, 0));
-        QCOMPARE(h.IdleIntensity(), 0.5f);
-        QCOMPARE(h.LitIntensity(), 0.75f);
+        QCOMPARE(h.ringColor(), QColor(255, 0, 0));
+        QCOMPARE(h.idleIntensity(), 0.5f);
+        QCOMPARE(h.litIntensity(), 0.75f);
         h.setHighlightType(TBoardHighlight::htSettings);
-        QCOMPARE(h.RingColor(), QColor(255, 255, 0));
+        QCOMPARE(h.ringColor(), QColor(255, 255, 0));
     }
 
     void derivedStrings_data()
@@ -107,20 +107,20 @@ private slots:
             w.addHighlight(QStringLiteral("ThinHighlight"), QStringLiteral("Thin"), QRect(100, 30, 1, 65));
         w.paint();
         QVERIFY(h->Initialized());
-        QCOMPARE(h->IdleImage().size(), QSize(65, 65));
-        QCOMPARE(QColor(h->IdleImage().pixel(32, 32)), QColor(138, 138, 118));
-        QCOMPARE(QColor(h->IdleImage().pixel(0, 0)), QColor(128, 128, 128));
-        QCOMPARE(QColor(h->GlowImage().pixel(60, 32)), QColor(255, 255, 255));
+        QCOMPARE(h->idleImage().size(), QSize(65, 65));
+        QCOMPARE(QColor(h->idleImage().pixel(32, 32)), QColor(138, 138, 118));
+        QCOMPARE(QColor(h->idleImage().pixel(0, 0)), QColor(128, 128, 128));
+        QCOMPARE(QColor(h->glowImage().pixel(60, 32)), QColor(255, 255, 255));
         QCOMPARE(h->Menu(), w.bar);
         // A strip one pixel wide paints the photograph beneath it without a ring.
         QVERIFY(thin->Initialized());
-        QCOMPARE(thin->IdleImage().size(), QSize(1, 65));
-        QCOMPARE(QColor(thin->LitImage().pixel(0, 32)), QColor(128, 128, 128));
+        QCOMPARE(thin->idleImage().size(), QSize(1, 65));
+        QCOMPARE(QColor(thin->litImage().pixel(0, 32)), QColor(128, 128, 128));
 
         // Later paints never rebuild, even after a change of type.
         h->setHighlightType(TBoardHighlight::htOptions);
         w.paint();
-        QCOMPARE(QColor(h->IdleImage().pixel(32, 32)), QColor(138, 138, 118));
+        QCOMPARE(QColor(h->idleImage().pixel(32, 32)), QColor(138, 138, 118));
     }
 
     void highlightOffTheBoard()
@@ -138,7 +138,7 @@ private slots:
         (void)plain.grab();
         QVERIFY(h->Initialized());
         QVERIFY(!h->Menu());
-        QCOMPARE(QColor(h->IdleImage().pixel(0, 0)), QColor(10, 20, 30));
+        QCOMPARE(QColor(h->idleImage().pixel(0, 0)), QColor(10, 20, 30));
         QCOMPARE(h->Group(), QList<TBoardHighlight *>{h});
         h->Enter(false);
         QVERIFY(h->Popup());
@@ -335,7 +335,7 @@ private slots:
         w.board->setFirst(first);
         w.paint();
         QCursor::setPos(799, 599);
-        QCoreApplication::sendEvent(w.board, std::make_unique<QEvent>(TBoardImage::ShowFirstEvent()).get());
+        QCoreApplication::sendEvent(w.board, std::make_unique<QEvent>(TBoardImage::showFirstEvent()).get());
         QVERIFY(first->Popup());
         QVERIFY(first->Popup()->isVisible());
         QVERIFY(first->Pinned());
@@ -400,21 +400,21 @@ private slots:
             QImage (TBoardHighlight::*image)() const;
         };
         const Step steps[] = {
-            {"idle", [] {}, &TBoardHighlight::IdleImage},
+            {"idle", [] {}, &TBoardHighlight::idleImage},
             {"hovered, its popup not the active window",
              [&] {
                  h->Enter(false);
                  activate(w.window.get());
              },
-             &TBoardHighlight::LitImage},
+             &TBoardHighlight::litImage},
             {"pinned, its popup active",
              [&] {
                  h->Click();
                  activate(h->Popup());
              },
-             &TBoardHighlight::GlowImage},
-            {"pinned, the main window active", [&] { activate(w.window.get()); }, &TBoardHighlight::LitImage},
-            {"closed", [&] { h->Popup()->close(); }, &TBoardHighlight::IdleImage},
+             &TBoardHighlight::glowImage},
+            {"pinned, the main window active", [&] { activate(w.window.get()); }, &TBoardHighlight::litImage},
+            {"closed", [&] { h->Popup()->close(); }, &TBoardHighlight::idleImage},
         };
         for (const Step &step : steps) {
             step.act();
@@ -469,7 +469,7 @@ private slots:
         BoardWindow w;
         QFile jpeg(QStringLiteral(TR4410_SOURCE_DIR "/assets/board.jpg"));
         QVERIFY(jpeg.open(QIODevice::ReadOnly));
-        QVERIFY(w.board->LoadJpeg(jpeg.readAll()));
+        QVERIFY(w.board->loadJpeg(jpeg.readAll()));
         TBoardHighlight *yellow =
             w.addHighlight(QStringLiteral("Y"), QStringLiteral("Load"), QRect(40, 40, 90, 70));
         TBoardHighlight *blue = w.addHighlight(QStringLiteral("B"), QStringLiteral("Serial Connector #1"),
@@ -482,9 +482,9 @@ private slots:
         QPainter painter(&sheet);
         int row = 0;
         for (TBoardHighlight *h : {yellow, blue, red}) {
-            painter.drawImage(0, row * 80, h->IdleImage());
-            painter.drawImage(100, row * 80, h->LitImage());
-            painter.drawImage(200, row * 80, h->GlowImage());
+            painter.drawImage(0, row * 80, h->idleImage());
+            painter.drawImage(100, row * 80, h->litImage());
+            painter.drawImage(200, row * 80, h->glowImage());
             ++row;
         }
         painter.end();

@@ -174,11 +174,11 @@ private slots:
         picture.setPixel(5, 5, qRgb(200, 0, 0));
         board.setPicture(picture);
         board.setTransparent(true);
-        const QImage drawn = board.RenderArea(board.rect());
+        const QImage drawn = board.renderArea(board.rect());
         QCOMPARE(drawn.pixelColor(0, 19), board.palette().color(QPalette::Button));
         QCOMPARE(drawn.pixelColor(5, 5), QColor(200, 0, 0));
         board.setTransparent(false);
-        QCOMPARE(board.RenderArea(board.rect()).pixelColor(0, 19), QColor(Qt::blue));
+        QCOMPARE(board.renderArea(board.rect()).pixelColor(0, 19), QColor(Qt::blue));
     }
 
     void centersInChildParent()
@@ -283,7 +283,7 @@ private slots:
         QVERIFY(bytes.endsWith("\xFF\xD9"));
 
         TBoardImage board;
-        QVERIFY(board.LoadJpeg(bytes));
+        QVERIFY(board.loadJpeg(bytes));
         QCOMPARE(board.Picture().size(), QSize(600, 555));
         QCOMPARE(board.size(), QSize(600, 555));
         QCOMPARE(board.AspectRatio(), 0.925);
@@ -320,7 +320,7 @@ private slots:
         board.setAutoSize(false);
         const QImage before = testPicture(30, 20);
         board.setPicture(before);
-        QVERIFY(!board.LoadJpeg(bytes));
+        QVERIFY(!board.loadJpeg(bytes));
         QCOMPARE(board.Picture(), before);
         QCOMPARE(board.size(), QSize(105, 105));
     }
@@ -329,9 +329,9 @@ private slots:
     {
         TBoardImage board;
         QVERIFY(!board.First());
-        QEvent request(TBoardImage::ShowFirstEvent());
+        QEvent request(TBoardImage::showFirstEvent());
         QVERIFY(QCoreApplication::sendEvent(&board, &request));
-        QCOMPARE(int(TBoardImage::ShowFirstEvent()), 0x4A2);
+        QCOMPARE(int(TBoardImage::showFirstEvent()), 0x4A2);
         QVERIFY(board.isHidden());
     }
 
@@ -351,13 +351,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
         // The help window posts the request; the popup opens and stays pinned.
-        QCoreApplication::postEvent(board, new QEvent(TBoardImage::ShowFirstEvent()));
+        QCoreApplication::postEvent(board, new QEvent(TBoardImage::showFirstEvent()));
         QTRY_VERIFY(first->Pinned());
 
         // First is not owned: once it is gone the request must not reach it.
         delete first;
         QVERIFY(!board->First());
-        QEvent request(TBoardImage::ShowFirstEvent());
+        QEvent request(TBoardImage::showFirstEvent());
         QVERIFY(QCoreApplication::sendEvent(board, &request));
     }
 
@@ -382,17 +382,17 @@ private slots:
         board.setStretch(stretch);
         board.setCenter(center);
         if (!picture.isValid())
-            QVERIFY(board.LoadJpeg(photographBytes()));
+            QVERIFY(board.loadJpeg(photographBytes()));
         else if (!picture.isEmpty())
             board.setPicture(testPicture(picture.width(), picture.height()));
 
         const QImage painted = board.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(painted.size(), QSize(400, 370));
-        QCOMPARE(board.RenderArea(board.rect()).convertToFormat(QImage::Format_RGB32), painted);
+        QCOMPARE(board.renderArea(board.rect()).convertToFormat(QImage::Format_RGB32), painted);
         // The places of a few highlights, one reaching past the edge.
         for (const QRect r : {QRect(138, 219, 18, 40), QRect(157, 160, 84, 84), QRect(5, 64, 44, 217),
                               QRect(380, 350, 40, 40)}) {
-            const QImage area = board.RenderArea(r);
+            const QImage area = board.renderArea(r);
             QCOMPARE(area.size(), r.size());
             const QRect inside = r.intersected(board.rect());
             QCOMPARE(area.copy(inside.translated(-r.topLeft())).convertToFormat(QImage::Format_RGB32),

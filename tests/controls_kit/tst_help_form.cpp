@@ -33,7 +33,7 @@ void TestHelpForm::geometry()
 {
     QFETCH(QSize, screen);
     QFETCH(QSize, client);
-    QCOMPARE(THelpForm::ScaledClientSize(QSize(305, 138), screen), client);
+    QCOMPARE(THelpForm::scaledClientSize(QSize(305, 138), screen), client);
 
     QWidget owner;
     THelpForm help(&owner, screen);

@@ -183,10 +183,10 @@ private slots:
         // An empty title gets no item; a title without letters gets a usable name.
         QCOMPARE(itemNames(settings), (QStringList{QStringLiteral("Load2"), QStringLiteral("MenuItem1"),
                                                    QStringLiteral("MenuItem2")}));
-        QVERIFY(!empty->MenuItem());
-        QCOMPARE(load->MenuItem()->objectName(), QStringLiteral("Load2"));
-        QCOMPARE(noLetters->MenuItem()->text(), QStringLiteral("#1 / 2"));
-        QCOMPARE(noLetters2->MenuItem()->objectName(), QStringLiteral("MenuItem2"));
+        QVERIFY(!empty->menuItem());
+        QCOMPARE(load->menuItem()->objectName(), QStringLiteral("Load2"));
+        QCOMPARE(noLetters->menuItem()->text(), QStringLiteral("#1 / 2"));
+        QCOMPARE(noLetters2->menuItem()->objectName(), QStringLiteral("MenuItem2"));
         // Previous and Next without an item do nothing but leave the popup as it is.
         empty->Enter(false);
         empty->Click();
@@ -200,7 +200,7 @@ private slots:
     {
         ProgramBoard w;
         w.paint();
-        QAction *item = w.byTitle(QStringLiteral("Protocol/Mode"))->MenuItem();
+        QAction *item = w.byTitle(QStringLiteral("Protocol/Mode"))->menuItem();
         QVERIFY(item);
         item->trigger();
         QVERIFY(w.popupOpen(QStringLiteral("Protocol/Mode")));
@@ -230,7 +230,7 @@ private slots:
         TBoardHighlight *later = w.byTitle(QStringLiteral("Load"), 5);
         later->Enter(false);
         QCOMPARE(w.creator(QStringLiteral("Load")), later);
-        QAction *item = w.byTitle(QStringLiteral("Load"))->MenuItem();
+        QAction *item = w.byTitle(QStringLiteral("Load"))->menuItem();
         QVERIFY(!item->isChecked());
         item->trigger();
         QVERIFY(later->Pinned());
@@ -253,7 +253,7 @@ private slots:
         h->Enter(false);
         QCursor::setPos(h->Popup()->frameGeometry().center());
         h->Leave(false);
-        QVERIFY(h->MenuItem()->isChecked());
+        QVERIFY(h->menuItem()->isChecked());
         QVERIFY(h->Popup()->CloseOnLeave());
     }
 
@@ -263,14 +263,14 @@ private slots:
         w.paint();
         const QString last = QStringLiteral("Port Resources");
         const QString first = QStringLiteral("Control Base Address");
-        w.byTitle(last)->MenuItem()->trigger();
+        w.byTitle(last)->menuItem()->trigger();
         QVERIFY(w.popupOpen(last));
         popupButton(w.creator(last), "NextButton")->click();
         QVERIFY(!w.popupOpen(last));
-        QVERIFY(!w.byTitle(last)->MenuItem()->isChecked());
+        QVERIFY(!w.byTitle(last)->menuItem()->isChecked());
         QVERIFY(w.popupOpen(first));
         QVERIFY(w.creator(first)->Pinned());
-        QVERIFY(w.byTitle(first)->MenuItem()->isChecked());
+        QVERIFY(w.byTitle(first)->menuItem()->isChecked());
         popupButton(w.creator(first), "PreviousButton")->click();
         QVERIFY(!w.popupOpen(first));
         QVERIFY(w.popupOpen(last));
@@ -286,7 +286,7 @@ private slots:
 
         // The options chain is separate.
         const QString serial2 = QStringLiteral("Serial Connector #2");
-        w.byTitle(serial2)->MenuItem()->trigger();
+        w.byTitle(serial2)->menuItem()->trigger();
         popupButton(w.creator(serial2), "NextButton")->click();
         QVERIFY(w.popupOpen(QStringLiteral("Serial Connector #1")));
         QVERIFY(!w.popupOpen(serial2));
@@ -301,14 +301,14 @@ private slots:
         TBoardHighlight *h = w.addHighlight(QStringLiteral("O"), QStringLiteral("Info"), QRect(0, 0, 30, 30),
                                             TBoardHighlight::htOptions);
         w.paint();
-        h->MenuItem()->trigger();
+        h->menuItem()->trigger();
         popupButton(h, "NextButton")->click();
         QVERIFY(h->Popup()->isVisible());
         QVERIFY(h->Pinned());
-        QVERIFY(h->MenuItem()->isChecked());
+        QVERIFY(h->menuItem()->isChecked());
         popupButton(h, "PreviousButton")->click();
         QVERIFY(h->Popup()->isVisible());
-        QVERIFY(h->MenuItem()->isChecked());
+        QVERIFY(h->menuItem()->isChecked());
     }
 
     void menuItemClickFromAnotherHighlight()
@@ -319,7 +319,7 @@ private slots:
         // A plain object (not a menu item) opens and pins, whatever the check mark says.
         h->MenuItemClick(w.byTitle(QStringLiteral("Load")));
         QVERIFY(h->Pinned());
-        QVERIFY(h->MenuItem()->isChecked());
+        QVERIFY(h->menuItem()->isChecked());
         h->MenuItemClick(w.byTitle(QStringLiteral("Load")));
         QVERIFY(w.popupOpen(QStringLiteral("Port Disable")));
         // A derived class of a menu item does not count as one.
@@ -328,7 +328,7 @@ private slots:
         derived.setChecked(true);
         h->MenuItemClick(&derived);
         QVERIFY(w.popupOpen(QStringLiteral("Port Disable")));
-        h->MenuItemClick(h->MenuItem());
+        h->MenuItemClick(h->menuItem());
         QVERIFY(!w.popupOpen(QStringLiteral("Port Disable")));
     }
 
@@ -359,7 +359,7 @@ private slots:
         ProgramBoard w;
         w.paint();
         w.bar->resize(400, w.bar->sizeHint().height());
-        w.byTitle(QStringLiteral("Load"))->MenuItem()->trigger();
+        w.byTitle(QStringLiteral("Load"))->menuItem()->trigger();
         QMenu *settings = w.typeMenu(QStringLiteral("&Settings"));
         settings->popup(QPoint(0, 0));
         QVERIFY(w.bar->grab().save(dir + QStringLiteral("/menubar.png")));

@@ -75,9 +75,9 @@ void startUp(TSetupSupporter *sup, int *calls = nullptr)
     ApplicationIdle::setOnIdle([sup, calls](QObject *sender, bool &done) {
         if (calls)
             ++*calls;
-        sup->AppIdle(sender, done);
+        sup->appIdle(sender, done);
     });
-    QTRY_VERIFY(sup->Built());
+    QTRY_VERIFY(sup->built());
 }
 
 } // namespace
@@ -118,7 +118,7 @@ void TestSetupSupporter::publishedProperties()
     QCOMPARE(sup.property("ChangeButtons").toBool(), true);
     QCOMPARE(sup.property("bSeries").toBool(), true);
     QVERIFY(!sup.HelpForm() && !sup.TechForm() && !sup.PCIForm() && !sup.HeaderLabel());
-    QVERIFY(!sup.TickActive());
+    QVERIFY(!sup.tickActive());
 
     // Channels is one byte.
     sup.setChannels(300);
@@ -127,12 +127,12 @@ void TestSetupSupporter::publishedProperties()
     QCOMPARE(sup.Channels(), 0);
 
     setProgramValues(&sup);
-    QCOMPARE(sup.CardName(), QStringLiteral("TR-4410"));
-    QCOMPARE(sup.SeriesSuffix(), QStringLiteral(" Series"));
+    QCOMPARE(sup.cardName(), QStringLiteral("TR-4410"));
+    QCOMPARE(sup.seriesSuffix(), QStringLiteral(" Series"));
     QVERIFY(sup.setProperty("UseCardNameB", true));
-    QCOMPARE(sup.CardName(), QStringLiteral("TR-4410/B"));
+    QCOMPARE(sup.cardName(), QStringLiteral("TR-4410/B"));
     QVERIFY(sup.setProperty("bSeries", false));
-    QCOMPARE(sup.SeriesSuffix(), QString());
+    QCOMPARE(sup.seriesSuffix(), QString());
 }
 
 void TestSetupSupporter::helpTextOfTheProgram()
@@ -140,7 +140,7 @@ void TestSetupSupporter::helpTextOfTheProgram()
     SupporterHost host;
     TSetupSupporter sup(&host);
     setProgramValues(&sup);
-    QCOMPARE(sup.HelpText(), QByteArray(ProgramHelp));
+    QCOMPARE(sup.helpText(), QByteArray(ProgramHelp));
 }
 
 void TestSetupSupporter::helpTextVariants_data()
@@ -180,7 +180,7 @@ void TestSetupSupporter::helpTextVariants()
     if (cardHandler)
         sup.setOnGetCardString([](QObject *, int) { return QString(); });
 
-    const QByteArray text = sup.HelpText();
+    const QByteArray text = sup.helpText();
     QVERIFY(text.contains("\\cf0\r\n" + title + "\\par\\par\\fs24\r\n"));
     QCOMPARE(text.contains(NoteParagraph), multiPort);
     const QByteArray card = useB ? "TR-4410/B" : "TR-4410";
@@ -200,15 +200,15 @@ void TestSetupSupporter::helpTextEscapesNames()
     SupporterHost host;
     TSetupSupporter sup(&host);
     // Empty names leave the text around them in place.
-    QVERIFY(sup.HelpText().contains("{\\b   Series Settings Program}"));
-    QVERIFY(sup.TechText().contains(QStringLiteral("assistance, and  stands ready")));
-    QVERIFY(sup.TechText().contains(QStringLiteral("call us  for any")));
+    QVERIFY(sup.helpText().contains("{\\b   Series Settings Program}"));
+    QVERIFY(sup.techText().contains(QStringLiteral("assistance, and  stands ready")));
+    QVERIFY(sup.techText().contains(QStringLiteral("call us  for any")));
 
     // Braces and backslashes in a name cannot break the markup; other characters survive.
     sup.setCompanyName(QStringLiteral("A{b}\\c \u00c9\u20ac"));
     sup.setCardNameA(QStringLiteral("X}"));
     QTextDocument doc;
-    TRtfReader::read(sup.HelpText(), &doc);
+    TRtfReader::read(sup.helpText(), &doc);
     QVERIFY(
         doc.toPlainText().startsWith(QStringLiteral("A{b}\\c \u00c9\u20ac X} Series Settings Program\n")));
     QVERIFY(doc.toPlainText().contains(QStringLiteral("Yellow circles")));
@@ -242,7 +242,7 @@ void TestSetupSupporter::deferredStartUpRunsOnce()
     // A second call builds nothing more.
     const THelpForm *const help = sup->HelpForm();
     bool done = true;
-    sup->AppIdle(qApp, done);
+    sup->appIdle(qApp, done);
     QCOMPARE(sup->HelpForm(), help);
     QCOMPARE(host.findChildren<THelpForm *>().size(), 1);
     QCOMPARE(host.findChildren<QLabel *>(QStringLiteral("HeaderLabel")).size(), 1);
@@ -260,9 +260,9 @@ void TestSetupSupporter::helpShownOnceByTheTick()
     THelpForm *const help = sup->HelpForm();
     // Not at once: about one tick later.
     QVERIFY(!help->isVisible());
-    QVERIFY(sup->TickActive());
+    QVERIFY(sup->tickActive());
     QTRY_VERIFY_WITH_TIMEOUT(help->isVisible(), 1000);
-    QVERIFY(!sup->TickActive());
+    QVERIFY(!sup->tickActive());
     QVERIFY(help->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     // Centred on the main window.
     const QPoint offset = help->frameGeometry().center() - host.frameGeometry().center();
@@ -373,7 +373,7 @@ void TestSetupSupporter::techWindow()
         "questions.\r\n\r\nIn order to provide the best and fastest support possible, we ask that you be at "
         "your "
         "computer when you call, and have the VANTO product manual and Utility Collection CD at hand.");
-    QCOMPARE(sup->TechText(), expected);
+    QCOMPARE(sup->techText(), expected);
     QCOMPARE(tech->TechMemo()->toPlainText(),
              QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 

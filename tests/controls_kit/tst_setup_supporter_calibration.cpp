@@ -35,8 +35,8 @@ void TestSetupSupporterCalibration::passGoodChannels()
     QPushButton button(QStringLiteral("Stop"));
     QWidget hidden;
     hidden.show();
-    sup->AddCalibrationEntry(&readingsA, &button, &hidden);
-    sup->AddCalibrationEntry(&readingsB, nullptr, nullptr);
+    sup->addCalibrationEntry(&readingsA, &button, &hidden);
+    sup->addCalibrationEntry(&readingsB, nullptr, nullptr);
 
     int begun = 0;
     QList<int> channels;
@@ -50,13 +50,13 @@ void TestSetupSupporterCalibration::passGoodChannels()
             itsAllBad = false;
         return QStringLiteral("%1.%2 V").arg(begun).arg(channel);
     });
-    QVERIFY(!sup->TickActive()); // nothing pending: setting a handler starts nothing
-    sup->StartCalibration();
-    QVERIFY(sup->Calibrating());
-    QVERIFY(sup->TickActive());
+    QVERIFY(!sup->tickActive()); // nothing pending: setting a handler starts nothing
+    sup->startCalibration();
+    QVERIFY(sup->calibrating());
+    QVERIFY(sup->tickActive());
     QTRY_VERIFY_WITH_TIMEOUT(begun >= 2, 2000);
-    sup->StopCalibration();
-    QVERIFY(!sup->TickActive());
+    sup->stopCalibration();
+    QVERIFY(!sup->tickActive());
     const int passes = begun;
     QCOMPARE(channels.size(), 8 * passes);
     QCOMPARE(channels.mid(0, 8), (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));
@@ -89,7 +89,7 @@ void TestSetupSupporterCalibration::allBadRetryThenCancel()
         connect(&button, &QPushButton::clicked, &button, [&oldClicks] { ++oldClicks; });
         QWidget hidden;
         hidden.show();
-        sup->AddCalibrationEntry(&readings, &button, &hidden);
+        sup->addCalibrationEntry(&readings, &button, &hidden);
         int passes = 0;
         sup->setOnBeginCalib([&](QObject *) { ++passes; });
         bool hiddenDuringPass = false;
@@ -102,7 +102,7 @@ void TestSetupSupporterCalibration::allBadRetryThenCancel()
 
         SeenBox first;
         answerNextBox(QMessageBox::Retry, &first);
-        sup->StartCalibration();
+        sup->startCalibration();
         QTRY_VERIFY_WITH_TIMEOUT(first.seen, 2000);
         QCOMPARE(first.caption, QStringLiteral("Total A/D failure"));
         QCOMPARE(first.text, QStringLiteral("Total A/D failure. The card may not be installed, or it may be "
@@ -118,9 +118,9 @@ void TestSetupSupporterCalibration::allBadRetryThenCancel()
         SeenBox second;
         answerNextBox(QMessageBox::Cancel, &second);
         QTRY_VERIFY_WITH_TIMEOUT(second.seen, 2000);
-        QTRY_VERIFY(!sup->Calibrating());
+        QTRY_VERIFY(!sup->calibrating());
         QCOMPARE(passes, 2);
-        QVERIFY(!sup->TickActive());
+        QVERIFY(!sup->tickActive());
         QCOMPARE(readings.toPlainText(),
                  QStringLiteral("Channel 0\tbad\nChannel 1\tbad\nChannel 2\tbad\nChannel 3\tbad"));
         QVERIFY(hidden.isVisible());
@@ -148,15 +148,15 @@ void TestSetupSupporterCalibration::withoutReadingHandler()
     QPushButton button(QStringLiteral("Stop"));
     QWidget hidden;
     hidden.show();
-    sup->AddCalibrationEntry(nullptr, &button, &hidden);
+    sup->addCalibrationEntry(nullptr, &button, &hidden);
     int begun = 0;
     sup->setOnBeginCalib([&begun](QObject *) { ++begun; });
 
     SeenBox box;
     answerNextBox(QMessageBox::Ok, &box);
-    sup->StartCalibration();
+    sup->startCalibration();
     QTRY_VERIFY_WITH_TIMEOUT(box.seen, 2000);
-    QTRY_VERIFY(!sup->Calibrating());
+    QTRY_VERIFY(!sup->calibrating());
     QCOMPARE(box.caption, QStringLiteral("OnGetCalibString Not Assigned"));
     QCOMPARE(box.text, QStringLiteral("Error: calibration begun, but OnGetCalibString isn't assigned."));
     QCOMPARE(box.icon, QMessageBox::Warning);
@@ -165,7 +165,7 @@ void TestSetupSupporterCalibration::withoutReadingHandler()
     QCOMPARE(begun, 1);
     QCOMPARE(button.text(), QStringLiteral("Start"));
     QVERIFY(hidden.isVisible());
-    QVERIFY(!sup->TickActive());
+    QVERIFY(!sup->tickActive());
 }
 
 void TestSetupSupporterCalibration::withoutEntriesOrChannels()
@@ -182,11 +182,11 @@ void TestSetupSupporterCalibration::withoutEntriesOrChannels()
     });
     SeenBox box;
     answerNextBox(QMessageBox::Cancel, &box);
-    sup->StartCalibration();
+    sup->startCalibration();
     QTRY_VERIFY_WITH_TIMEOUT(box.seen, 2000);
     QCOMPARE(box.caption, QStringLiteral("Total A/D failure"));
     QCOMPARE(asked, 0);
-    QTRY_VERIFY(!sup->Calibrating());
+    QTRY_VERIFY(!sup->calibrating());
 
     // With channels but no entries the handlers still run.
     sup->setChannels(3);
@@ -196,7 +196,7 @@ void TestSetupSupporterCalibration::withoutEntriesOrChannels()
         return QString();
     });
     answerNextBox(QMessageBox::Cancel, &again);
-    sup->StartCalibration();
+    sup->startCalibration();
     QTRY_VERIFY_WITH_TIMEOUT(again.seen, 2000);
     QCOMPARE(asked, 3);
 }
@@ -216,15 +216,15 @@ void TestSetupSupporterCalibration::errorIsReportedAndRunGoesOn()
     });
     SeenBox report;
     answerNextBox(QMessageBox::Ok, &report);
-    sup->StartCalibration();
+    sup->startCalibration();
     QTRY_VERIFY_WITH_TIMEOUT(report.seen, 2000);
     QCOMPARE(report.text, QStringLiteral("reading failed"));
     QCOMPARE(report.icon, QMessageBox::Critical);
     // The run goes on with the next tick.
     QTRY_VERIFY_WITH_TIMEOUT(calls >= 3, 2000);
-    QVERIFY(sup->Calibrating());
-    sup->StopCalibration();
-    QVERIFY(!sup->TickActive());
+    QVERIFY(sup->calibrating());
+    sup->stopCalibration();
+    QVERIFY(!sup->tickActive());
 }
 
 QTEST_MAIN(TestSetupSupporterCalibration)

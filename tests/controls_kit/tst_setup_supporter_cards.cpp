@@ -26,8 +26,8 @@ void setProgramValues(TSetupSupporter *sup)
 
 void startUp(TSetupSupporter *sup)
 {
-    ApplicationIdle::setOnIdle([sup](QObject *sender, bool &done) { sup->AppIdle(sender, done); });
-    QTRY_VERIFY(sup->Built());
+    ApplicationIdle::setOnIdle([sup](QObject *sender, bool &done) { sup->appIdle(sender, done); });
+    QTRY_VERIFY(sup->built());
 }
 
 } // namespace

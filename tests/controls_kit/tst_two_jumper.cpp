@@ -42,8 +42,8 @@ bool contains(const QImage &image, QRgb colour)
 
 QImage rendered(TTwoJumper &glyph)
 {
-    glyph.Render();
-    return glyph.OutputImage();
+    glyph.render();
+    return glyph.outputImage();
 }
 
 // Counts the paint events a widget receives.
@@ -243,31 +243,31 @@ void TestTwoJumper::sizeSwapRules()
     TTwoJumper loaded;
     loaded.resize(18, 34);
     loaded.setOrientation(TTwoJumper::otLeft);
-    loaded.Render();
+    loaded.render();
     QCOMPARE(loaded.size(), QSize(18, 34));
-    loaded.Render();
+    loaded.render();
     QCOMPARE(loaded.size(), QSize(18, 34));
 
     // Within a pair: no swap.
     TTwoJumper glyph;
-    glyph.Render();
+    glyph.render();
     glyph.setOrientation(TTwoJumper::otDown);
-    glyph.Render();
+    glyph.render();
     QCOMPARE(glyph.size(), QSize(34, 18));
 
     // Across the pairs after the first paint: swapped once.
     glyph.setOrientation(TTwoJumper::otRight);
     QCOMPARE(glyph.size(), QSize(34, 18));
-    glyph.Render();
+    glyph.render();
     QCOMPARE(glyph.size(), QSize(18, 34));
-    glyph.Render();
+    glyph.render();
     QCOMPARE(glyph.size(), QSize(18, 34));
     QCOMPARE(rendered(glyph).size(), QSize(18, 34));
 
     // There and back before the next paint: the size still fits.
     glyph.setOrientation(TTwoJumper::otUp);
     glyph.setOrientation(TTwoJumper::otLeft);
-    glyph.Render();
+    glyph.render();
     QCOMPARE(glyph.size(), QSize(18, 34));
 
     // On screen the swap happens in the paint and the glyph is painted again at its new size.
@@ -276,7 +276,7 @@ void TestTwoJumper::sizeSwapRules()
     QVERIFY(QTest::qWaitForWindowExposed(&shown));
     shown.setOrientation(TTwoJumper::otLeft);
     QTRY_COMPARE(shown.size(), QSize(18, 34));
-    QTRY_COMPARE(shown.OutputImage().size(), QSize(18, 34));
+    QTRY_COMPARE(shown.outputImage().size(), QSize(18, 34));
 }
 
 void TestTwoJumper::equalValueRequestsNoRepaint()
@@ -301,7 +301,7 @@ void TestTwoJumper::equalValueRequestsNoRepaint()
 
     glyph->setClosed(true);
     QTRY_VERIFY(counter.count > 0);
-    QCOMPARE(pixel(glyph->OutputImage(), 17, 9), kMaroon);
+    QCOMPARE(pixel(glyph->outputImage(), 17, 9), kMaroon);
 }
 
 void TestTwoJumper::clickTogglesBeforeOnClick()
@@ -371,12 +371,12 @@ void TestTwoJumper::degenerateSizesDoNotCrash()
         TTwoJumper glyph;
         glyph.resize(size);
         glyph.setClosed(true);
-        glyph.Render();
+        glyph.render();
         glyph.setClosed(false);
         glyph.setOrientation(TTwoJumper::otRight);
-        glyph.Render();
+        glyph.render();
         // Drawn turned at the old size, then swapped.
-        QCOMPARE(glyph.OutputImage().size(), size.isEmpty() ? QSize(0, 0) : size);
+        QCOMPARE(glyph.outputImage().size(), size.isEmpty() ? QSize(0, 0) : size);
         QCOMPARE(glyph.size(), size.transposed());
     }
 }

@@ -57,7 +57,7 @@ void TestUpDown::requestBeyondBoundIsReportedThenBounded()
     QCOMPARE(changed.count(), 1);
 
     // Already at the top: the request is still reported, the value stays.
-    upDown.StepUp();
+    upDown.stepUp();
     QCOMPARE(recorder.requested.last(), 1024);
     QCOMPARE(upDown.Position(), 1016);
     QCOMPARE(changed.count(), 1);
@@ -110,7 +110,7 @@ void TestUpDown::refusedChangeKeepsPosition()
     Recorder recorder;
     recorder.allow = false;
     recorder.attach(&upDown);
-    upDown.StepUp();
+    upDown.stepUp();
     QCOMPARE(recorder.requested, QList<int>{264});
     QCOMPARE(upDown.Position(), 256);
 }

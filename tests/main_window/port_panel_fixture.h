@@ -151,7 +151,7 @@ struct Fixture
     void choose(const QList<int> &addresses, const QString &irqItem)
     {
         for (int i = 0; i < 8; ++i) {
-            spinner(i)->StepUp();
+            spinner(i)->stepUp();
             spinner(i)->setPosition(addresses.at(i));
         }
         irq->setCurrentIndex(irq->findText(irqItem));

@@ -45,12 +45,12 @@ void TestHighDensity::ringsMeetThePhotograph()
     auto *board = form->findChild<TBoardImage *>(QStringLiteral("BoardImage1"));
     QTRY_VERIFY(board->PositionRecorded());
     // From a ratio of 1.5 on, the photograph of twice the size is drawn; below, the ordinary one.
-    QCOMPARE(board->HighDensityPicture().size(), QSize(1200, 1110));
-    const QSize boardPixels = TBoardImage::DevicePixels(board->size(), ratio);
+    QCOMPARE(board->highDensityPicture().size(), QSize(1200, 1110));
+    const QSize boardPixels = TBoardImage::devicePixels(board->size(), ratio);
     const QImage fromOrdinary = board->Picture()
                                     .scaled(boardPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                                     .convertToFormat(QImage::Format_RGB32);
-    const QImage drawn = board->RenderArea(board->rect(), ratio);
+    const QImage drawn = board->renderArea(board->rect(), ratio);
     QCOMPARE(drawn.size(), boardPixels);
     QCOMPARE(drawn.convertToFormat(QImage::Format_RGB32) != fromOrdinary, ratio >= 1.5);
 
@@ -66,11 +66,11 @@ void TestHighDensity::ringsMeetThePhotograph()
     // its ellipse is the photograph's own: no seam, no pixel moved.
     int ringPixels = 0;
     for (const TBoardHighlight *ring : rings) {
-        const QSize pixels = TBoardImage::DevicePixels(ring->size(), ratio);
-        QCOMPARE(ring->IdleImage().size(), pixels);
-        QCOMPARE(ring->IdleImage().devicePixelRatio(), ratio);
+        const QSize pixels = TBoardImage::devicePixels(ring->size(), ratio);
+        QCOMPARE(ring->idleImage().size(), pixels);
+        QCOMPARE(ring->idleImage().devicePixelRatio(), ratio);
         const QPointF at =
-            (board->AreaOffset(ring->geometry(), ratio) + QPointF(ring->mapTo(form.get(), QPoint()))) * ratio;
+            (board->areaOffset(ring->geometry(), ratio) + QPointF(ring->mapTo(form.get(), QPoint()))) * ratio;
         const QRect drawn(QPoint(qRound(at.x()), qRound(at.y())), pixels);
         for (int y = drawn.top(); y <= drawn.bottom(); ++y) {
             for (int x = drawn.left(); x <= drawn.right(); ++x) {
@@ -103,9 +103,9 @@ void TestHighDensity::glyphsAtDevicePixels()
 {
     // Every glyph is drawn at its size in device pixels.
     for (TTwoJumper *glyph : form->findChildren<TTwoJumper *>()) {
-        glyph->Render();
-        QCOMPARE(glyph->OutputImage().size(), TBoardImage::DevicePixels(glyph->size(), ratio));
-        QCOMPARE(glyph->OutputImage().devicePixelRatio(), ratio);
+        glyph->render();
+        QCOMPARE(glyph->outputImage().size(), TBoardImage::devicePixels(glyph->size(), ratio));
+        QCOMPARE(glyph->outputImage().devicePixelRatio(), ratio);
     }
     if (ratio != 2.0)
         return;
@@ -113,8 +113,8 @@ void TestHighDensity::glyphsAtDevicePixels()
     // (8, 6, 14, 12) and (20, 6, 26, 12), the open base (1, 1, 33, 17).
     TTwoJumper glyph;
     glyph.setBorderStyle(TTwoJumper::bsNone);
-    glyph.Render();
-    const QImage image = glyph.OutputImage();
+    glyph.render();
+    const QImage image = glyph.outputImage();
     const auto box = [&](QRgb colour, const QRect &region) {
         QRect found;
         for (int y = region.top(); y <= region.bottom(); ++y)

@@ -74,7 +74,7 @@ protected:
     {
         if (event->type() == QEvent::Paint && !painted) {
             painted = true;
-            supporterBuiltBefore = m_supporter->Built();
+            supporterBuiltBefore = m_supporter->built();
         }
         return QObject::eventFilter(watched, event);
     }
@@ -147,7 +147,7 @@ void TestMainWindowStartup::driverAbsentWarnsAndCarriesOn()
     const auto form = std::make_unique<TMainForm>();
     QCOMPARE(answerer.titles, QStringList{QStringLiteral("Warning")});
     QVERIFY(!helpBuiltUnderWarning);
-    QTRY_VERIFY(form->SetSup()->Built());
+    QTRY_VERIFY(form->SetSup()->built());
     QCOMPARE(answerer.texts.first(), QStringLiteral("ROREDIR.OVO not detected. Please copy ROREDIR.OVO into "
                                                     "[NT]/system32/drivers and re-run this setup program."));
     // What it means here (the fixture's Linux has port I/O): root lacks the helper's capability.
@@ -171,17 +171,17 @@ void TestMainWindowStartup::deferredStartUpAndHelpMenu()
     TSetupSupporter *const supporter = form->SetSup();
     QCOMPARE(supporter->objectName(), QStringLiteral("SetSup"));
     QCOMPARE(supporter->CompanyName(), QStringLiteral("VANTO"));
-    QCOMPARE(supporter->CardName(), QStringLiteral("TR-4410"));
+    QCOMPARE(supporter->cardName(), QStringLiteral("TR-4410"));
     QCOMPARE(supporter->CardNameB(), QStringLiteral("TR-4410/B"));
     QCOMPARE(supporter->CallHow(), QStringLiteral("between 8 am and 5 pm Pacific Time at 1-800-555-0142"));
     QVERIFY(supporter->MultiPort() && supporter->ChangeButtons() && supporter->bSeries());
     QCOMPARE(supporter->Channels(), 8);
-    QVERIFY(!supporter->Built());
+    QVERIFY(!supporter->built());
 
     // The main window's first paint comes before the supporter's windows are built.
     const FirstPaintWatch watch(form->findChild<QWidget *>(QStringLiteral("BoardImage1")), supporter);
     form->show();
-    QTRY_VERIFY(supporter->Built());
+    QTRY_VERIFY(supporter->built());
     QVERIFY(watch.painted && !watch.supporterBuiltBefore);
     QCOMPARE(supporter->HeaderLabel()->text(), QStringLiteral("TR-4410 Series Settings Program"));
     QVERIFY(!supporter->PCIForm());

@@ -185,11 +185,11 @@ private slots:
         f.enter();
         TUpDown *a = f.spinner(0);
         // Straight after entering: 1016.
-        a->StepDown();
+        a->stepDown();
         QCOMPARE(a->Position(), 1008);
         QCOMPARE(f.edit(0)->text(), QStringLiteral("3F0"));
-        a->StepUp();
-        a->StepUp(); // requests 1024
+        a->stepUp();
+        a->stepUp(); // requests 1024
         QCOMPARE(a->Position(), 1016);
         QCOMPARE(f.edit(0)->text(), QStringLiteral("3F8"));
 

@@ -67,7 +67,7 @@ int main(int argc, char *argv[])
     const QList<int> addresses{0x3F8, 0x2F8, 0x3E8, 0x2E8, 0x100, 0x108, 0x110, 0x118};
     for (int i = 0; i < addresses.size(); ++i) {
         auto *spinner = form.findChild<TUpDown *>(QStringLiteral("BaseUD") + QChar('A' + i));
-        spinner->StepUp();
+        spinner->stepUp();
         spinner->setPosition(addresses.at(i));
     }
     auto *irq = form.findChild<QComboBox *>(QStringLiteral("IRQCombo"));
