@@ -222,7 +222,7 @@ void TBoardHighlight::BuildImages()
     const RingLayer layers[] = {{&m_idleImage, false, m_idleIntensity},
                                 {&m_glowImage, true, m_glowIntensity},
                                 {&m_litImage, false, m_litIntensity}};
-    DrawRings(m_ringColor, layers, 3);
+    drawRings(m_ringColor, layers, 3);
 }
 
 void TBoardHighlight::paintEvent(QPaintEvent *)

@@ -19,7 +19,7 @@ inline int roundHalfEven(double x)
 
 } // namespace
 
-void DrawRings(const QColor &colour, const RingLayer *layers, int count)
+void drawRings(const QColor &colour, const RingLayer *layers, int count)
 {
     constexpr int MaxLayers = 3;
     Q_ASSERT(count >= 1 && count <= MaxLayers);
@@ -90,5 +90,5 @@ void DrawRing(QImage &image, bool glow, const QColor &colour, float intensity)
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         image.convertTo(QImage::Format_RGB32);
     const RingLayer layer{&image, glow, intensity};
-    DrawRings(colour, &layer, 1);
+    drawRings(colour, &layer, 1);
 }

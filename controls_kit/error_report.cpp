@@ -2,7 +2,7 @@
 
 #include "message_box.h"
 
-void ShowException(const QString &message, QWidget *parent)
+void showException(const QString &message, QWidget *parent)
 {
     MessageBoxExtras extras;
     extras.objectName = QStringLiteral("ErrorReport");

@@ -269,7 +269,7 @@ void TSetupSupporter::appIdle(QObject *Sender, bool &Done)
     try {
         Build();
     } catch (const std::exception &e) {
-        ShowException(QString::fromLocal8Bit(e.what()), ownerWidget());
+        showException(QString::fromLocal8Bit(e.what()), ownerWidget());
     }
 }
 
@@ -378,7 +378,7 @@ void TSetupSupporter::updateTimer()
     if (m_calibrating || m_showHelp) {
         m_timer->start();
         if (!m_timer->isActive())
-            ShowException(QStringLiteral("Not enough timers available"), ownerWidget());
+            showException(QStringLiteral("Not enough timers available"), ownerWidget());
     }
 }
 
@@ -397,9 +397,9 @@ void TSetupSupporter::tick()
             calibrationPass();
         }
     } catch (const std::exception &e) {
-        ShowException(QString::fromLocal8Bit(e.what()), ownerWidget());
+        showException(QString::fromLocal8Bit(e.what()), ownerWidget());
     } catch (...) {
-        ShowException(QStringLiteral("Unexpected error during the supporter tick"), ownerWidget());
+        showException(QStringLiteral("Unexpected error during the supporter tick"), ownerWidget());
     }
     m_inTick = false;
 }

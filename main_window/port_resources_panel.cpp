@@ -141,7 +141,7 @@ void TPortResourcesPanel::ConfigButtonClick()
     const QString text = m_controls.baseEdit ? m_controls.baseEdit->text() : QString();
     const std::optional<quint32> value = parseHexAddress(text);
     if (!value) {
-        ShowException(QLatin1Char('"') + text + QLatin1Char('"') +
+        showException(QLatin1Char('"') + text + QLatin1Char('"') +
                           QStringLiteral(" is not a valid hexadecimal value."),
                       dialogParent());
         return;
