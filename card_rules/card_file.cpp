@@ -223,7 +223,7 @@ QJsonObject writeObject(const TCardConfig &config)
 
 } // namespace
 
-TCardError TCardFile::read(const QString &path, TCardConfig &config)
+TCardError CardFile::read(const QString &path, TCardConfig &config)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -231,7 +231,7 @@ TCardError TCardFile::read(const QString &path, TCardConfig &config)
     return parse(file.readAll(), path, config);
 }
 
-TCardError TCardFile::parse(const QByteArray &document, const QString &name, TCardConfig &config)
+TCardError CardFile::parse(const QByteArray &document, const QString &name, TCardConfig &config)
 {
     QJsonParseError error{};
     const QJsonDocument json = QJsonDocument::fromJson(document, &error);
@@ -253,12 +253,12 @@ TCardError TCardFile::parse(const QByteArray &document, const QString &name, TCa
     return {};
 }
 
-QByteArray TCardFile::document(const TCardConfig &config)
+QByteArray CardFile::document(const TCardConfig &config)
 {
     return QJsonDocument(writeObject(config)).toJson(QJsonDocument::Indented);
 }
 
-TCardError TCardFile::save(const QString &path, const TCardConfig &config)
+TCardError CardFile::save(const QString &path, const TCardConfig &config)
 {
     QSaveFile file(path);
     const QByteArray content = document(config);

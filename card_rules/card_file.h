@@ -19,18 +19,18 @@ class TCardConfig;
 //     }
 //
 // Every key but "version" may be left out.
-class TCardFile
-{
-public:
-    // Reads the file into the configuration. On failure returns the error, which names the file,
-    // the key and the reason, and the configuration is left as it was.
-    static TCardError read(const QString &path, TCardConfig &config);
-    // The same for a document already in memory; `name` is the file name for the messages.
-    static TCardError parse(const QByteArray &document, const QString &name, TCardConfig &config);
+namespace CardFile {
 
-    // The card file of the configuration: version 1, with a key for every value it holds.
-    static QByteArray document(const TCardConfig &config);
-    // Writes the document to the file whole or not at all: a failure leaves the file as it was
-    // and returns the error naming the file and the reason.
-    static TCardError save(const QString &path, const TCardConfig &config);
-};
+// Reads the file into the configuration. On failure returns the error, which names the file, the
+// key and the reason, and the configuration is left as it was.
+TCardError read(const QString &path, TCardConfig &config);
+// The same for a document already in memory; `name` is the file name for the messages.
+TCardError parse(const QByteArray &document, const QString &name, TCardConfig &config);
+
+// The card file of the configuration: version 1, with a key for every value it holds.
+QByteArray document(const TCardConfig &config);
+// Writes the document to the file whole or not at all: a failure leaves the file as it was and
+// returns the error naming the file and the reason.
+TCardError save(const QString &path, const TCardConfig &config);
+
+} // namespace CardFile

@@ -273,7 +273,7 @@ TCardError portError(TCardError error, QChar letter)
 bool TCtlTool::readConfig(const QCommandLineParser &parser)
 {
     if (parser.isSet(QStringLiteral("card"))) {
-        if (const TCardError error = TCardFile::read(parser.value(QStringLiteral("card")), m_config)) {
+        if (const TCardError error = CardFile::read(parser.value(QStringLiteral("card")), m_config)) {
             fail(InvalidInput, error.message() + QStringLiteral("; nothing has been done"));
             return false;
         }

@@ -108,7 +108,7 @@ QSize THelpForm::scaledClientSize(const QSize &client, const QSize &screenSize)
 
 void THelpForm::setHelpText(const QByteArray &rtf)
 {
-    TRtfReader::read(rtf, m_helpRich->document());
+    RtfReader::read(rtf, m_helpRich->document());
     m_helpRich->moveCursor(QTextCursor::Start);
     m_helpRich->ensureCursorVisible();
 }

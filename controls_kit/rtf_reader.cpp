@@ -117,7 +117,7 @@ private:
     void openGroup()
     {
         m_pendingSkip = 0;
-        if (int(m_stack.size()) > TRtfReader::MaxDepth) {
+        if (int(m_stack.size()) > RtfReader::MaxDepth) {
             ++m_overflow; // too deep: counted for the matching brace, formatting stays
             return;
         }
@@ -464,7 +464,7 @@ private:
 
 } // namespace
 
-void TRtfReader::read(const QByteArray &rtf, QTextDocument *doc)
+void RtfReader::read(const QByteArray &rtf, QTextDocument *doc)
 {
     if (!doc)
         return;

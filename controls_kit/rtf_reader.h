@@ -9,12 +9,12 @@ class QTextDocument;
 // characters, hex (code page 1252) and Unicode escapes. Everything else is skipped. Any input,
 // however malformed or truncated, is read in time linear in its length without recursion; input
 // that does not start as rich text is shown as plain text.
-class TRtfReader
-{
-public:
-    // Replaces the contents of doc with the text of rtf.
-    static void read(const QByteArray &rtf, QTextDocument *doc);
+namespace RtfReader {
 
-    // Deeper groups than this keep the formatting of the last group within the limit.
-    static constexpr int MaxDepth = 1000;
-};
+// Replaces the contents of doc with the text of rtf.
+void read(const QByteArray &rtf, QTextDocument *doc);
+
+// Deeper groups than this keep the formatting of the last group within the limit.
+constexpr int MaxDepth = 1000;
+
+} // namespace RtfReader

@@ -84,7 +84,7 @@ void TCardFileActions::Open()
 bool TCardFileActions::OpenFile(const QString &path)
 {
     TCardConfig config;
-    TCardError error = TCardFile::read(path, config);
+    TCardError error = CardFile::read(path, config);
     if (!error)
         error = config.check();
     if (error) {
@@ -159,7 +159,7 @@ void TCardFileActions::Save()
     const QString path = askFileName(true);
     if (path.isEmpty())
         return;
-    if (const TCardError error = TCardFile::save(path, config)) {
+    if (const TCardError error = CardFile::save(path, config)) {
         warn(error.message(), QStringLiteral("The card file has not been saved."));
         return;
     }

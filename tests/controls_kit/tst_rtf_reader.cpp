@@ -41,7 +41,7 @@ void TestRtfReader::formattingAndTables()
         "\\pard\\f0\\fs32\\cf0\r\n{\\b Title}\\par\\fs24 plain {\\cf1\\b Yellow} {\\cf2 Blue}"
         " {\\f1 mono} back\\par}";
     QTextDocument doc;
-    TRtfReader::read(rtf, &doc);
+    RtfReader::read(rtf, &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("Title\nplain Yellow Blue mono back\n"));
 
     const QTextCharFormat title = formatAt(doc, QStringLiteral("Title"));
@@ -67,7 +67,7 @@ void TestRtfReader::formattingAndTables()
     QCOMPARE(back.fontFamilies().toStringList(), QStringList{QStringLiteral("Verdana")});
 
     // \b0 turns bold off, an unknown colour index falls back to the default.
-    TRtfReader::read("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}\\b bold\\b0  thin \\cf9 x}", &doc);
+    RtfReader::read("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}\\b bold\\b0  thin \\cf9 x}", &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("bold thin x"));
     QCOMPARE(formatAt(doc, QStringLiteral("thin")).fontWeight(), int(QFont::Normal));
     QVERIFY(!formatAt(doc, QStringLiteral("x")).hasProperty(QTextFormat::ForegroundBrush));
@@ -76,40 +76,40 @@ void TestRtfReader::formattingAndTables()
 void TestRtfReader::escapesAndSpecialCharacters()
 {
     QTextDocument doc;
-    TRtfReader::read("{\\rtf1 a\\{b\\}c\\\\d group \\emdash  dash\\'e9\\'80\\tab t\\~n}", &doc);
+    RtfReader::read("{\\rtf1 a\\{b\\}c\\\\d group \\emdash  dash\\'e9\\'80\\tab t\\~n}", &doc);
     QCOMPARE(doc.toRawText(), QStringLiteral("a{b}c\\d group \u2014 dash\u00e9\u20ac\tt\u00a0n"));
     // A \'hh with bad digits reads what it can.
-    TRtfReader::read("{\\rtf1 x\\'zy\\'4}", &doc);
+    RtfReader::read("{\\rtf1 x\\'zy\\'4}", &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("xzy"));
 }
 
 void TestRtfReader::unicodeSkipsItsStandIn()
 {
     QTextDocument doc;
-    TRtfReader::read("{\\rtf1\\uc1 A\\u8364?B\\u-3913?C\\uc2\\u946\\'3f\\'3fD}", &doc);
+    RtfReader::read("{\\rtf1\\uc1 A\\u8364?B\\u-3913?C\\uc2\\u946\\'3f\\'3fD}", &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("A\u20acB\uf0b7C\u03b2D"));
     // \uc0: nothing stands in.
-    TRtfReader::read("{\\rtf1\\uc0\\u65 x}", &doc);
+    RtfReader::read("{\\rtf1\\uc0\\u65 x}", &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("Ax"));
 }
 
 void TestRtfReader::skippedDestinations()
 {
     QTextDocument doc;
-    TRtfReader::read("{\\rtf1{\\*\\generator Writer;}{\\info{\\title T}}{\\stylesheet{\\s0 Normal;}}"
-                     "{\\*\\unknownthing {nested text}}shown{\\unknownword kept}}",
-                     &doc);
+    RtfReader::read("{\\rtf1{\\*\\generator Writer;}{\\info{\\title T}}{\\stylesheet{\\s0 Normal;}}"
+                    "{\\*\\unknownthing {nested text}}shown{\\unknownword kept}}",
+                    &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("shownkept"));
 }
 
 void TestRtfReader::plainTextInput()
 {
     QTextDocument doc;
-    TRtfReader::read("just {text}\nsecond line", &doc);
+    RtfReader::read("just {text}\nsecond line", &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("just {text}\nsecond line"));
-    TRtfReader::read(QByteArray(), &doc);
+    RtfReader::read(QByteArray(), &doc);
     QCOMPARE(doc.toPlainText(), QString());
-    TRtfReader::read("{\\rtf1 x}", nullptr); // no document: nothing happens
+    RtfReader::read("{\\rtf1 x}", nullptr); // no document: nothing happens
 }
 
 void TestRtfReader::truncatedAndUnbalanced()
@@ -118,18 +118,18 @@ void TestRtfReader::truncatedAndUnbalanced()
         "{\\rtf1{\\fonttbl{\\f0 Verdana;}}{\\colortbl\\red1;}\\f0\\fs24 {\\b t}\\'e9\\u946?x\\par}";
     QTextDocument doc;
     for (int n = 0; n <= rtf.size(); ++n)
-        TRtfReader::read(rtf.left(n), &doc);
+        RtfReader::read(rtf.left(n), &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("t\u00e9\u03b2x\n"));
 
     // Text after the document's closing brace and stray closing braces are ignored.
-    TRtfReader::read("{\\rtf1 in}}} out", &doc);
+    RtfReader::read("{\\rtf1 in}}} out", &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("in"));
-    TRtfReader::read("{\\rtf1 open {{{ never closed", &doc);
+    RtfReader::read("{\\rtf1 open {{{ never closed", &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("open  never closed"));
-    TRtfReader::read("{\\rtf1 \\", &doc);
-    TRtfReader::read("{\\rtf1 \\'", &doc);
-    TRtfReader::read("{\\rtf1 \\u", &doc);
-    TRtfReader::read("{\\rtf1 \\fs-", &doc);
+    RtfReader::read("{\\rtf1 \\", &doc);
+    RtfReader::read("{\\rtf1 \\'", &doc);
+    RtfReader::read("{\\rtf1 \\u", &doc);
+    RtfReader::read("{\\rtf1 \\fs-", &doc);
 }
 
 void TestRtfReader::deepNesting()
@@ -141,7 +141,7 @@ void TestRtfReader::deepNesting()
     rtf += QByteArray(depth, '}');
     rtf += " after}";
     QTextDocument doc;
-    TRtfReader::read(rtf, &doc);
+    RtfReader::read(rtf, &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("deep after"));
     // The brace count still matches beyond the depth limit: "after" is bold again.
     QCOMPARE(formatAt(doc, QStringLiteral("after")).fontWeight(), int(QFont::Bold));
@@ -160,7 +160,7 @@ void TestRtfReader::randomGarbage()
             data +=
                 rng.bounded(2) ? char(rng.bounded(256)) : alphabet[rng.bounded(int(sizeof(alphabet) - 1))];
         }
-        TRtfReader::read(data, &doc);
+        RtfReader::read(data, &doc);
         QVERIFY(doc.characterCount() <= data.size() + 1);
     }
 }
@@ -168,9 +168,9 @@ void TestRtfReader::randomGarbage()
 void TestRtfReader::hugeParameters()
 {
     QTextDocument doc;
-    TRtfReader::read("{\\rtf1\\fs99999999999999999999 a\\cf-5 b\\uc99999999\\u99999999 cd\\f-2147483648 e"
-                     "\\fs-4 f\\red999 g}",
-                     &doc);
+    RtfReader::read("{\\rtf1\\fs99999999999999999999 a\\cf-5 b\\uc99999999\\u99999999 cd\\f-2147483648 e"
+                    "\\fs-4 f\\red999 g}",
+                    &doc);
     QVERIFY(doc.toPlainText().startsWith(QStringLiteral("ab")));
     QVERIFY(formatAt(doc, QStringLiteral("a")).fontPointSize() > 0);
 }

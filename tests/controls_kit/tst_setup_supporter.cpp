@@ -208,7 +208,7 @@ void TestSetupSupporter::helpTextEscapesNames()
     sup.setCompanyName(QStringLiteral("A{b}\\c \u00c9\u20ac"));
     sup.setCardNameA(QStringLiteral("X}"));
     QTextDocument doc;
-    TRtfReader::read(sup.helpText(), &doc);
+    RtfReader::read(sup.helpText(), &doc);
     QVERIFY(
         doc.toPlainText().startsWith(QStringLiteral("A{b}\\c \u00c9\u20ac X} Series Settings Program\n")));
     QVERIFY(doc.toPlainText().contains(QStringLiteral("Yellow circles")));

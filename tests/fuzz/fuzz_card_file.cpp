@@ -25,19 +25,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
     TCardConfig card;
-    const QByteArray empty = TCardFile::document(card);
-    if (const TCardError error = TCardFile::parse(input, QStringLiteral("card.json"), card)) {
+    const QByteArray empty = CardFile::document(card);
+    if (const TCardError error = CardFile::parse(input, QStringLiteral("card.json"), card)) {
         if (error.message().isEmpty())
             fail("an error without a message", input);
-        if (TCardFile::document(card) != empty)
+        if (CardFile::document(card) != empty)
             fail("a refused file changed the card", input);
         return 0;
     }
-    const QByteArray written = TCardFile::document(card);
+    const QByteArray written = CardFile::document(card);
     TCardConfig again;
-    if (TCardFile::parse(written, QStringLiteral("written.json"), again))
+    if (CardFile::parse(written, QStringLiteral("written.json"), again))
         fail("the written card is refused", written);
-    if (TCardFile::document(again) != written)
+    if (CardFile::document(again) != written)
         fail("the written card reads back differently", written);
     return 0;
 }

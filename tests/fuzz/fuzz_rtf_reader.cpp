@@ -23,10 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray rtf(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     QTextDocument doc;
-    TRtfReader::read(rtf, &doc);
+    RtfReader::read(rtf, &doc);
     // Reading twice into one document must replace, not add to, what was there.
     const QString first = doc.toPlainText();
-    TRtfReader::read(rtf, &doc);
+    RtfReader::read(rtf, &doc);
     if (doc.toPlainText() != first)
         std::abort();
     return 0;
