@@ -74,14 +74,14 @@ void TCardFileActions::warn(const QString &message, const QString &outcome) cons
                    message + QStringLiteral("\n\n") + outcome, QMessageBox::Ok);
 }
 
-void TCardFileActions::Open()
+void TCardFileActions::open()
 {
     const QString path = askFileName(false);
     if (!path.isEmpty())
-        OpenFile(path);
+        openFile(path);
 }
 
-bool TCardFileActions::OpenFile(const QString &path)
+bool TCardFileActions::openFile(const QString &path)
 {
     TCardConfig config;
     TCardError error = CardFile::read(path, config);
@@ -149,7 +149,7 @@ TCardError TCardFileActions::windowConfig(TCardConfig &config) const
     return {};
 }
 
-void TCardFileActions::Save()
+void TCardFileActions::save()
 {
     TCardConfig config;
     if (const TCardError error = windowConfig(config)) {

@@ -35,10 +35,10 @@ public:
     TCardFileActions(const TCardFileControls &controls, QObject *parent);
 
     // Ask for a file and open or save it; a problem is shown in a warning box.
-    void Open();
-    void Save();
+    void open();
+    void save();
     // Takes the card file into the window; false, with the warning shown, for a bad file.
-    bool OpenFile(const QString &path);
+    bool openFile(const QString &path);
 
 private:
     QString askFileName(bool saving);

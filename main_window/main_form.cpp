@@ -168,7 +168,7 @@ void TMainForm::setUpCardFiles()
     m_cardFiles = new TCardFileActions(controls, this);
     // The closing box of a write offers the values just written for a card file.
     connect(m_portResources, &TPortResourcesPanel::SaveWrittenRequested, m_cardFiles,
-            &TCardFileActions::Save);
+            &TCardFileActions::save);
 }
 
 void TMainForm::FormCreate(QObject *)
@@ -217,12 +217,12 @@ void TMainForm::FormCreate(QObject *)
 
 void TMainForm::OpenCardFile1Click(QObject *)
 {
-    m_cardFiles->Open();
+    m_cardFiles->open();
 }
 
 void TMainForm::SaveCardFile1Click(QObject *)
 {
-    m_cardFiles->Save();
+    m_cardFiles->save();
 }
 
 void TMainForm::Exit2Click(QObject *)

@@ -24,10 +24,10 @@ public:
     ~TMainForm() override;
 
     TSetupSupporter *SetSup() const { return m_setSup; }
-    TPortResourcesPanel *PortResources() const { return m_portResources; }
-    TCardFileActions *CardFiles() const { return m_cardFiles; }
+    TPortResourcesPanel *portResources() const { return m_portResources; }
+    TCardFileActions *cardFiles() const { return m_cardFiles; }
     // Whether the start-up presence test found the port driver.
-    bool DriverPresent() const { return m_driverPresent; }
+    bool driverPresent() const { return m_driverPresent; }
 
 public slots:
     void FormCreate(QObject *Sender = nullptr);

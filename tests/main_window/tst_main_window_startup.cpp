@@ -123,7 +123,7 @@ void TestMainWindowStartup::driverPresentShowsNothing()
     const auto form = std::make_unique<TMainForm>();
     QCoreApplication::processEvents();
     QVERIFY(answerer.titles.isEmpty());
-    QVERIFY(form->DriverPresent());
+    QVERIFY(form->driverPresent());
 
     // The presence test is one read of port 0x61 and start-up writes nothing.
     const QList<PortCall> calls = FakePorts::calls();
@@ -154,7 +154,7 @@ void TestMainWindowStartup::driverAbsentWarnsAndCarriesOn()
     QVERIFY(answerer.details.first().contains(geteuid() == 0 ? "lacks its capability" : "group tr4410"));
     QCOMPARE(answerer.icons.first(), QMessageBox::NoIcon);
     QCOMPARE(answerer.buttons.first(), QMessageBox::Ok | QMessageBox::Cancel);
-    QVERIFY(!form->DriverPresent());
+    QVERIFY(!form->driverPresent());
 
     // Cancel does not stop the program: the window opens and its options work.
     form->show();

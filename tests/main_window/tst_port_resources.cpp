@@ -98,7 +98,7 @@ public:
         FakePorts::setInValue(driverPresent ? 0x00 : 0xAA55);
         MessageBoxAnswerer startUp({QMessageBox::Ok});
         form = std::make_unique<TMainForm>();
-        logic = form->PortResources();
+        logic = form->portResources();
     }
 
     template<typename T = QWidget>

@@ -62,7 +62,7 @@ int main(int argc, char *argv[])
     wait(300);
 
     form.findChild<QLineEdit *>(QStringLiteral("BaseEdit"))->setText(QStringLiteral("300"));
-    TPortResourcesPanel *panel = form.PortResources();
+    TPortResourcesPanel *panel = form.portResources();
     panel->ConfigButtonClick();
     const QList<int> addresses{0x3F8, 0x2F8, 0x3E8, 0x2E8, 0x100, 0x108, 0x110, 0x118};
     for (int i = 0; i < addresses.size(); ++i) {
