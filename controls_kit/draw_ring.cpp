@@ -13,8 +13,8 @@ namespace {
 // adding 1.5 x 2^52 leaves a double no bits below the units. Exact for |x| < 2^51.
 inline int roundHalfEven(double x)
 {
-    constexpr double shift = 6755399441055744.0;
-    return int((x + shift) - shift);
+    constexpr double Shift = 6755399441055744.0;
+    return int((x + Shift) - Shift);
 }
 
 } // namespace
