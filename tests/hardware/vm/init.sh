@@ -3,12 +3,7 @@
 # (group 1001), mode 0750, cap_sys_rawio+ep, and its write lock made as the package's tmpfiles.d
 # entry makes it. User 1000 is a member of tr4410, user 1002 is not.
 # Everything that reaches port 0x302, the data register of a card at 0x300, is recorded by the VM.
-/bin/busybox --install -s /bin
-export PATH=/bin
-mount -t proc proc /proc
-mount -t sysfs sysfs /sys
-mount -t devtmpfs devtmpfs /dev
-mkdir -p /tmp && chmod 1777 /tmp
+. /init-common.sh
 echo "VMTEST boot"
 helper=$(cat /helper-path)
 chown 0:1001 "$helper"
@@ -19,7 +14,7 @@ outsider=1002
 
 # Before the write lock exists, a write is refused, and the answer says why.
 printf 'W 301 1\n' | /bin/vm_helper as $member "$helper" | sed 's/^/NOLOCK /'
-mkdir -p /run/tr4410 && : >/run/tr4410/write.lock && chown 0:1001 /run/tr4410 /run/tr4410/write.lock
+write_lock && chown 0:1001 /run/tr4410 /run/tr4410/write.lock
 chmod 0750 /run/tr4410 && chmod 0660 /run/tr4410/write.lock
 
 /bin/port_probe ROOT || echo "VMTEST probe failed as root"

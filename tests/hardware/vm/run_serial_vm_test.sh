@@ -21,7 +21,8 @@ irq=5
 addresses=(0x100 0x108 0x110 0x118 0x120 0x128 0x130 0x138)
 letters=(A B C D E F G H)
 
-# skip, fail, check, vm_host (which sets qemu and busybox), vm_kernel, vm_fetch, vm_libraries, vm_boot
+# skip, fail, check, run, vm_host (which sets qemu and busybox), vm_kernel, vm_fetch, vm_libraries,
+# vm_root, vm_pack, vm_boot, vm_log
 . "$(dirname "$0")/vm_kernel.sh"
 vm_host
 
@@ -57,8 +58,7 @@ grep '^setserial ' "$work/setup/tr4410-setserial.sh" | sed 's|^|/bin/|' | diff -
 
 # --- the initramfs -----------------------------------------------------------------------------
 root=$work/root
-mkdir -p "$root"/{bin,proc,sys,dev}
-cp "$busybox" "$root/bin/busybox"
+vm_root "$root"
 cp "$setserial" "$root/bin/setserial"
 cp "$init" "$root/init"
 # tr4410ctl with the port-I/O library and the helper where an install puts them.
@@ -79,7 +79,7 @@ while read -r _ device _; do
     echo "${letters[$i]} $device" >>"$root/ports.txt"
     i=$((i + 1))
 done <"$work/unit-lines.txt"
-(cd "$root" && find . | cpio -o -H newc -R 0:0 --quiet) | gzip -1 >"$work/initrd.gz"
+vm_pack "$root" "$work/initrd.gz"
 
 # --- boot: eight ISA 16550s on one IRQ; QEMU takes a repeated index once iobase and irq are given --
 uarts=()
@@ -96,14 +96,9 @@ vm_boot "$console" 150 "" "$qemu" -m 512 -nographic -no-reboot -monitor none \
     -kernel "$kernel" -initrd "$work/initrd.gz" \
     -append "console=ttyS0 $parameter panic=-1 quiet loglevel=3 pnpacpi=off" \
     -serial stdio "${uarts[@]}" || status=$?
-tr -d '\r' <"$console" | grep "^VMTEST" || true
-grep -q "VMTEST done" "$console" || {
-    tail -n 40 "$console"
-    fail "the VM did not finish (qemu status $status)"
-}
+vm_log "$console" "$status"
 
 # --- verdict -----------------------------------------------------------------------------------
-log=$(tr -d '\r' <"$console")
 check "the kernel ran with $parameter" 'grep -q "^VMTEST cmdline .*$parameter" <<<"$log"'
 check "every setserial line was applied" '[ "$(grep -c "^VMTEST applied " <<<"$log")" -eq 8 ] && ! grep -q "^VMTEST failed " <<<"$log"'
 i=0
@@ -128,7 +123,6 @@ if grep -q "^VMTEST write timed out" <<<"$log"; then
 fi
 
 # tr4410ctl check before the set-up, and test after it.
-run() { sed -n "s/^VMTEST $1 //p" <<<"$log"; }
 check "check: port A at 0x3F8 overlaps the board's COM1 (exit 6)" \
     'run check-com1 | grep -qx "problem: port A at 0x3F8 overlaps ttyS0, the board.s own serial port, IRQ 4: turn COM1 off in the firmware set-up or choose another address" && run check-com1 | grep -qx "exit 6"'
 check "check: the good card file passes (exit 0)" 'run check-good | grep -qx "exit 0"'

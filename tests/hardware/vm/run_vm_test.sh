@@ -13,15 +13,21 @@
 #                                QEMU's trace) on a second UART at 0x311, an index register;
 #   the main window              a whole write arrives; with the helper killed halfway, the window
 #                                shows the error, not the closing "Confirmation".
+# Then the same initramfs boots a kernel locked down as under Secure Boot (lockdown=integrity), as
+# root: check reports the lockdown (exit 6), write exits 3 with its message and nothing arrives,
+# and the window's "No Port Access" box names it.
 # Exits 77 (skipped) where the machine cannot run it: no QEMU, busybox or kernel package.
 #
 # usage: run_vm_test.sh PROBE LIBVANTO32 VM_HELPER INIT CACHE_DIR WORK_DIR PORT_HELPER WINDOW_PROBE
-#                       LIBDIR LIBEXECDIR (LIBEXECDIR absolute: the installed library's helper is there)
+#                       LIBDIR LIBEXECDIR TR4410CTL LOCKDOWN_INIT
+#        (LIBEXECDIR absolute: the installed library's helper is there)
 set -euo pipefail
 
 probe=$1 vanto32=$2 helper=$3 init=$4 cache=$5 work=$6 port_helper=$7 window=$8 libdir=$9 libexecdir=${10}
+ctl=${11} lockdown_init=${12}
 
-# skip, fail, check, vm_host (which sets qemu and busybox), vm_kernel, vm_fetch, vm_libraries, vm_boot
+# skip, fail, check, run, vm_host (which sets qemu and busybox), vm_kernel, vm_libraries, vm_root,
+# vm_pack, vm_boot, vm_log
 . "$(dirname "$0")/vm_kernel.sh"
 vm_host
 
@@ -29,16 +35,18 @@ vm_host
 kernel=$(vm_kernel "$cache") || skip "no Debian cloud kernel package could be obtained (apt-get download linux-image-*-cloud-amd64)"
 echo "kernel: $kernel"
 
-# --- the initramfs -----------------------------------------------------------------------------
+# --- the initramfs, one for both boots --------------------------------------------------------
 rm -rf "$work"
 root=$work/root
-mkdir -p "$root"/{bin,proc,sys,dev,run,lib/x86_64-linux-gnu,"usr/$libdir","$libexecdir/tr4410-settings"}
-cp "$busybox" "$root/bin/busybox"
+vm_root "$root"
+mkdir -p "$root"/{run,lib/x86_64-linux-gnu,"usr/$libdir","$libexecdir/tr4410-settings"}
 cp "$probe" "$root/bin/port_probe"
 cp "$window" "$root/bin/window_probe"
 cp "$helper" "$root/bin/vm_helper"
+cp "$ctl" "$root/bin/tr4410ctl"
 cp "$init" "$root/init"
-chmod 755 "$root/init" "$root/bin/"*
+cp "$lockdown_init" "$root/lockdown-init"
+chmod 755 "$root/init" "$root/lockdown-init" "$root/bin/"*
 # The installed libvanto32, and the port helper where it starts it: the install's libexec folder.
 cp -L "$vanto32" "$root/usr/$libdir/libvanto32.so"
 installed_helper=$libexecdir/tr4410-settings/tr4410-port-helper
@@ -49,31 +57,35 @@ plugin=$(find /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms -name libqoffscree
 [ -n "$plugin" ] || skip "Qt's offscreen platform plugin is not installed"
 mkdir -p "$root$(dirname "$plugin")"
 cp "$plugin" "$root$plugin"
-vm_libraries "$root" "$probe" "$window" "$port_helper" "$plugin"
+vm_libraries "$root" "$probe" "$window" "$port_helper" "$plugin" "$ctl"
 [ -e "$root/lib64/ld-linux-x86-64.so.2" ] || fail "the dynamic loader was not found by ldd"
-(cd "$root" && find . | cpio -o -H newc -R 0:0 --quiet) | gzip -1 >"$work/initrd.gz"
+cat >"$root/card.json" <<'CARD'
+{ "version": 1, "controlBase": "0x300",
+  "ports": { "A": "0x100", "B": "0x108", "C": "0x110", "D": "0x118",
+             "E": "0x120", "F": "0x128", "G": "0x130", "H": "0x138" }, "irq": 5 }
+CARD
+vm_pack "$root" "$work/initrd.gz"
 
-# --- boot --------------------------------------------------------------------------------------
-console=$work/console.log
-serial=$work/serial2.out
-# The recording UART at 0x302 is the card's data register; pnpacpi=off keeps the kernel from taking
-# it for a serial port of its own (it would write its console there).
-status=0
-vm_boot "$console" 240 "$serial" "$qemu" -m 1024 -nographic -no-reboot -monitor none \
-    -kernel "$kernel" -initrd "$work/initrd.gz" \
-    -append "console=ttyS0 panic=-1 quiet loglevel=3 pnpacpi=off" \
-    -serial stdio -chardev "file,id=card,path=$serial" -device isa-serial,chardev=card,iobase=0x302,irq=5 \
-    -chardev null,id=spacing -device isa-serial,chardev=spacing,iobase=0x311,irq=7 \
-    -trace serial_write -msg timestamp=on -D "$work/uart.log" ||
-    status=$?
-tr -d '\r' <"$console" | grep -E "^(VMTEST|VMHELPER|PROBE|HAND|NOLOCK|WINDOW)" || true
-grep -q "VMTEST done" "$console" || {
-    tail -n 40 "$console"
-    fail "the VM did not finish (qemu status $status)"
+# boot NAME [KERNEL_PARAMETER...]: boots the initramfs; sets serial to what reached the card's data
+# register, uart to QEMU's trace of the UARTs and log to the console. The recording UART at 0x302
+# is the card's data register; pnpacpi=off keeps the kernel from taking it for a serial port of
+# its own (it would write its console there).
+boot() {
+    local name=$1 console=$work/$1-console.log status=0
+    shift
+    serial=$work/$name-serial2.out uart=$work/$name-uart.log
+    vm_boot "$console" 240 "$serial" "$qemu" -m 1024 -nographic -no-reboot -monitor none \
+        -kernel "$kernel" -initrd "$work/initrd.gz" \
+        -append "console=ttyS0 panic=-1 quiet loglevel=3 pnpacpi=off $*" \
+        -serial stdio -chardev "file,id=card,path=$serial" -device isa-serial,chardev=card,iobase=0x302,irq=5 \
+        -chardev null,id=spacing -device isa-serial,chardev=spacing,iobase=0x311,irq=7 \
+        -trace serial_write -msg timestamp=on -D "$uart" ||
+        status=$?
+    vm_log "$console" "$status"
 }
 
-# --- verdict -----------------------------------------------------------------------------------
-log=$(tr -d '\r' <"$console")
+# --- the ordinary kernel -----------------------------------------------------------------------
+boot access
 line() { grep "^PROBE $1 " <<<"$log" || fail "no answer from the probe run $1"; }
 field() { sed -n "s/.* $2=\([0-9A-Fa-fx]*\).*/\1/p" <<<"$1"; }
 root_line=$(line ROOT)
@@ -106,7 +118,7 @@ check "W 301 1 / W 302 E (port A at the clock's 0x070) and W 301 9 / W 302 E (IR
 check "the same client's allowed writes pass" '[ "$(grep -c "^HAND OK" <<<"$hand")" = 5 ]'
 check "a second client writing meanwhile is told: busy" '[ "$(field "$second_line" write)" = 3 ]'
 # When the UARTs took the two helpers' bytes (0x01 and 0x02 go nowhere else), by QEMU's trace.
-at() { sed -n "s/^[0-9]*@\([0-9]*\)\.\([0-9]*\):serial_write write addr 0x00 val $1\$/\1\2/p" "$work/uart.log" | head -n 1; }
+at() { sed -n "s/^[0-9]*@\([0-9]*\)\.\([0-9]*\):serial_write write addr 0x00 val $1\$/\1\2/p" "$uart" | head -n 1; }
 gap=$(($(at 0x02) - $(at 0x01)))
 check "two helpers in a row, one write each, land 10 ms apart ($gap us)" '[ "$gap" -ge 10000 ]'
 window() { grep "^WINDOW $1 " <<<"$log" || true; }
@@ -127,5 +139,17 @@ check "the bytes of root, the member, the client, the first writer and the windo
 partial=${got:${#expected_start}}
 check "the window's write with the helper killed broke off partway (${#partial} hex digits)" \
     '[ ${#partial} -ge 2 ] && [ ${#partial} -lt ${#values} ] && [ "${values:0:${#partial}}" = "$partial" ]'
-[ "$errors" -eq 0 ] || fail "$errors check(s) failed; the card's data register got: $(od -c "$serial" | head -8)"
+[ "$errors" -eq 0 ] || echo "the card's data register got: $(od -c "$serial" | head -8)"
+
+# --- a kernel locked down as under Secure Boot -------------------------------------------------
+boot lockdown rdinit=/lockdown-init lockdown=integrity
+check "the kernel is locked down" 'grep -q "^VMTEST lockdown .*\[integrity\]" <<<"$log"'
+check "check reports the lockdown (exit 6)" \
+    'run check | grep -q "^problem: the kernel is locked down (integrity): Linux refuses direct port access" && run check | grep -qx "exit 6"'
+check "write exits 3 with the lockdown message" \
+    'run write | grep -q "^tr4410ctl: no access to the I/O ports .*: the kernel is locked down: Linux refuses direct port access even to root; turn Secure Boot off" && run write | grep -qx "exit 3"'
+check "the window's No Port Access box names the lockdown" \
+    'grep -q "^WINDOW WRITE box No Port Access: The card could not be reached: Linux is locked down (Secure Boot)" <<<"$log"'
+check "nothing arrived at the card's data register" '[ ! -s "$serial" ]'
+[ "$errors" -eq 0 ] || fail "$errors check(s) failed"
 echo "all VM checks passed"

@@ -2,25 +2,12 @@
 # /init of the serial-port VM: checks two card files with tr4410ctl, applies the generated
 # setserial lines, writes one line to each of the card's eight ports, shows the shared IRQ's count,
 # tests the ports with tr4410ctl, then again with one port where no UART is, and powers off.
-/bin/busybox --install -s /bin
-export PATH=/bin
-mount -t proc proc /proc
-mount -t sysfs sysfs /sys
-mount -t devtmpfs devtmpfs /dev
-mount -t securityfs securityfs /sys/kernel/security
-mkdir -p /tmp
-# The write lock, as the package makes it at every start.
-mkdir -p /run/tr4410 && : >/run/tr4410/write.lock
+. /init-common.sh
+write_lock
 echo "VMTEST boot"
 echo "VMTEST cmdline $(cat /proc/cmdline)"
-# ctl NAME COMMAND CARD: runs tr4410ctl, its output and exit code on the console as "VMTEST NAME".
-ctl() {
-    tr4410ctl "$2" --card "$3" >/tmp/ctl.out 2>&1
-    echo "exit $?" >>/tmp/ctl.out
-    sed "s/^/VMTEST $1 /" /tmp/ctl.out
-}
-ctl check-com1 check /card-com1.json
-ctl check-good check /card.json
+ctl check-com1 /card-com1.json check
+ctl check-good /card.json check
 while read -r line; do
     # shellcheck disable=SC2086 # the generated line is a command with its arguments
     if out=$($line 2>&1); then echo "VMTEST applied $line"; else echo "VMTEST failed $line: $out"; fi
@@ -38,12 +25,12 @@ while read -r letter device; do
     fi
 done </ports.txt
 grep -E '^ *[0-9]+:' /proc/interrupts | awk '{ printf "VMTEST interrupts after %s\n", $0 }'
-ctl test-good test /card.json
+ctl test-good /card.json test
 while read -r line; do
     # shellcheck disable=SC2086 # as above
     $line >/dev/null 2>&1 || echo "VMTEST failed $line"
 done </setup-no-uart.txt
-ctl test-no-uart test /card-no-uart.json
+ctl test-no-uart /card-no-uart.json test
 echo "VMTEST done"
 sync
 poweroff -f

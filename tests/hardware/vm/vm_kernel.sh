@@ -1,5 +1,5 @@
-# Sourced by the VM tests: Debian packages fetched with `apt-get download` and unpacked into the
-# test's cache folder, never installed on the machine.
+# Sourced by the VM tests: verdicts, the initramfs and the boot. Debian packages are fetched with
+# `apt-get download` and unpacked into the test's cache folder, never installed on the machine.
 
 skip() {
     echo "SKIP: $*"
@@ -129,3 +129,30 @@ vm_boot_once() {
     fi
     wait "$pid"
 }
+
+# vm_root ROOT: a fresh initramfs tree with busybox and the piece every /init sources first.
+vm_root() {
+    rm -rf "$1"
+    mkdir -p "$1"/{bin,proc,sys,dev}
+    cp "$busybox" "$1/bin/busybox"
+    cp "$(dirname "${BASH_SOURCE[0]}")/init_common.sh" "$1/init-common.sh"
+}
+
+# vm_pack ROOT INITRD: packs the tree into a compressed initramfs.
+vm_pack() {
+    (cd "$1" && find . | cpio -o -H newc -R 0:0 --quiet) | gzip -1 >"$2"
+}
+
+# vm_log CONSOLE STATUS: shows the init's lines of the console, fails unless the VM finished (QEMU
+# returned STATUS) and sets log to the console's text.
+vm_log() {
+    tr -d '\r' <"$1" | grep -aE "^(VMTEST|VMHELPER|PROBE|HAND|NOLOCK|WINDOW)" || true
+    grep -q "VMTEST done" "$1" || {
+        tail -n 40 "$1"
+        fail "the VM did not finish (qemu status $2)"
+    }
+    log=$(tr -d '\r' <"$1")
+}
+
+# run NAME: what the init's ctl NAME printed (see init_common.sh).
+run() { sed -n "s/^VMTEST $1 //p" <<<"$log"; }
