@@ -277,17 +277,13 @@ void TBoardHighlight::leaveEvent(QEvent *event)
 
 void TBoardHighlight::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_pressed = true;
+    m_press.press(event);
     QWidget::mousePressEvent(event);
 }
 
 void TBoardHighlight::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click =
-        event->button() == Qt::LeftButton && m_pressed && rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton)
-        m_pressed = false;
+    const bool click = m_press.release(event, this);
     QWidget::mouseReleaseEvent(event);
     if (click)
         Click();

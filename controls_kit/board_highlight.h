@@ -1,5 +1,7 @@
 #pragma once
 
+#include "left_press.h"
+
 #include <QColor>
 #include <QImage>
 #include <QList>
@@ -128,5 +130,5 @@ private:
     bool m_pinned = false;
     QPointer<TRadioPanel> m_radioPanel;
     bool m_active = false;
-    bool m_pressed = false;
+    LeftPress m_press;
 };

@@ -47,13 +47,13 @@ void TPopupCaption::mousePressEvent(QMouseEvent *event)
     emit Pressed();
     if (event->button() != Qt::LeftButton)
         return;
-    m_dragging = true;
+    m_press.press(event);
     m_grab = mapTo(parentWidget(), event->position().toPoint());
 }
 
 void TPopupCaption::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!m_dragging)
+    if (!m_press.down())
         return;
     const QWidget *const popup = parentWidget();
     emit Dragged(popup->mapToParent(mapTo(popup, event->position().toPoint())) - m_grab);
@@ -61,6 +61,5 @@ void TPopupCaption::mouseMoveEvent(QMouseEvent *event)
 
 void TPopupCaption::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_dragging = false;
+    m_press.release(event, this);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "left_press.h"
+
 #include <QPoint>
 #include <QWidget>
 
@@ -32,6 +34,6 @@ protected:
 
 private:
     QToolButton *m_close = nullptr;
-    QPoint m_grab; // the pointer's offset in the popup while dragging
-    bool m_dragging = false;
+    LeftPress m_press; // down while dragging
+    QPoint m_grab;     // the pointer's offset in the popup while dragging
 };

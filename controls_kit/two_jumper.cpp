@@ -387,8 +387,7 @@ void TTwoJumper::keyPressEvent(QKeyEvent *event)
 void TTwoJumper::mousePressEvent(QMouseEvent *event)
 {
     // Accepted, so that the glyph also receives the release.
-    if (event->button() == Qt::LeftButton)
-        m_pressed = true;
+    m_press.press(event);
     event->accept();
 }
 
@@ -398,8 +397,6 @@ void TTwoJumper::mouseReleaseEvent(QMouseEvent *event)
         QWidget::mouseReleaseEvent(event);
         return;
     }
-    const bool click = m_pressed && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    if (click && isEnabled())
+    if (m_press.release(event, this) && isEnabled())
         Click();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "anchors.h"
+#include "left_press.h"
 
 #include <QColor>
 #include <QImage>
@@ -77,5 +78,5 @@ private:
     QColor m_jumperColor{128, 0, 0};
     QColor m_pinColor{255, 255, 0};
     TBorderStyle m_borderStyle = bsSingle;
-    bool m_pressed = false;
+    LeftPress m_press;
 };
