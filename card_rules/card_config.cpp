@@ -34,6 +34,19 @@ std::optional<int> indexOf(const QStringList &names, const QString &text)
     return std::nullopt;
 }
 
+// Keeps the index of text among names in value, or tells that text is none of them.
+TCardError setChoice(TCardConfig::Value<int> &value, const QStringList &names, const QString &text,
+                     const QString &origin)
+{
+    const std::optional<int> index = indexOf(names, text);
+    if (!index)
+        return {{},
+                origin,
+                QStringLiteral("\"%1\" is not one of %2").arg(text, names.join(QStringLiteral(", ")))};
+    value = {*index, origin};
+    return {};
+}
+
 // Why a termination does not apply to a protocol.
 QString terminationMismatch(const QString &term, int protocol)
 {
@@ -91,11 +104,7 @@ TCardError TCardConfig::setControlBase(const QString &text, const QString &origi
 
 TCardError TCardConfig::setProtocol(const QString &text, const QString &origin)
 {
-    const std::optional<int> index = indexOf(protocolNames(), text);
-    if (!index)
-        return {{}, origin, QStringLiteral("\"%1\" is not one of RS-232, RS-485, RS-422").arg(text)};
-    protocol = {*index, origin};
-    return {};
+    return setChoice(protocol, protocolNames(), text, origin);
 }
 
 TCardError TCardConfig::setTermination(const QString &text, const QString &origin)
@@ -117,11 +126,7 @@ TCardError TCardConfig::setAutoRts(bool on, const QString &origin)
 
 TCardError TCardConfig::setClock(const QString &text, const QString &origin)
 {
-    const std::optional<int> index = indexOf(clockNames(), text);
-    if (!index)
-        return {{}, origin, QStringLiteral("\"%1\" is not one of X1, X8").arg(text)};
-    clock = {*index, origin};
-    return {};
+    return setChoice(clock, clockNames(), text, origin);
 }
 
 TCardError TCardConfig::setDf(const QString &text, const QString &origin)
