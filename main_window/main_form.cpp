@@ -51,6 +51,14 @@ void replaceItems(QComboBox *combo, const QStringList &items)
     combo->clear();
     combo->addItems(items);
 }
+
+// Shows a jumper on its glyph and on the two glyphs that mirror it.
+void setClosedAlike(TTwoJumper *glyph, TTwoJumper *mirror, TTwoJumper *secondMirror, bool closed)
+{
+    glyph->setClosed(closed);
+    mirror->setClosed(glyph->Closed());
+    secondMirror->setClosed(glyph->Closed());
+}
 } // namespace
 
 TMainForm::TMainForm(QWidget *parent)
@@ -409,9 +417,8 @@ void TMainForm::TLJumperClick(QObject *)
 
 void TMainForm::ClockComboChange(QObject *)
 {
-    ui->ClockJumperA->setClosed(CardJumpers::clockJumper(ui->ClockCombo->currentIndex()));
-    ui->ClockJumperB->setClosed(ui->ClockJumperA->Closed());
-    ui->ClockJumperC->setClosed(ui->ClockJumperA->Closed());
+    setClosedAlike(ui->ClockJumperA, ui->ClockJumperB, ui->ClockJumperC,
+                   CardJumpers::clockJumper(ui->ClockCombo->currentIndex()));
 }
 
 void TMainForm::ClockJumperClick(QObject *)
@@ -422,9 +429,8 @@ void TMainForm::ClockJumperClick(QObject *)
 
 void TMainForm::DFComboChange(QObject *)
 {
-    ui->DFJumperA->setClosed(CardJumpers::dfJumper(ui->DFCombo->currentIndex()));
-    ui->DFJumperB->setClosed(ui->DFJumperA->Closed());
-    ui->DFJumperC->setClosed(ui->DFJumperA->Closed());
+    setClosedAlike(ui->DFJumperA, ui->DFJumperB, ui->DFJumperC,
+                   CardJumpers::dfJumper(ui->DFCombo->currentIndex()));
 }
 
 void TMainForm::DFJumperClick(QObject *)
