@@ -8,6 +8,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -23,6 +24,29 @@ QChar fromCp1252(unsigned char byte)
     if (byte >= 0x80 && byte < 0xA0)
         return QChar(Cp1252High[byte - 0x80]);
     return QChar(char16_t(byte));
+}
+
+// The control words that stand for one character, or none.
+std::optional<QChar> symbolOf(const QByteArray &word)
+{
+    static const struct
+    {
+        const char *word;
+        char16_t character;
+    } symbols[] = {{"line", QChar::LineSeparator},
+                   {"tab", u'\t'},
+                   {"emdash", 0x2014},
+                   {"endash", 0x2013},
+                   {"bullet", 0x2022},
+                   {"lquote", 0x2018},
+                   {"rquote", 0x2019},
+                   {"ldblquote", 0x201C},
+                   {"rdblquote", 0x201D}};
+    for (const auto &symbol : symbols) {
+        if (word == symbol.word)
+            return QChar(symbol.character);
+    }
+    return std::nullopt;
 }
 
 // Destinations whose text is not part of the document.
@@ -273,24 +297,8 @@ private:
         const bool on = !hasParam || param != 0;
         if (word == "par") {
             paragraph();
-        } else if (word == "line") {
-            character(QChar::LineSeparator);
-        } else if (word == "tab") {
-            character(QLatin1Char('\t'));
-        } else if (word == "emdash") {
-            character(QChar(0x2014));
-        } else if (word == "endash") {
-            character(QChar(0x2013));
-        } else if (word == "bullet") {
-            character(QChar(0x2022));
-        } else if (word == "lquote") {
-            character(QChar(0x2018));
-        } else if (word == "rquote") {
-            character(QChar(0x2019));
-        } else if (word == "ldblquote") {
-            character(QChar(0x201C));
-        } else if (word == "rdblquote") {
-            character(QChar(0x201D));
+        } else if (const std::optional<QChar> symbol = symbolOf(word)) {
+            character(*symbol);
         } else if (word == "u") {
             unicodeCharacter(param);
         } else if (word == "b") {
