@@ -102,6 +102,16 @@ int main(int argc, char *argv[])
     PaintCounter paints(group);
     QList<double> litRepaint, idleRepaint, enterWhole, leaveWhole;
     int missedPaints = 0;
+    // The window's pending repaint delivered and timed into figures.
+    const auto timeRepaint = [&](QList<double> &figures) {
+        paints.count = 0;
+        QElapsedTimer timer;
+        timer.start();
+        deliverRepaint(&mainForm);
+        figures.append(Bench::msSince(timer));
+        missedPaints += paints.count < group.size();
+        settle();
+    };
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
 
@@ -121,19 +131,9 @@ int main(int argc, char *argv[])
             member->update();
         settle();
         ring->Enter(false);
-        paints.count = 0;
-        timer.restart();
-        deliverRepaint(&mainForm);
-        litRepaint.append(Bench::msSince(timer));
-        missedPaints += paints.count < group.size();
-        settle();
+        timeRepaint(litRepaint);
         ring->Leave(false);
-        paints.count = 0;
-        timer.restart();
-        deliverRepaint(&mainForm);
-        idleRepaint.append(Bench::msSince(timer));
-        missedPaints += paints.count < group.size();
-        settle();
+        timeRepaint(idleRepaint);
     }
 
     std::printf("Hover over one of the 8 \"Protocol/Mode\" highlights, popup already made, %d runs\n", runs);

@@ -1,9 +1,5 @@
 #include "bench_support.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
-
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
@@ -11,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <thread>
 #include <unistd.h>
 
@@ -42,27 +39,32 @@ void usePortLibrary(const QByteArray &dir, char **argv)
     // Without the fake the figures are still taken, only with the real library.
 }
 
+namespace {
+// The first group of the first match of pattern (^ and $ at each line's ends) in the text file at
+// path, if the file can be read and matches.
+std::optional<QString> capturedIn(const QString &path, const QString &pattern)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return std::nullopt;
+    const QRegularExpressionMatch match = QRegularExpression(pattern, QRegularExpression::MultilineOption)
+                                              .match(QString::fromUtf8(file.readAll()));
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1);
+}
+} // namespace
+
 QString machineSummary()
 {
-    QString model = QStringLiteral("unknown processor");
-    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
-    if (cpuinfo.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        const QRegularExpression modelLine(QStringLiteral("^model name\\s*:\\s*(.*)$"),
-                                           QRegularExpression::MultilineOption);
-        const auto match = modelLine.match(QString::fromUtf8(cpuinfo.readAll()));
-        if (match.hasMatch())
-            model = match.captured(1).trimmed();
-    }
-    QString memory = QStringLiteral("? GiB");
-    QFile meminfo(QStringLiteral("/proc/meminfo"));
-    if (meminfo.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        const QRegularExpression totalLine(QStringLiteral("^MemTotal:\\s*(\\d+) kB"),
-                                           QRegularExpression::MultilineOption);
-        const auto match = totalLine.match(QString::fromUtf8(meminfo.readAll()));
-        if (match.hasMatch())
-            memory = QString::number(match.captured(1).toDouble() / (1024.0 * 1024.0), 'f', 1) +
-                     QStringLiteral(" GiB");
-    }
+    const std::optional<QString> cpuModel =
+        capturedIn(QStringLiteral("/proc/cpuinfo"), QStringLiteral("^model name\\s*:\\s*(.*)$"));
+    const QString model = cpuModel ? cpuModel->trimmed() : QStringLiteral("unknown processor");
+    const std::optional<QString> kib =
+        capturedIn(QStringLiteral("/proc/meminfo"), QStringLiteral("^MemTotal:\\s*(\\d+) kB"));
+    const QString memory =
+        kib ? QString::number(kib->toDouble() / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" GiB")
+            : QStringLiteral("? GiB");
     // Other work on the machine shows in the figures; the load at the start says how much.
     QString load = QStringLiteral("?");
     QFile loadavg(QStringLiteral("/proc/loadavg"));
