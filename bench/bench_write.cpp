@@ -45,10 +45,10 @@ int main(int argc, char *argv[])
     Bench::defaultToOffscreen();
     QApplication app(argc, argv);
 
-    constexpr double floorMs = 2.0 * TResourceWriter::RegisterCount * TResourceWriter::SettleMilliseconds;
+    constexpr double floorMs = 2.0 * ResourceRules::RegisterCount * TResourceWriter::SettleMilliseconds;
     constexpr int tickMs = 5;
     // Ports A to H at 3F8, 2F8, 3E8, 2E8, 100, 108, 110, 118, IRQ 10, all ports RS-422.
-    const TResourceWriter::Values values{0x7F, 0x5F, 0x7D, 0x5D, 0x20, 0x21, 0x22, 0x23, 10, 0xFF};
+    const ResourceRules::Values values{0x7F, 0x5F, 0x7D, 0x5D, 0x20, 0x21, 0x22, 0x23, 10, 0xFF};
 
     // A timer of the window that keeps firing during the sequence; its lateness is how long an
     // event waits to be served.
@@ -75,9 +75,9 @@ int main(int argc, char *argv[])
         const double cpuBefore = cpuMs();
         QElapsedTimer timer;
         timer.start();
-        if (!writer.Write(0x300, values)) {
-            std::fprintf(stderr, "bench_write: the sequence failed (port status %d after register %d)\n",
-                         writer.Failure(), writer.LastRegister());
+        if (!writer.write(0x300, values)) {
+            std::fprintf(stderr, "bench_write: the sequence failed (failure %d after register %d)\n",
+                         int(writer.failure()), writer.lastRegister());
             return 1;
         }
         const double ms = double(timer.nsecsElapsed()) / 1e6;

@@ -275,6 +275,17 @@ int count(const QList<Finding> &findings, Severity severity)
                              [severity](const Finding &f) { return f.severity == severity; }));
 }
 
+QString severityList(const QList<Finding> &findings)
+{
+    const int problems = count(findings, Severity::Problem);
+    const int warnings = count(findings, Severity::Warning);
+    return QStringLiteral("%1 problem%2, %3 warning%4")
+        .arg(problems)
+        .arg(problems == 1 ? "" : "s")
+        .arg(warnings)
+        .arg(warnings == 1 ? "" : "s");
+}
+
 QString findingLines(const QList<Finding> &findings, bool okToo)
 {
     QString text;

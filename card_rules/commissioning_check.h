@@ -38,6 +38,8 @@ QList<Finding> writeChecks(const Setup &setup, const TSystemState &system);
 
 QString severityName(Severity severity);
 int count(const QList<Finding> &findings, Severity severity);
+// "1 problem, 2 warnings"
+QString severityList(const QList<Finding> &findings);
 // "warning: ...", one line a finding; with problems, a closing sentence for before a question.
 QString findingLines(const QList<Finding> &findings, bool okToo);
 

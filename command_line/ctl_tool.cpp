@@ -1,12 +1,11 @@
 #include "ctl_tool.h"
 
 #include "card_file.h"
+#include "ctl_options.h"
 #include "linux_setup.h"
-#include "port_access.h"
 #include "port_access_probe.h"
-#include "resource_writer.h"
 #include "serial_port_test.h"
-#include "vanto32.h"
+#include "write_command.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -22,92 +21,6 @@
 namespace {
 
 const QString Program = QStringLiteral("tr4410ctl");
-
-const char *const Description = R"(Sets up a TR-4410 eight-port serial card without a screen.
-
-Commands:
-  plan    print the jumpers to fit for a control base address, protocol,
-          termination, Auto RTS, clock and DF
-  check   check the configuration against this Linux before writing: kernel
-          lockdown, port access, addresses and IRQ in use, serial lines,
-          setserial, the control base address
-  write   write the ports' base addresses, their shared IRQ and the RS-422 mask
-          into the card (with the DF jumper fitted); runs the checks first
-  linux   print the Linux set-up of the ports: kernel parameter, setserial
-          lines and a systemd unit
-  test    test each port after the set-up: its device, UART and IRQ, an
-          internal loopback of a pattern, the modem lines and the interrupt
-
-Commissioning: check, write, restart without DF, linux (as root), restart,
-test.
-
-The configuration comes from a card file (--card) and the options below; an
-option overrides the card file's value. Addresses are hexadecimal, with or
-without 0x.
-
-Exit status:
-  0  done
-  1  invalid input (an option, the card file or a value); nothing written
-  2  the write was not confirmed; nothing written
-  3  no access to the I/O ports
-  4  another program is writing to the card
-  5  the write broke off: the card may hold part of the new values
-  6  check found a problem (write: nothing written; --force writes anyway)
-  7  test: a port failed or is busy)";
-
-struct OptionEntry
-{
-    QStringList names;
-    const char *description;
-    const char *valueName;
-};
-
-const OptionEntry OptionTable[] = {
-    {{QStringLiteral("card")}, "Read the configuration from the card file <file>.", "file"},
-    {{QStringLiteral("base")},
-     "Control base address, 0x000 to 0x3F0 in steps of 0x10 (default 0x300).",
-     "address"},
-    {{QStringLiteral("protocol")}, "RS-232, RS-485 (default) or RS-422.", "name"},
-    {{QStringLiteral("termination")},
-     "none (default); on for RS-485; transmit, receive or both for RS-422.",
-     "name"},
-    {{QStringLiteral("auto-rts")}, "Automatic RTS control in RS-485: on (default) or off.", "on|off"},
-    {{QStringLiteral("clock")},
-     "Baud clock: X1 (up to 115,200 baud, default) or X8 (up to 921,600).",
-     "X1|X8"},
-    {{QStringLiteral("df")}, "Port-disable jumper DF: fitted or removed (default).", "state"},
-    {{QStringLiteral("ports")}, "Base addresses of ports A to H, eight separated by commas.", "list"},
-    {{QStringLiteral("port")},
-     "Base address of one port, such as C=0x3E8 (may be repeated).",
-     "letter=address"},
-    {{QStringLiteral("irq")}, "IRQ shared by all eight ports: 2, 3, 4, 5, 6, 7, 10, 11, 12 or 15.", "number"},
-    {{QStringLiteral("rs422")},
-     "Ports using RS-422, such as A,B or all or none (default: all with RS-422, else none).",
-     "letters"},
-    {{QStringLiteral("y"), QStringLiteral("yes")}, "write: do not ask before writing.", nullptr},
-    {{QStringLiteral("n"), QStringLiteral("dry-run")},
-     "write: print the twenty port writes, touch nothing.",
-     nullptr},
-    {{QStringLiteral("o"), QStringLiteral("output")},
-     "linux: write the set-up as files into <dir> instead of printing it.",
-     "dir"},
-    {{QStringLiteral("force")}, "write: write even when the checks find a problem.", nullptr},
-    {{QStringLiteral("json")}, "check, test: print the result as one JSON document.", nullptr},
-    {{QStringLiteral("external")},
-     "test: through a loopback plug (TX to RX, RTS to CTS) instead of the internal loopback.",
-     nullptr},
-};
-
-QString severityList(const QList<Commissioning::Finding> &findings)
-{
-    const int problems = Commissioning::count(findings, Commissioning::Severity::Problem);
-    const int warnings = Commissioning::count(findings, Commissioning::Severity::Warning);
-    return QStringLiteral("%1 problem%2, %3 warning%4")
-        .arg(problems)
-        .arg(problems == 1 ? "" : "s")
-        .arg(warnings)
-        .arg(warnings == 1 ? "" : "s");
-}
 
 // One row a port, pass or the reason, and how the shared IRQ counted.
 QString testTable(const QList<TSerialPortTest::Result> &results,
@@ -156,11 +69,6 @@ QByteArray testJson(const QList<TSerialPortTest::Result> &results,
         .toJson(QJsonDocument::Indented);
 }
 
-QString hexByte(quint8 value)
-{
-    return QStringLiteral("0x") + QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-}
-
 } // namespace
 
 TCtlTool::TCtlTool(FILE *in, FILE *out, FILE *err, QObject *parent)
@@ -173,71 +81,36 @@ TCtlTool::TCtlTool(FILE *in, FILE *out, FILE *err, QObject *parent)
 
 TCtlTool::~TCtlTool() = default;
 
+int TCtlTool::fail(QTextStream &err, ExitCode code, const QString &message)
+{
+    err << Program << ": " << message << Qt::endl;
+    return code;
+}
+
 int TCtlTool::fail(ExitCode code, const QString &message)
 {
-    *m_err << Program << ": " << message << Qt::endl;
-    return code;
+    return fail(*m_err, code, message);
 }
 
 int TCtlTool::run(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(Description));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
-    parser.addOption(help);
-    parser.addOption(version);
-    for (const OptionEntry &entry : OptionTable) {
-        parser.addOption(entry.valueName
-                             ? QCommandLineOption(entry.names, QString::fromUtf8(entry.description),
-                                                  QString::fromUtf8(entry.valueName))
-                             : QCommandLineOption(entry.names, QString::fromUtf8(entry.description)));
-    }
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("plan, check, write, linux or test."),
-                                 QStringLiteral("plan|check|write|linux|test"));
+    CtlOptions::addTo(parser);
 
     if (!parser.parse(arguments))
         return fail(InvalidInput, parser.errorText() + QStringLiteral("\nTry 'tr4410ctl --help'."));
-    if (parser.isSet(help)) {
+    if (parser.isSet(QStringLiteral("help"))) {
         *m_out << parser.helpText() << Qt::flush;
         return Success;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(QStringLiteral("version"))) {
         *m_out << Program << ' ' << QCoreApplication::applicationVersion() << Qt::endl;
         return Success;
     }
 
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1) {
-        return fail(
-            InvalidInput,
-            (positional.isEmpty()
-                 ? QStringLiteral("no command given")
-                 : QStringLiteral("one command only, not '%1'").arg(positional.join(QLatin1Char(' ')))) +
-                QStringLiteral("\nTry 'tr4410ctl --help'."));
-    }
-    const QString command = positional.first();
-    const QStringList commands{QStringLiteral("plan"), QStringLiteral("check"), QStringLiteral("write"),
-                               QStringLiteral("linux"), QStringLiteral("test")};
-    if (!commands.contains(command))
-        return fail(InvalidInput,
-                    QStringLiteral("unknown command '%1' (plan, check, write, linux or test)\nTry 'tr4410ctl "
-                                   "--help'.")
-                        .arg(command));
-
-    // Options that belong to some commands only.
-    const std::pair<const char *, const char *> onlyFor[] = {{"yes", "write"},       {"dry-run", "write"},
-                                                             {"force", "write"},     {"output", "linux"},
-                                                             {"json", "check|test"}, {"external", "test"}};
-    for (const auto &[option, owners] : onlyFor) {
-        const QStringList owner = QString::fromLatin1(owners).split(QLatin1Char('|'));
-        if (parser.isSet(QString::fromLatin1(option)) && !owner.contains(command))
-            return fail(InvalidInput, QStringLiteral("--%1 applies to '%2' only")
-                                          .arg(QLatin1String(option), owner.join(QStringLiteral("' and '"))));
-    }
-
+    const QString command = commandOf(parser);
+    if (command.isEmpty())
+        return InvalidInput;
     if (!readConfig(parser))
         return InvalidInput;
     // A card file whose values do not fit together is refused whatever the command.
@@ -254,6 +127,44 @@ int TCtlTool::run(const QStringList &arguments)
     if (command == QLatin1String("test"))
         return test(json, parser.isSet(QStringLiteral("external")));
     return linuxSetup(parser.value(QStringLiteral("output")));
+}
+
+// The one command given, with the options that belong to it; empty after a refusal.
+QString TCtlTool::commandOf(const QCommandLineParser &parser)
+{
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        fail(InvalidInput,
+             (positional.isEmpty()
+                  ? QStringLiteral("no command given")
+                  : QStringLiteral("one command only, not '%1'").arg(positional.join(QLatin1Char(' ')))) +
+                 QStringLiteral("\nTry 'tr4410ctl --help'."));
+        return {};
+    }
+    const QString command = positional.first();
+    const QStringList commands{QStringLiteral("plan"), QStringLiteral("check"), QStringLiteral("write"),
+                               QStringLiteral("linux"), QStringLiteral("test")};
+    if (!commands.contains(command)) {
+        fail(InvalidInput,
+             QStringLiteral("unknown command '%1' (plan, check, write, linux or test)\nTry 'tr4410ctl "
+                            "--help'.")
+                 .arg(command));
+        return {};
+    }
+
+    // Options that belong to some commands only.
+    const std::pair<const char *, const char *> onlyFor[] = {{"yes", "write"},       {"dry-run", "write"},
+                                                             {"force", "write"},     {"output", "linux"},
+                                                             {"json", "check|test"}, {"external", "test"}};
+    for (const auto &[option, owners] : onlyFor) {
+        const QStringList owner = QString::fromLatin1(owners).split(QLatin1Char('|'));
+        if (parser.isSet(QString::fromLatin1(option)) && !owner.contains(command)) {
+            fail(InvalidInput, QStringLiteral("--%1 applies to '%2' only")
+                                   .arg(QLatin1String(option), owner.join(QStringLiteral("' and '"))));
+            return {};
+        }
+    }
+    return command;
 }
 
 namespace {
@@ -439,26 +350,10 @@ int TCtlTool::check(bool json)
         const QJsonObject document{{QStringLiteral("findings"), list}, {QStringLiteral("ok"), !problem}};
         *m_out << QJsonDocument(document).toJson(QJsonDocument::Indented) << Qt::flush;
     } else {
-        *m_out << Commissioning::findingLines(findings, true) << severityList(findings) << Qt::endl;
+        *m_out << Commissioning::findingLines(findings, true) << Commissioning::severityList(findings)
+               << Qt::endl;
     }
     return problem ? CheckFailed : Success;
-}
-
-bool TCtlTool::writeChecksPass(const Commissioning::Setup &setup, bool force)
-{
-    // Lockdown and port access are the port layer's to report, with their own exit code.
-    const QList<Commissioning::Finding> findings = Commissioning::writeChecks(setup, TSystemState::read());
-    *m_err << Commissioning::findingLines(findings, false) << Qt::flush;
-    if (Commissioning::count(findings, Commissioning::Severity::Problem) == 0)
-        return true;
-    if (force) {
-        *m_err << "Writing all the same (--force)." << Qt::endl;
-        return true;
-    }
-    fail(CheckFailed, QStringLiteral("the checks found %1 (tr4410ctl check tells more); nothing has been "
-                                     "written; --force writes all the same")
-                          .arg(severityList(findings)));
-    return false;
 }
 
 int TCtlTool::write(bool dryRun, bool yes, bool force)
@@ -473,119 +368,10 @@ int TCtlTool::write(bool dryRun, bool yes, bool force)
                                                               "answer; nothing has been written"))
                                       .message());
     }
-    ResourceRules::Addresses addresses{};
-    int irq = 0;
-    if (!requireResources(addresses, irq))
+    Commissioning::Setup setup;
+    if (!commissioningSetup(setup))
         return InvalidInput;
-    const quint8 mask = m_config.rs422MaskOrDefault();
-    const ResourceRules::Values values = ResourceRules::registerValues(addresses, irq, mask);
-
-    *m_out << "Port resources for the card at control base address " << TCardConfig::addressText(controlBase)
-           << " (index register " << TCardConfig::addressText(controlBase + 1) << ", data register "
-           << TCardConfig::addressText(controlBase + 2) << "):\n";
-    for (int port = 0; port < ResourceRules::PortCount; ++port) {
-        *m_out << QStringLiteral("  register %1  %2  port %3 at %4\n")
-                      .arg(port + 1, 2)
-                      .arg(hexByte(values[std::size_t(port)]))
-                      .arg(ResourceRules::portLetter(port))
-                      .arg(TCardConfig::addressText(addresses[std::size_t(port)]));
-    }
-    *m_out << QStringLiteral("  register  9  %1  IRQ %2 for all ports\n").arg(hexByte(values[8])).arg(irq);
-    QStringList rs422;
-    for (int port = 0; port < ResourceRules::PortCount; ++port) {
-        if (mask & (1u << port))
-            rs422.append(ResourceRules::portLetter(port));
-    }
-    *m_out << QStringLiteral("  register 10  %1  RS-422 on %2\n")
-                  .arg(hexByte(values[9]))
-                  .arg(rs422.isEmpty() ? QStringLiteral("no port")
-                                       : QStringLiteral("ports ") + rs422.join(QLatin1Char(' ')));
-
-    const QList<ResourceRules::PortWrite> writes = ResourceRules::portWrites(quint16(controlBase), values);
-    if (dryRun) {
-        *m_out << "\nDry run: the twenty port writes, in order (port <- value); nothing is written:\n";
-        for (const ResourceRules::PortWrite &w : writes)
-            *m_out << TCardConfig::addressText(w.port) << " <- " << hexByte(w.value) << '\n';
-        *m_out << Qt::flush;
-        return Success;
-    }
-    *m_out << Qt::flush;
-
-    Commissioning::Setup setup{controlBase, addresses, irq, m_config.clock.value.value_or(0) != 0};
-    if (!writeChecksPass(setup, force))
-        return CheckFailed;
-
-    // Whether the ports can be reached at all, before anyone is asked.
-    const bool present = PortAccess::probeDriver();
-    const int probeStatus = PortStatus();
-    if (probeStatus != VANTO32_STATUS_OK)
-        return portFailure(probeStatus, 0);
-    if (!present)
-        return portFailure(VANTO32_STATUS_NO_ACCESS, 0);
-
-    if (!yes) {
-        *m_err
-            << "The setup program will now write the port resources. If they conflict with another device in "
-               "your system, neither may function once the DF jumper is removed.\n"
-            << "Write them to the card? [y/N] " << Qt::flush;
-        QTextStream in(m_in);
-        const QString answer = in.readLine().trimmed().toLower();
-        if (answer != QLatin1String("y") && answer != QLatin1String("yes"))
-            return fail(NotConfirmed, QStringLiteral("not confirmed; nothing has been written"));
-    }
-
-    // The writer asks the port layer's status after every write and stops at the first failure;
-    // each register whose index and data went through is reported as it is done.
-    TResourceWriter writer;
-    const quint32 dataPort = controlBase + 2;
-    quint32 lastPort = 0;
-    int registersDone = 0;
-    writer.setPortWriter([&lastPort](quint32 port, quint8 value) {
-        lastPort = port;
-        OutPortB(port, value);
-    });
-    writer.setStatusReader([&] {
-        const int status = PortStatus();
-        if (status == VANTO32_STATUS_OK && lastPort == dataPort) {
-            lastPort = 0;
-            *m_err << "Register " << ++registersDone << " of 10 written." << Qt::endl;
-        }
-        return status;
-    });
-    if (!writer.Write(quint16(controlBase), values))
-        return portFailure(writer.Failure(), writer.LastRegister());
-    *m_out << "The resources have been written to the card. You will now need to shut down the stack, remove "
-              "the DF jumper, and start back up. Your card will then be ready for use!\n"
-           << "The Linux set-up of these ports: tr4410ctl linux with the same settings.\n"
-           << Qt::flush;
-    return Success;
-}
-
-int TCtlTool::portFailure(int status, int registersWritten)
-{
-    const QString state =
-        registersWritten == 0
-            ? QStringLiteral("nothing has been written")
-            : QStringLiteral("%1 of the 10 registers were written, the card may hold part of the new values: "
-                             "write again")
-                  .arg(registersWritten);
-    switch (status) {
-    case VANTO32_STATUS_NO_ACCESS:
-    case VANTO32_STATUS_LOCKED_DOWN:
-        return fail(
-            NoPortAccess,
-            QStringLiteral("no access to the I/O ports (see PORT ACCESS in tr4410ctl(1)): ") +
-                Commissioning::accessFinding(PortAccessProbe::cause(status, TSystemState::read())).message +
-                QStringLiteral("; ") + state);
-    case VANTO32_STATUS_BUSY:
-        return fail(CardBusy, QStringLiteral("another program is writing to the card; try again when it has "
-                                             "finished; ") +
-                                  state);
-    case VANTO32_STATUS_REFUSED:
-        return fail(WriteFailed, QStringLiteral("the port layer refused a write; ") + state);
-    default:
-        return fail(WriteFailed, QStringLiteral("the port access broke off; ") + state);
-    }
+    return WriteCommand(m_in, *m_out, *m_err).run(setup, m_config.rs422MaskOrDefault(), dryRun, yes, force);
 }
 
 int TCtlTool::linuxSetup(const QString &outputDir)

@@ -35,7 +35,11 @@ public:
 
     int run(const QStringList &arguments);
 
+    // "tr4410ctl: " and the message on `err`; answers the code.
+    static int fail(QTextStream &err, ExitCode code, const QString &message);
+
 private:
+    QString commandOf(const QCommandLineParser &parser);
     bool readConfig(const QCommandLineParser &parser);
     TCardError setChoiceOptions(const QCommandLineParser &parser);
     TCardError setPortOptions(const QCommandLineParser &parser);
@@ -44,12 +48,10 @@ private:
     int plan();
     bool commissioningSetup(Commissioning::Setup &setup);
     int check(bool json);
-    bool writeChecksPass(const Commissioning::Setup &setup, bool force);
     int write(bool dryRun, bool yes, bool force);
     int test(bool json, bool external);
     int linuxSetup(const QString &outputDir);
     int fail(ExitCode code, const QString &message);
-    int portFailure(int status, int registersWritten);
 
     FILE *m_in;
     std::unique_ptr<QTextStream> m_out;

@@ -17,18 +17,43 @@ namespace PortAccessProbe {
 
 using Commissioning::AccessState;
 
-AccessState probe(const TSystemState &system)
+WriteFailure failureOf(int portStatus)
 {
-    const bool present = PortAccess::probeDriver();
-    const int status = PortStatus();
-    if (present && status == VANTO32_STATUS_OK)
-        return AccessState::Available;
-    return cause(status == VANTO32_STATUS_OK ? VANTO32_STATUS_NO_ACCESS : status, system);
+    switch (portStatus) {
+    case VANTO32_STATUS_OK:
+        return WriteFailure::None;
+    case VANTO32_STATUS_NO_ACCESS:
+        return WriteFailure::NoAccess;
+    case VANTO32_STATUS_REFUSED:
+        return WriteFailure::Refused;
+    case VANTO32_STATUS_BUSY:
+        return WriteFailure::Busy;
+    case VANTO32_STATUS_LOCKED_DOWN:
+        return WriteFailure::LockedDown;
+    default: // VANTO32_STATUS_FAILED, or a code this program does not know
+        return WriteFailure::BrokeOff;
+    }
 }
 
-AccessState cause(int status, const TSystemState &system)
+Answer read()
 {
-    if (status == VANTO32_STATUS_LOCKED_DOWN || system.lockedDown())
+    const bool present = PortAccess::probeDriver();
+    const WriteFailure failure = failureOf(PortStatus());
+    // The driver-absent answer without a failure reported is a lack of access all the same.
+    return {present, failure == WriteFailure::None && !present ? WriteFailure::NoAccess : failure};
+}
+
+AccessState probe(const TSystemState &system)
+{
+    const Answer answer = read();
+    if (answer.failure == WriteFailure::None)
+        return AccessState::Available;
+    return cause(answer.failure, system);
+}
+
+AccessState cause(WriteFailure failure, const TSystemState &system)
+{
+    if (failure == WriteFailure::LockedDown || system.lockedDown())
         return AccessState::LockedDown;
     if (!kernelHasPortIo(system))
         return AccessState::NoPortIo;

@@ -2,6 +2,7 @@
 
 #include "commissioning_check.h"
 #include "system_state.h"
+#include "write_failure.h"
 
 // Why this user's programs do or do not reach the ports. The port layer tells a lockdown apart;
 // the other refusals look alike to it, and are told apart here from what the system shows: a
@@ -9,10 +10,22 @@
 // capability.
 namespace PortAccessProbe {
 
+// The failure a status code of the port layer (PortStatus) stands for.
+WriteFailure failureOf(int portStatus);
+
+// The driver probe port read once: whether the driver answered, and what stands in the way of
+// port access (None when nothing does).
+struct Answer
+{
+    bool driverPresent = false;
+    WriteFailure failure = WriteFailure::None;
+};
+Answer read();
+
 // Reads the driver probe port once through the port-I/O library and tells the outcome.
 Commissioning::AccessState probe(const TSystemState &system);
-// The cause of a refusal the port layer reported with `status` (a VANTO32_STATUS_* code).
-Commissioning::AccessState cause(int status, const TSystemState &system);
+// The cause of a refusal the port layer reported as `failure`.
+Commissioning::AccessState cause(WriteFailure failure, const TSystemState &system);
 // Whether the kernel offers port I/O at all: its config where it is found, else a call that asks
 // for no access (and so needs no privilege).
 bool kernelHasPortIo(const TSystemState &system);

@@ -1,5 +1,6 @@
 #include "resource_writer.h"
 
+#include "port_access_probe.h"
 #include "vanto32.h"
 
 #include <QCoreApplication>
@@ -27,47 +28,44 @@ void TResourceWriter::setStatusReader(StatusReader reader)
     m_statusReader = std::move(reader);
 }
 
-bool TResourceWriter::Write(quint16 controlBase, const Values &values)
+bool TResourceWriter::write(quint16 controlBase, const ResourceRules::Values &values)
 {
     if (m_busy)
         return false;
 
     const QPointer<TResourceWriter> self(this);
     m_busy = true;
-    // The register addresses are fixed for the whole sequence: a change of the address text
-    // during the waits must not split index and data between two cards' registers.
-    const quint32 indexPort = quint32(controlBase) + 1;
-    const quint32 dataPort = quint32(controlBase) + 2;
-    const PortWriter write = m_portWriter;
+    // The writes are fixed for the whole sequence: a change of the address text during the waits
+    // must not split index and data between two cards' registers.
+    const QList<ResourceRules::PortWrite> writes = ResourceRules::portWrites(controlBase, values);
+    const PortWriter portWriter = m_portWriter;
     const StatusReader status = m_statusReader;
-    m_failure = VANTO32_STATUS_OK;
+    m_failure = WriteFailure::None;
     m_lastRegister = 0;
     // Start a fresh count: a failed read at start-up is not this sequence's failure.
     status();
-    // A refused or lost write ends the sequence at once: nothing more goes to the card.
-    const auto writeOne = [&](quint32 port, quint8 value) {
-        write(port, value);
-        m_failure = status();
-        return m_failure == VANTO32_STATUS_OK;
-    };
-    for (int k = 1; k <= RegisterCount; ++k) {
-        const bool indexWritten = writeOne(indexPort, quint8(k));
-        if (!Settle())
+    for (qsizetype i = 0; i < writes.size(); ++i) {
+        portWriter(writes.at(i).port, writes.at(i).value);
+        m_failure = PortAccessProbe::failureOf(status());
+        // A failed write settles too: the card may have taken it.
+        if (!settle())
             return false;
-        if (!indexWritten)
+        // A refused or lost write ends the sequence at once: nothing more goes to the card.
+        if (m_failure != WriteFailure::None)
             break;
-        const bool dataWritten = writeOne(dataPort, values[std::size_t(k - 1)]);
-        if (!Settle())
-            return false;
-        if (!dataWritten)
-            break;
-        m_lastRegister = k;
+        // The writes come in pairs, index then data: a register is done with its data write.
+        if (i % 2 == 1) {
+            m_lastRegister = int(i / 2) + 1;
+            emit registerWritten(m_lastRegister);
+            if (!self)
+                return false;
+        }
     }
     m_busy = false;
-    return m_failure == VANTO32_STATUS_OK;
+    return m_failure == WriteFailure::None;
 }
 
-bool TResourceWriter::Settle()
+bool TResourceWriter::settle()
 {
     const QPointer<TResourceWriter> self(this);
     const QDeadlineTimer deadline(SettleMilliseconds, Qt::PreciseTimer);

@@ -13,7 +13,6 @@
 #include "kit_fonts.h"
 #include "message_box.h"
 #include "new_choice.h"
-#include "port_access.h"
 #include "port_access_probe.h"
 #include "port_resources_panel.h"
 #include "radio_panel.h"
@@ -202,12 +201,11 @@ void TMainForm::FormCreate(QObject *)
 
     // Port 0x61 answers the driver-absent value when the maker's kernel driver is not loaded.
     const QPointer<TMainForm> self(this);
-    m_driverPresent = PortAccess::probeDriver();
-    const int probeStatus = PortStatus();
+    const PortAccessProbe::Answer probe = PortAccessProbe::read();
+    m_driverPresent = probe.driverPresent;
     auto access = Commissioning::AccessState::Available;
     if (!m_driverPresent) {
-        access = PortAccessProbe::cause(
-            probeStatus == VANTO32_STATUS_OK ? VANTO32_STATUS_NO_ACCESS : probeStatus, TSystemState::read());
+        access = PortAccessProbe::cause(probe.failure, TSystemState::read());
         // The text is the maker's; the details say what it means here, with what to do.
         MessageBoxExtras extras;
         extras.details = Commissioning::wrapped(

@@ -10,7 +10,7 @@
 #include "resource_writer.h"
 #include "two_jumper.h"
 #include "up_down.h"
-#include "vanto32.h"
+#include "write_failure.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -105,7 +105,7 @@ void TPortResourcesPanel::setPortAccess(bool available)
 
 bool TPortResourcesPanel::Busy() const
 {
-    return m_sequenceRunning || m_writer->Busy();
+    return m_sequenceRunning || m_writer->busy();
 }
 
 QWidget *TPortResourcesPanel::dialogParent() const
@@ -250,51 +250,72 @@ void TPortResourcesPanel::UseButtonClick()
     const ClickGuard running(this, m_inClick);
     const QPointer<TPortResourcesPanel> self(this);
 
+    if (!choicesValid())
+        return;
+    if (!PortAccess()) {
+        // Writing would silently do nothing: say so instead of reporting success.
+        showNoPortAccess(m_access);
+        return;
+    }
+    if (!CardJumpers::controlBaseUsable(m_controlBase)) {
+        showUnusableControlBase();
+        return;
+    }
+    const ResourceRules::Addresses addresses = portAddresses();
+    const int irq = ResourceRules::irqOfItem(m_controls.irqCombo->currentText()).value_or(0);
+    const bool confirmed = confirmWrite(addresses, irq);
+    if (!self || !confirmed || !m_controls.panel)
+        return;
+    writeResources(addresses, irq);
+}
+
+// The resource check of each port and the IRQ, and no two ports at one address; a failed check
+// has shown its box.
+bool TPortResourcesPanel::choicesValid() const
+{
+    const QPointer<const TPortResourcesPanel> self(this);
     for (int port = 0; port < PortCount; ++port) {
         const QLineEdit *edit = portEdit(port);
         // A port without its spinner has nothing to write: judged like an unchosen address.
         const QString text = edit && portSpinner(port) ? edit->text() : QString();
         const bool valid = checkResource(text, ResourceRules::portLabel(port));
         if (!self || !valid)
-            return;
+            return false;
     }
-    QComboBox *const irq = m_controls.irqCombo;
+    const QComboBox *irq = m_controls.irqCombo;
     if (!irq || irq->currentIndex() < 0) {
         checkResource(QStringLiteral("*"), ResourceRules::irqLabel());
-        return;
+        return false;
     }
     // Two ports at one address would both stop working once the card takes the resources.
-    const ResourceRules::Addresses addresses = portAddresses();
-    if (const auto shared = ResourceRules::sharedAddress(addresses)) {
+    if (const auto shared = ResourceRules::sharedAddress(portAddresses())) {
         showMessage(dialogParent(), QMessageBox::Warning, QStringLiteral("Invalid Setting"),
                     ResourceRules::sharedAddressText(shared->first, shared->second), QMessageBox::Ok);
-        return;
+        return false;
     }
+    return true;
+}
 
-    if (!PortAccess()) {
-        // Writing would silently do nothing: say so instead of reporting success.
-        showNoPortAccess(m_access);
-        return;
-    }
+void TPortResourcesPanel::showUnusableControlBase() const
+{
+    showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("Invalid Control Base Address"),
+                QStringLiteral("The card's control base address is %1, but it must be 100 to 3F0 "
+                               "(hexadecimal) for the port resources to be written. Ports below 100 "
+                               "belong to the computer's system board, such as its interrupt "
+                               "controllers and clock, and writing there could upset the whole "
+                               "computer.\n\nNothing has been written. Set the card's address "
+                               "jumpers to 100 or above, enter that address under Settings | Base "
+                               "Address, and start this program again to write the resources.")
+                    .arg(editText(m_controlBase)),
+                QMessageBox::Ok);
+}
 
-    if (!CardJumpers::controlBaseUsable(m_controlBase)) {
-        showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("Invalid Control Base Address"),
-                    QStringLiteral("The card's control base address is %1, but it must be 100 to 3F0 "
-                                   "(hexadecimal) for the port resources to be written. Ports below 100 "
-                                   "belong to the computer's system board, such as its interrupt "
-                                   "controllers and clock, and writing there could upset the whole "
-                                   "computer.\n\nNothing has been written. Set the card's address "
-                                   "jumpers to 100 or above, enter that address under Settings | Base "
-                                   "Address, and start this program again to write the resources.")
-                        .arg(editText(m_controlBase)),
-                    QMessageBox::Ok);
-        return;
-    }
-
+// The question before the write; true when the user answered OK.
+bool TPortResourcesPanel::confirmWrite(const ResourceRules::Addresses &addresses, int irq) const
+{
     // The question stays as it always was; the checks' warnings and problems go into its details,
     // headed by a sentence when one is a problem.
-    const int irqNumber = ResourceRules::irqOfItem(irq->currentText()).value_or(0);
-    const QList<Commissioning::Finding> findings = commissioningFindings(addresses, irqNumber);
+    const QList<Commissioning::Finding> findings = commissioningFindings(addresses, irq);
     const bool problem = Commissioning::count(findings, Commissioning::Severity::Problem) > 0;
     const auto answer = showMessage(
         dialogParent(), QMessageBox::Question, QStringLiteral("Confirmation"),
@@ -304,30 +325,34 @@ void TPortResourcesPanel::UseButtonClick()
         QMessageBox::Ok | QMessageBox::Cancel,
         (problem ? QStringLiteral("The checks of this Linux found a problem:\n") : QString()) +
             Commissioning::wrapped(Commissioning::findingLines(findings, false), 56, 2));
-    if (!self || answer != QMessageBox::Ok || !m_controls.panel)
-        return;
+    return answer == QMessageBox::Ok;
+}
 
+// The write sequence and the box that closes it.
+void TPortResourcesPanel::writeResources(const ResourceRules::Addresses &addresses, int irq)
+{
+    const QPointer<TPortResourcesPanel> self(this);
     // Everything is gathered before the first write: changes made during the waits do not alter
     // the sequence under way.
-    const TResourceWriter::Values values = ResourceRules::registerValues(addresses, irqNumber, rs422Mask());
-    const TLinuxSetup linuxSetup(addresses, irqNumber,
+    const ResourceRules::Values values = ResourceRules::registerValues(addresses, irq, rs422Mask());
+    const TLinuxSetup linuxSetup(addresses, irq,
                                  m_controls.clockCombo &&
                                      CardJumpers::clockJumper(m_controls.clockCombo->currentIndex()));
 
     m_sequenceRunning = true;
-    const bool written = m_writer->Write(m_controlBase, values);
+    const bool written = m_writer->write(m_controlBase, values);
     if (!self)
         return;
     if (written) {
         // As gathered before the first write, whatever changed during the waits.
-        m_written = resourceValues(addresses, irqNumber, values.back());
+        m_written = resourceValues(addresses, irq, values.back());
         flipControls();
         const bool save = confirmWritten(linuxSetup.text());
         if (save && self)
             emit SaveWrittenRequested();
         if (!self)
             return;
-    } else if (m_writer->Failure() != VANTO32_STATUS_OK) {
+    } else if (m_writer->failure() != WriteFailure::None) {
         // Nothing more was written; the panel stays in configuration with the user's values.
         showWriteFailure();
         if (!self)
@@ -347,52 +372,22 @@ TPortResourcesPanel::commissioningFindings(const ResourceRules::Addresses &addre
 void TPortResourcesPanel::showNoPortAccess(Commissioning::AccessState access) const
 {
     showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("No Port Access"),
-                QStringLiteral("The card could not be reached: %1, so nothing has been written to the "
-                               "card.\n\n%2 Your settings are kept.")
-                    .arg(Commissioning::accessCause(access), Commissioning::accessRemedy(access)),
-                QMessageBox::Ok);
+                WriteFailures::windowNoAccessText(access), QMessageBox::Ok);
 }
 
 void TPortResourcesPanel::showWriteFailure() const
 {
-    const int failure = m_writer->Failure();
-    if ((failure == VANTO32_STATUS_NO_ACCESS || failure == VANTO32_STATUS_LOCKED_DOWN) &&
-        m_writer->LastRegister() == 0) {
-        showNoPortAccess(failure == VANTO32_STATUS_LOCKED_DOWN ? Commissioning::AccessState::LockedDown
+    const WriteFailure failure = m_writer->failure();
+    const int last = m_writer->lastRegister();
+    if ((failure == WriteFailure::NoAccess || failure == WriteFailure::LockedDown) && last == 0) {
+        showNoPortAccess(failure == WriteFailure::LockedDown ? Commissioning::AccessState::LockedDown
                          : m_access == Commissioning::AccessState::Available
                              ? Commissioning::AccessState::NotInGroup
                              : m_access);
         return;
     }
-    const int last = m_writer->LastRegister();
-    QString written;
-    if (last == 0) {
-        written = QStringLiteral("No resource register was written.");
-    } else {
-        const QString name = last <= PortCount
-                                 ? QStringLiteral("base address for port ") + portLetter(last - 1)
-                             : last == PortCount + 1 ? QStringLiteral("IRQ for all ports")
-                                                     : QStringLiteral("RS-422 ports");
-        written = QStringLiteral("The last register written was register %1 (%2). The card may now hold "
-                                 "a partial set of resources.")
-                      .arg(last)
-                      .arg(name);
-    }
-    QString text;
-    if (failure == VANTO32_STATUS_BUSY) {
-        text = QStringLiteral("The port resources could not be written: another program is writing to the "
-                              "card.\n\n%1 Wait until the other program has finished, then repeat the write "
-                              "with \"Use These Resources\".");
-    } else {
-        const QString reason = failure == VANTO32_STATUS_REFUSED ? QStringLiteral("a write was refused")
-                               : failure == VANTO32_STATUS_NO_ACCESS
-                                   ? QStringLiteral("this program lost its access to the I/O ports")
-                                   : QStringLiteral("the port helper stopped");
-        text = QStringLiteral("Writing the port resources to the card broke off: ") + reason +
-               QStringLiteral(".\n\n%1 Repeat the write with \"Use These Resources\".");
-    }
-    showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("Write Failed"), text.arg(written),
-                QMessageBox::Ok);
+    showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("Write Failed"),
+                WriteFailures::windowText(failure, last), QMessageBox::Ok);
 }
 
 void TPortResourcesPanel::BaseUDChangingEx(TUpDown *Sender, bool &AllowChange, int NewValue, int Direction)

@@ -94,6 +94,10 @@ private:
     QList<Commissioning::Finding> commissioningFindings(const ResourceRules::Addresses &addresses,
                                                         int irq) const;
     void showWriteFailure() const;
+    bool choicesValid() const;
+    void showUnusableControlBase() const;
+    bool confirmWrite(const ResourceRules::Addresses &addresses, int irq) const;
+    void writeResources(const ResourceRules::Addresses &addresses, int irq);
     QLineEdit *portEdit(int port) const;
     TUpDown *portSpinner(int port) const;
     bool checkResource(const QString &text, const QString &label) const;

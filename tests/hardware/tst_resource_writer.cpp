@@ -30,7 +30,7 @@ class TestResourceWriter : public QObject
         });
     }
 
-    static TResourceWriter::Values sample()
+    static ResourceRules::Values sample()
     {
         return {0x7F, 0x5F, 0x7D, 0x5D, 0x20, 0x21, 0x22, 0x23, 0x0A, 0xFF};
     }
@@ -46,7 +46,7 @@ private slots:
     {
         TResourceWriter writer;
         record(writer);
-        QVERIFY(writer.Write(0x300, sample()));
+        QVERIFY(writer.write(0x300, sample()));
         QCOMPARE(m_writes.size(), 20);
         const auto values = sample();
         for (int k = 1; k <= 10; ++k) {
@@ -57,7 +57,7 @@ private slots:
             QCOMPARE(data.port, 0x302u);
             QCOMPARE(data.value, values[std::size_t(k - 1)]);
         }
-        QVERIFY(!writer.Busy());
+        QVERIFY(!writer.busy());
     }
 
     void portsStayInSixteenBitsRange()
@@ -65,7 +65,7 @@ private slots:
         // The top of the port space: the registers are base + 1 and + 2 without wrapping to 0.
         TResourceWriter writer;
         record(writer);
-        QVERIFY(writer.Write(0xFFF0, sample()));
+        QVERIFY(writer.write(0xFFF0, sample()));
         QCOMPARE(m_writes.first().port, 0xFFF1u);
         QCOMPARE(m_writes.at(1).port, 0xFFF2u);
     }
@@ -74,7 +74,7 @@ private slots:
     {
         TResourceWriter writer;
         record(writer);
-        QVERIFY(writer.Write(0x300, sample()));
+        QVERIFY(writer.write(0x300, sample()));
         const qint64 end = m_clock.nsecsElapsed();
         const qint64 settle = qint64(TResourceWriter::SettleMilliseconds) * 1000000;
         for (int i = 1; i < m_writes.size(); ++i)
@@ -90,7 +90,7 @@ private slots:
         const std::clock_t cpuStart = std::clock();
         QElapsedTimer wall;
         wall.start();
-        QVERIFY(writer.Write(0x300, sample()));
+        QVERIFY(writer.write(0x300, sample()));
         const double cpuMs = 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
         const qint64 wallMs = wall.elapsed();
         QVERIFY(wallMs >= 200);
@@ -111,7 +111,7 @@ private slots:
                 QMetaObject::invokeMethod(
                     this, [&] { writesBeforePosted = int(m_writes.size()); }, Qt::QueuedConnection);
         });
-        QVERIFY(writer.Write(0x300, sample()));
+        QVERIFY(writer.write(0x300, sample()));
         // Both ran inside the sequence, not after it.
         QVERIFY(writesBeforeTimer > 0 && writesBeforeTimer < 20);
         QCOMPARE(writesBeforePosted, 3);
@@ -125,11 +125,11 @@ private slots:
         bool secondAccepted = true;
         int writesAtSecond = -1;
         QTimer::singleShot(25, this, [&] {
-            busyInside = writer.Busy();
+            busyInside = writer.busy();
             writesAtSecond = int(m_writes.size());
-            secondAccepted = writer.Write(0x200, sample());
+            secondAccepted = writer.write(0x200, sample());
         });
-        QVERIFY(writer.Write(0x300, sample()));
+        QVERIFY(writer.write(0x300, sample()));
         QVERIFY(busyInside);
         QVERIFY(!secondAccepted);
         QVERIFY(writesAtSecond > 0);
@@ -137,7 +137,7 @@ private slots:
         for (const Write &w : std::as_const(m_writes))
             QVERIFY(w.port == 0x301 || w.port == 0x302);
         // Free again afterwards.
-        QVERIFY(writer.Write(0x300, sample()));
+        QVERIFY(writer.write(0x300, sample()));
         QCOMPARE(m_writes.size(), 40);
     }
 
@@ -146,7 +146,7 @@ private slots:
         QPointer<TResourceWriter> writer = new TResourceWriter;
         record(*writer);
         QTimer::singleShot(35, this, [&] { delete writer.data(); });
-        QVERIFY(!writer->Write(0x300, sample()));
+        QVERIFY(!writer->write(0x300, sample()));
         QVERIFY(writer.isNull());
         QVERIFY(m_writes.size() < 20);
     }

@@ -1,0 +1,87 @@
+#include "write_failure.h"
+
+#include "resource_rules.h"
+
+namespace WriteFailures {
+
+namespace {
+
+// What the card holds after a failure, as the window says it.
+QString windowWritten(int lastRegister)
+{
+    if (lastRegister == 0)
+        return QStringLiteral("No resource register was written.");
+    const QString name = lastRegister <= ResourceRules::PortCount ? ResourceRules::portLabel(lastRegister - 1)
+                         : lastRegister == CARD_REGISTER_IRQ      ? ResourceRules::irqLabel()
+                                                                  : QStringLiteral("RS-422 ports");
+    return QStringLiteral("The last register written was register %1 (%2). The card may now hold a partial "
+                          "set of resources.")
+        .arg(lastRegister)
+        .arg(name);
+}
+
+QString windowReason(WriteFailure failure)
+{
+    switch (failure) {
+    case WriteFailure::Refused:
+        return QStringLiteral("a write was refused");
+    case WriteFailure::NoAccess:
+        return QStringLiteral("this program lost its access to the I/O ports");
+    default:
+        return QStringLiteral("the port helper stopped");
+    }
+}
+
+// The same for tr4410ctl, which tells the user to write again.
+QString commandLineWritten(int registersWritten)
+{
+    if (registersWritten == 0)
+        return QStringLiteral("nothing has been written");
+    return QStringLiteral("%1 of the 10 registers were written, the card may hold part of the new values: "
+                          "write again")
+        .arg(registersWritten);
+}
+
+QString commandLineReason(WriteFailure failure, Commissioning::AccessState access)
+{
+    switch (failure) {
+    case WriteFailure::NoAccess:
+    case WriteFailure::LockedDown:
+        return QStringLiteral("no access to the I/O ports (see PORT ACCESS in tr4410ctl(1)): ") +
+               Commissioning::accessFinding(access).message;
+    case WriteFailure::Busy:
+        return QStringLiteral("another program is writing to the card; try again when it has finished");
+    case WriteFailure::Refused:
+        return QStringLiteral("the port layer refused a write");
+    default:
+        return QStringLiteral("the port access broke off");
+    }
+}
+
+} // namespace
+
+QString windowNoAccessText(Commissioning::AccessState access)
+{
+    return QStringLiteral("The card could not be reached: %1, so nothing has been written to the card.\n\n%2 "
+                          "Your settings are kept.")
+        .arg(Commissioning::accessCause(access), Commissioning::accessRemedy(access));
+}
+
+QString windowText(WriteFailure failure, int lastRegister)
+{
+    const QString text =
+        failure == WriteFailure::Busy
+            ? QStringLiteral("The port resources could not be written: another program is writing to the "
+                             "card.\n\n%1 Wait until the other program has finished, then repeat the write "
+                             "with \"Use These Resources\".")
+            : QStringLiteral("Writing the port resources to the card broke off: ") + windowReason(failure) +
+                  QStringLiteral(".\n\n%1 Repeat the write with \"Use These Resources\".");
+    return text.arg(windowWritten(lastRegister));
+}
+
+QString commandLineText(WriteFailure failure, int registersWritten, Commissioning::AccessState access)
+{
+    return commandLineReason(failure, access) + QStringLiteral("; ") + commandLineWritten(registersWritten);
+}
+
+} // namespace WriteFailures
