@@ -193,6 +193,11 @@ private slots:
             << "The setup program will now write the port resources. If they conflict with another device in "
                "your system, neither may function once the DF jumper is removed."
             << 0;
+        QTest::newRow("empty answer")
+            << ExampleCard << QStringList{"write", "--card", "%1"} << QStringList() << QByteArray("\n") << 2
+            << "The setup program will now write the port resources. If they conflict with another device in "
+               "your system, neither may function once the DF jumper is removed."
+            << 0;
         QTest::newRow("no port access")
             << ExampleCard << over({}) << QStringList{"FAKE_VANTO32_IN_VALUE=AA55"} << QByteArray() << 3
             << "tr4410ctl: no access to the I/O ports (see PORT ACCESS in tr4410ctl(1)): the port helper "
@@ -233,6 +238,11 @@ private slots:
         QTest::newRow("broke off") << ExampleCard << over({})
                                    << QStringList{"FAKE_VANTO32_CARD_BASE=300", "FAKE_VANTO32_FAIL_AFTER=5"}
                                    << QByteArray() << 5 << "Register 1 of 10 written." << 6;
+        QTest::newRow("write refused")
+            << ExampleCard << over({})
+            << QStringList{"FAKE_VANTO32_CARD_BASE=300", "FAKE_VANTO32_FAIL_AFTER=5",
+                           "FAKE_VANTO32_FAIL_STATUS=2"}
+            << QByteArray() << 5 << "Register 1 of 10 written." << 6;
     }
     void refusals()
     {

@@ -32,9 +32,10 @@ struct Card
     int index = 0; // last index written; 0 while none (or a bad one) is selected
     std::array<int, RegisterCount> registers;
     int strayWrites = 0;
-    int status = VANTO32_STATUS_OK; // what the next PortStatus() answers
-    int failAfterWrites = -1;       // writes carried out before every later one fails, or -1
-    bool lockedDown = false;        // the kernel refuses every access, as under Secure Boot
+    int status = VANTO32_STATUS_OK;         // what the next PortStatus() answers
+    int failAfterWrites = -1;               // writes carried out before every later one fails, or -1
+    int failStatus = VANTO32_STATUS_FAILED; // what those later writes report
+    bool lockedDown = false;                // the kernel refuses every access, as under Secure Boot
     std::vector<Call> calls;
 
     Card() { registers.fill(-1); }
@@ -46,6 +47,7 @@ struct Card
 //   FAKE_VANTO32_IN_VALUE    what InPortB answers, hexadecimal (AA55: no port access)
 //   FAKE_VANTO32_STATUS      what the first PortStatus() answers
 //   FAKE_VANTO32_FAIL_AFTER  writes carried out before every later one fails
+//   FAKE_VANTO32_FAIL_STATUS what those writes report (default VANTO32_STATUS_FAILED)
 //   FAKE_VANTO32_LOCKED_DOWN 1: every access is refused with VANTO32_STATUS_LOCKED_DOWN
 //   FAKE_VANTO32_REPORT      the report file: "call R|W port value" lines, then "register k value"
 //                            for the ten registers (-1: never written) and "stray n"
@@ -59,6 +61,8 @@ void configureFromEnvironment(Card &c)
         c.status = atoi(status);
     if (const char *failAfter = getenv("FAKE_VANTO32_FAIL_AFTER"))
         c.failAfterWrites = atoi(failAfter);
+    if (const char *failStatus = getenv("FAKE_VANTO32_FAIL_STATUS"))
+        c.failStatus = atoi(failStatus);
     if (const char *locked = getenv("FAKE_VANTO32_LOCKED_DOWN"))
         c.lockedDown = atoi(locked) != 0;
 }
@@ -129,7 +133,7 @@ void OutPortB(uint32_t port, uint32_t value)
     if (c.failAfterWrites >= 0) {
         if (c.failAfterWrites == 0) {
             if (c.status == VANTO32_STATUS_OK)
-                c.status = VANTO32_STATUS_FAILED;
+                c.status = c.failStatus;
             return;
         }
         --c.failAfterWrites;

@@ -70,11 +70,21 @@ private slots:
         QCOMPARE(m_writes.at(1).port, 0xFFF2u);
     }
 
+    void everyWriteIsFollowedBySettleTime_data()
+    {
+        QTest::addColumn<int>("failAt"); // the write whose status fails, 0 for none
+        QTest::newRow("all written") << 0;
+        // A failed write settles too: the card may have taken it.
+        QTest::newRow("status fails at write 7") << 7;
+    }
     void everyWriteIsFollowedBySettleTime()
     {
+        QFETCH(int, failAt);
         TResourceWriter writer;
         record(writer);
-        QVERIFY(writer.write(0x300, sample()));
+        writer.setStatusReader([&] { return failAt > 0 && int(m_writes.size()) == failAt ? 4 : 0; });
+        QCOMPARE(writer.write(0x300, sample()), failAt == 0);
+        QCOMPARE(m_writes.size(), failAt == 0 ? 20 : failAt);
         const qint64 end = m_clock.nsecsElapsed();
         const qint64 settle = qint64(TResourceWriter::SettleMilliseconds) * 1000000;
         for (int i = 1; i < m_writes.size(); ++i)

@@ -432,6 +432,9 @@ private slots:
         QTest::newRow("busy later") << "300" << 12 << VANTO32_STATUS_BUSY << "Write Failed"
                                     << "another program is writing to the card.\n\nThe last register "
                                        "written was register 5";
+        QTest::newRow("access lost later")
+            << "300" << 7 << VANTO32_STATUS_NO_ACCESS << "Write Failed"
+            << "lost its access to the I/O ports.\n\nThe last register written was register 3";
         QTest::newRow("no access") << "300" << 1 << VANTO32_STATUS_NO_ACCESS << "No Port Access"
                                    << "members of the group tr4410";
         QTest::newRow("locked down") << "300" << 1 << VANTO32_STATUS_LOCKED_DOWN << "No Port Access"
