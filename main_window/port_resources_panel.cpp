@@ -29,8 +29,6 @@ constexpr int PortAddressMax = int(ResourceRules::PortAddressMax);
 constexpr int EntryRequest = 8 * 0xFF;
 const QString Unchosen = QStringLiteral("***");
 
-using ResourceRules::portLetter;
-
 // A port address as the edits show it: three upper-case hexadecimal digits.
 QString editText(int address)
 {
