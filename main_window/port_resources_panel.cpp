@@ -146,7 +146,13 @@ void TPortResourcesPanel::ConfigButtonClick()
     }
     // The card answers at the address its jumpers set, whatever else was typed.
     m_controlBase = quint16(CardJumpers::settableAddress(*value));
+    startConfiguration();
+}
 
+// The configuration state afresh: every spinner asked for the code of every port, the edits at
+// "***", no IRQ, the protocol's RS-422 marks, then the values of an opened card file.
+void TPortResourcesPanel::startConfiguration()
+{
     flipControls();
     for (int port = 0; port < PortCount; ++port) {
         if (TUpDown *spinner = portSpinner(port))

@@ -102,6 +102,7 @@ private:
     TUpDown *portSpinner(int port) const;
     bool checkResource(const QString &text, const QString &label) const;
     void flipControls();
+    void startConfiguration();
     void startWithPlanned();
     bool offersSave() const;
     bool confirmWritten(const QString &linuxSetup) const;
