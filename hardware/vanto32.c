@@ -2,7 +2,7 @@
 #include "vanto32.h"
 
 /* The port-I/O library holds no port access itself: it is the client of tr4410-port-helper, a
-   small program that alone carries the capability and checks every request (see port_helper.c
+   small program that alone carries the capability and checks every request (see helper/port_helper.c
    for the request format). The helper is started on the first call, with an empty environment,
    from the one path compiled in: the installed library's is the install's libexec folder, and
    only the build tree's own copy of the library names the build tree's helper. */

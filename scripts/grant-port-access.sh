@@ -16,7 +16,7 @@ if [ "${1:-}" = --revoke ]; then
 fi
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build}
-helper=$build/hardware/tr4410-port-helper
+helper=$build/hardware/helper/tr4410-port-helper
 [ -f "$helper" ] || {
     echo "$0: no port helper at $helper: build first" >&2
     exit 1

@@ -5,6 +5,11 @@
  * port access and talks to it over its standard input and output. Nothing with a toolkit in it
  * ever holds the capability.
  *
+ * This folder is the privileged wing, the only code that runs with a capability. What goes here
+ * is plain C with the C library alone: no Qt, no C++, nothing from the rest of the tree (the
+ * program shares card_registers.h from here, never the other way round). Every request is
+ * checked before a port is touched, and one that cannot be checked is refused.
+ *
  * Requests, one per line, ASCII, at most 32 characters before the newline:
  *
  *     R <port>            read one byte; <port> is 1 to 4 hexadecimal digits
@@ -23,8 +28,9 @@
  *
  * What is allowed:
  *   - reads of port 0x61 only (the driver presence test);
- *   - writes to control base + 1 and + 2 only, for a base that is a multiple of 0x10 from 0x100
- *     to 0x3F0; ports 0x000 to 0x0FF belong to the system board;
+ *   - writes to control base + 1 and + 2 only, for a control base the card can take
+ *     (card_control_base_valid in card_registers.h); the ports below CARD_CONTROL_BASE_MIN
+ *     belong to the system board;
  *   - the card's register protocol, per conversation: an index write (base + 1) takes a register
  *     number, 1 to 10; a data write (base + 2) needs an index write to the same base before it,
  *     and a value that register takes: a port address code 0x20 to 0x7F for registers 1 to 8, an
