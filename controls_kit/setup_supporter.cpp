@@ -4,7 +4,6 @@
 #include "error_report.h"
 #include "help_form.h"
 #include "kit_fonts.h"
-#include "ktxwdm.h"
 #include "pci_form.h"
 #include "tech_form.h"
 
@@ -120,6 +119,11 @@ void TSetupSupporter::setOnBeginCalib(TNotifyEvent handler)
 void TSetupSupporter::setOnGetCardString(TPCIEvent handler)
 {
     m_onGetCardString = std::move(handler);
+}
+
+void TSetupSupporter::setCardCountSource(CardCountSource source)
+{
+    m_cardCountSource = std::move(source);
 }
 
 void TSetupSupporter::setOnGetCalibString(TCalibEvent handler)
@@ -342,9 +346,7 @@ bool TSetupSupporter::listCards()
     }
     m_pciForm->show();
 
-    KTXWDM::BindDriverLibrary();
-    const KTXWDM::TGetNumCards getNumCards = KTXWDM::GetNumCards();
-    const int count = getNumCards ? std::min<int>(getNumCards(), MaxCards) : 0;
+    const int count = m_cardCountSource ? std::min(m_cardCountSource(), MaxCards) : 0;
 
     QPlainTextEdit *const memo = m_pciForm->PCIMemo();
     bool found = false;

@@ -74,6 +74,12 @@ public:
     TNotifyEvent OnStartButtonClick() const { return m_onStartButtonClick; }
     void setOnStartButtonClick(TNotifyEvent handler);
 
+    // Where the cards step gets the number of installed cards, asked once per build. The kit
+    // knows no driver library: the main window hands in the one it binds. Without a source the
+    // count is 0, and the step shows that no card was found.
+    using CardCountSource = std::function<int()>;
+    void setCardCountSource(CardCountSource source);
+
     // The windows and the header label; nullptr until the deferred start-up has run (PCIForm
     // stays nullptr without a card-string handler).
     THelpForm *HelpForm() const;
@@ -144,6 +150,7 @@ private:
     TCalibEvent m_onGetCalibString;
     TNotifyEvent m_onStopButtonClick;
     TNotifyEvent m_onStartButtonClick;
+    CardCountSource m_cardCountSource;
 
     bool m_showHelp = false;
     bool m_calibrating = false;

@@ -88,4 +88,11 @@ TGetNumCards GetNumCards()
     return reinterpret_cast<TGetNumCards>(entries[0]);
 }
 
+int cardCount()
+{
+    BindDriverLibrary();
+    const TGetNumCards getNumCards = GetNumCards();
+    return getNumCards ? getNumCards() : 0;
+}
+
 } // namespace KTXWDM

@@ -23,4 +23,8 @@ using TGetNumCards = std::int32_t (*)();
 // The GetNumCards entry, or nullptr while it is empty.
 TGetNumCards GetNumCards();
 
+// The number of installed cards: binds the library, then asks GetNumCards once; 0 while its
+// entry is empty (the library is missing or lacks the name).
+int cardCount();
+
 } // namespace KTXWDM

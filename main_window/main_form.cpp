@@ -11,6 +11,7 @@
 #include "hex_address.h"
 #include "kit_accessibility.h"
 #include "kit_fonts.h"
+#include "ktxwdm.h"
 #include "message_box.h"
 #include "new_choice.h"
 #include "port_access_probe.h"
@@ -141,6 +142,7 @@ void TMainForm::setUpSupporter()
     m_setSup->setCallHow(QStringLiteral("between 8 am and 5 pm Pacific Time at 1-800-555-0142"));
     m_setSup->setMultiPort(true);
     m_setSup->setChangeButtons(true);
+    m_setSup->setCardCountSource(&KTXWDM::cardCount);
 }
 
 void TMainForm::setUpPortResources()

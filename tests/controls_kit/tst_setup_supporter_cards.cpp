@@ -22,6 +22,7 @@ void setProgramValues(TSetupSupporter *sup)
     sup->setCardNameA(QStringLiteral("TR-4410"));
     sup->setCardNameB(QStringLiteral("TR-4410/B"));
     sup->setMultiPort(true);
+    sup->setCardCountSource(&KTXWDM::cardCount); // as the main window wires it
 }
 
 void startUp(TSetupSupporter *sup)
