@@ -94,9 +94,11 @@ TCardError TCardConfig::setControlBase(const QString &text, const QString &origi
         return {
             {},
             origin,
-            QStringLiteral("%1 cannot be set on the card: its jumpers A4 to A9 set the addresses 0x000 to "
-                           "0x3F0 in steps of 0x10 (the nearest they give is %2)")
-                .arg(addressText(*value), addressText(settable))};
+            QStringLiteral("%1 cannot be set on the card: its jumpers A4 to A9 set the addresses %2 (the "
+                           "nearest they give is %3)")
+                .arg(addressText(*value),
+                     CardJumpers::rangeText(CardJumpers::SettableRange, CardJumpers::RangeStyle::WithSteps),
+                     addressText(settable))};
     }
     controlBase = {settable, origin};
     return {};

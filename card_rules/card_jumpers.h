@@ -11,14 +11,31 @@
 // jumper glyph's Closed state is.
 namespace CardJumpers {
 
-// The card takes its control base address from the address lines A4 to A9 alone.
-constexpr quint32 SettableAddressMask = 0x3F0;
+// The card takes its control base address from the address lines A4 to A9 alone: the highest
+// address has all six set.
+constexpr quint32 SettableAddressMask = CARD_CONTROL_BASE_MAX;
 constexpr int AddressLineCount = 6;
-constexpr quint32 LowestAddressBit = 0x010;
+constexpr quint32 LowestAddressBit = CARD_CONTROL_BASE_STEP;
 // Below this lie the PC's own devices (interrupt and DMA controllers, timer, keyboard): a write
 // there goes to them, not to the card.
 constexpr quint32 LowestControlBase = CARD_CONTROL_BASE_MIN;
 constexpr quint32 HighestControlBase = CARD_CONTROL_BASE_MAX;
+
+// A range of addresses in steps, as messages name it.
+struct AddressRange
+{
+    quint32 lowest;
+    quint32 highest;
+    quint32 step;
+};
+// Every address the jumpers set, and the control bases at which the registers may be written.
+constexpr AddressRange SettableRange{0, SettableAddressMask, LowestAddressBit};
+constexpr AddressRange ControlBaseRange{LowestControlBase, HighestControlBase, CARD_CONTROL_BASE_STEP};
+
+// How a message writes a range: "0x100 to 0x3F0 in steps of 0x10", the same without the steps,
+// or in the window's bare digits, "100 to 3F0".
+enum class RangeStyle { WithSteps, Prefixed, Digits };
+QString rangeText(const AddressRange &range, RangeStyle style);
 
 // The address the jumpers give for a typed value.
 constexpr quint32 settableAddress(quint32 value)
@@ -26,7 +43,7 @@ constexpr quint32 settableAddress(quint32 value)
     return value & SettableAddressMask;
 }
 
-// Whether the card's registers may be written at this control base address (0x100 to 0x3F0).
+// Whether the card's registers may be written at this control base address (ControlBaseRange).
 constexpr bool controlBaseUsable(quint32 address)
 {
     return address >= LowestControlBase && address <= HighestControlBase;

@@ -213,10 +213,13 @@ Finding controlBaseFinding(const Setup &setup)
         return {Severity::Ok, topic,
                 QStringLiteral("the control base address %1 can be set on the jumpers and written")
                     .arg(hex(setup.controlBase))};
-    return {Severity::Problem, topic,
-            QStringLiteral("the control base address %1 cannot be used: the jumpers set, and the port helper "
-                           "writes, 0x100 to 0x3F0 in steps of 0x10; the nearest is %2")
-                .arg(hex(setup.controlBase), hex(nearestControlBase(setup.controlBase)))};
+    return {
+        Severity::Problem, topic,
+        QStringLiteral("the control base address %1 cannot be used: the jumpers set, and the port helper "
+                       "writes, %2; the nearest is %3")
+            .arg(hex(setup.controlBase),
+                 CardJumpers::rangeText(CardJumpers::ControlBaseRange, CardJumpers::RangeStyle::WithSteps),
+                 hex(nearestControlBase(setup.controlBase)))};
 }
 
 Finding lockdownFinding(const TSystemState &system)
@@ -316,7 +319,8 @@ QString wrapped(const QString &text, int width, int indent)
 
 quint32 nearestControlBase(quint32 address)
 {
-    const quint32 rounded = (std::min<quint32>(address, 0xFFFF) + 8) / 0x10 * 0x10;
+    const quint32 step = CardJumpers::ControlBaseRange.step;
+    const quint32 rounded = (std::min<quint32>(address, 0xFFFF) + step / 2) / step * step;
     return std::clamp<quint32>(rounded, CardJumpers::LowestControlBase, CardJumpers::HighestControlBase);
 }
 

@@ -1,5 +1,7 @@
 #include "ctl_options.h"
 
+#include "card_jumpers.h"
+
 #include <QCommandLineParser>
 
 namespace {
@@ -39,14 +41,16 @@ Exit status:
 struct OptionEntry
 {
     QStringList names;
-    const char *description;
+    QString description;
     const char *valueName;
 };
 
 const OptionEntry OptionTable[] = {
     {{QStringLiteral("card")}, "Read the configuration from the card file <file>.", "file"},
     {{QStringLiteral("base")},
-     "Control base address, 0x000 to 0x3F0 in steps of 0x10 (default 0x300).",
+     QStringLiteral("Control base address, ") +
+         CardJumpers::rangeText(CardJumpers::SettableRange, CardJumpers::RangeStyle::WithSteps) +
+         QStringLiteral(" (default 0x300)."),
      "address"},
     {{QStringLiteral("protocol")}, "RS-232, RS-485 (default) or RS-422.", "name"},
     {{QStringLiteral("termination")},
@@ -91,10 +95,9 @@ void addTo(QCommandLineParser &parser)
     parser.addOption(
         QCommandLineOption(QStringLiteral("version"), QStringLiteral("Show the version and exit.")));
     for (const OptionEntry &entry : OptionTable) {
-        parser.addOption(entry.valueName
-                             ? QCommandLineOption(entry.names, QString::fromUtf8(entry.description),
-                                                  QString::fromUtf8(entry.valueName))
-                             : QCommandLineOption(entry.names, QString::fromUtf8(entry.description)));
+        parser.addOption(entry.valueName ? QCommandLineOption(entry.names, entry.description,
+                                                              QString::fromUtf8(entry.valueName))
+                                         : QCommandLineOption(entry.names, entry.description));
     }
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("plan, check, write, linux or test."),

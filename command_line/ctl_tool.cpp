@@ -361,12 +361,16 @@ int TCtlTool::write(bool dryRun, bool yes, bool force)
     const quint32 controlBase = m_config.controlBase.value.value_or(0x300);
     if (!CardJumpers::controlBaseUsable(controlBase)) {
         const QString origin = m_config.controlBase.origin;
-        return fail(InvalidInput, m_config
-                                      .errorAt(origin.isEmpty() ? QStringLiteral("--base") : origin,
-                                               QStringLiteral("the control base address must be 0x100 to "
-                                                              "0x3F0: below 0x100 the PC's own devices "
-                                                              "answer; nothing has been written"))
-                                      .message());
+        return fail(InvalidInput,
+                    m_config
+                        .errorAt(origin.isEmpty() ? QStringLiteral("--base") : origin,
+                                 QStringLiteral("the control base address must be %1: below "
+                                                "%2 the PC's own devices answer; nothing "
+                                                "has been written")
+                                     .arg(CardJumpers::rangeText(CardJumpers::ControlBaseRange,
+                                                                 CardJumpers::RangeStyle::Prefixed),
+                                          TCardConfig::addressText(CardJumpers::LowestControlBase)))
+                        .message());
     }
     Commissioning::Setup setup;
     if (!commissioningSetup(setup))

@@ -302,16 +302,19 @@ bool TPortResourcesPanel::choicesValid() const
 
 void TPortResourcesPanel::showUnusableControlBase() const
 {
-    showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("Invalid Control Base Address"),
-                QStringLiteral("The card's control base address is %1, but it must be 100 to 3F0 "
-                               "(hexadecimal) for the port resources to be written. Ports below 100 "
-                               "belong to the computer's system board, such as its interrupt "
-                               "controllers and clock, and writing there could upset the whole "
-                               "computer.\n\nNothing has been written. Set the card's address "
-                               "jumpers to 100 or above, enter that address under Settings | Base "
-                               "Address, and start this program again to write the resources.")
-                    .arg(editText(m_controlBase)),
-                QMessageBox::Ok);
+    showMessage(
+        dialogParent(), QMessageBox::Critical, QStringLiteral("Invalid Control Base Address"),
+        QStringLiteral("The card's control base address is %1, but it must be %2 "
+                       "(hexadecimal) for the port resources to be written. Ports below %3 "
+                       "belong to the computer's system board, such as its interrupt "
+                       "controllers and clock, and writing there could upset the whole "
+                       "computer.\n\nNothing has been written. Set the card's address "
+                       "jumpers to %3 or above, enter that address under Settings | Base "
+                       "Address, and start this program again to write the resources.")
+            .arg(editText(m_controlBase),
+                 CardJumpers::rangeText(CardJumpers::ControlBaseRange, CardJumpers::RangeStyle::Digits),
+                 CardJumpers::addressText(CardJumpers::LowestControlBase)),
+        QMessageBox::Ok);
 }
 
 // The question before the write; true when the user answered OK.
