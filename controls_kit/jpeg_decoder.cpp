@@ -1,5 +1,7 @@
 #include "jpeg_decoder.h"
 
+#include "kit_logging.h"
+
 #include <csetjmp>
 #include <cstdio>
 
@@ -17,11 +19,13 @@ struct ErrorManager
 {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX]; // libjpeg's text of the error, for the log
 };
 
 [[noreturn]] void errorExit(j_common_ptr cinfo)
 {
     auto *const err = reinterpret_cast<ErrorManager *>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
     std::longjmp(err->jump, 1);
 }
 
@@ -120,12 +124,19 @@ bool decodeInto(Decompressor &d, const QByteArray &data, QImage &image)
 
 QImage decodeJpeg(const QByteArray &jpegFile)
 {
-    if (jpegFile.isEmpty())
+    if (jpegFile.isEmpty()) {
+        qCDebug(lcKit) << "an empty JPEG picture is not decoded";
         return {};
+    }
     // Owned out here, so that an error jump inside decodeInto leaves nothing behind.
     QImage image;
     Decompressor decompressor;
-    if (!decodeInto(decompressor, jpegFile, image))
+    if (!decodeInto(decompressor, jpegFile, image)) {
+        const char *const reason = decompressor.errors.message;
+        qCDebug(lcKit).noquote() << "a JPEG picture of" << jpegFile.size() << "bytes is not decoded:"
+                                 << (*reason ? reason
+                                             : "its size or colour layout is not one this program takes");
         return {};
+    }
     return image;
 }

@@ -1,5 +1,7 @@
 #include "rtf_reader.h"
 
+#include "kit_logging.h"
+
 #include <QColor>
 #include <QHash>
 #include <QList>
@@ -479,6 +481,8 @@ void RtfReader::read(const QByteArray &rtf, QTextDocument *doc)
     doc->clear();
     if (!rtf.startsWith("{\\rtf")) {
         // Not rich text: shown as it is.
+        qCDebug(lcKit) << "a help text of" << rtf.size()
+                       << "bytes is not rich text; it is shown as plain text";
         QString text;
         text.reserve(rtf.size());
         for (const char c : rtf)

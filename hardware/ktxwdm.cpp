@@ -1,6 +1,9 @@
 #include "ktxwdm.h"
 
+#include "hardware_logging.h"
+
 #include <QLibrary>
+#include <QStringList>
 
 #include <array>
 
@@ -68,14 +71,20 @@ void BindDriverLibrary()
     // name shares the loaded one.
     QLibrary library(QStringLiteral("KTXWDM"));
     library.setLoadHints(QLibrary::PreventUnloadHint);
-    if (!library.load())
+    if (!library.load()) {
+        qCDebug(lcHardware).noquote() << "the driver library is not loaded:" << library.errorString();
         return;
-    bool all = true;
+    }
+    QStringList missing;
     for (int i = 0; i < EntryCount; ++i) {
         entries[std::size_t(i)] = library.resolve(Names[std::size_t(i)]);
-        all = all && entries[std::size_t(i)] != nullptr;
+        if (!entries[std::size_t(i)])
+            missing.append(QString::fromLatin1(Names[std::size_t(i)]));
     }
-    bound = all;
+    bound = missing.isEmpty();
+    if (!bound)
+        qCDebug(lcHardware).noquote() << "the driver library" << library.fileName() << "lacks"
+                                      << missing.join(QLatin1String(", ")) << "and is not bound";
 }
 
 bool DriverLibraryBound()

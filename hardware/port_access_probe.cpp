@@ -1,5 +1,6 @@
 #include "port_access_probe.h"
 
+#include "hardware_logging.h"
 #include "port_access.h"
 #include "vanto32.h"
 
@@ -38,7 +39,12 @@ WriteFailure failureOf(int portStatus)
 Answer read()
 {
     const bool present = PortAccess::probeDriver();
-    const WriteFailure failure = failureOf(PortStatus());
+    const int status = PortStatus();
+    const WriteFailure failure = failureOf(status);
+    if (failure != WriteFailure::None || !present) {
+        qCDebug(lcHardware).noquote().nospace() << "no port access at the start-up test: port layer status "
+                                                << status << (present ? "" : ", driver absent");
+    }
     // The driver-absent answer without a failure reported is a lack of access all the same.
     return {present, failure == WriteFailure::None && !present ? WriteFailure::NoAccess : failure};
 }

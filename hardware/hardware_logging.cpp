@@ -1,0 +1,3 @@
+#include "hardware_logging.h"
+
+Q_LOGGING_CATEGORY(lcHardware, "tr4410.hardware", QtInfoMsg)
