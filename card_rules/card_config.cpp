@@ -66,7 +66,7 @@ std::optional<quint32> TCardConfig::parseAddress(const QString &text)
 
 QString TCardConfig::addressText(quint32 address)
 {
-    return QStringLiteral("0x") + QStringLiteral("%1").arg(address, 3, 16, QLatin1Char('0')).toUpper();
+    return CardJumpers::prefixedText(address);
 }
 
 QString TCardConfig::protocolName(int protocol)

@@ -46,18 +46,19 @@ QString addressText(quint32 address)
     return QString::number(address, 16).toUpper();
 }
 
+QString prefixedText(quint32 value, int digits)
+{
+    return QStringLiteral("0x") + QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
 QString rangeText(const AddressRange &range, RangeStyle style)
 {
     const QString to = QStringLiteral(" to ");
     if (style == RangeStyle::Digits)
         return addressText(range.lowest) + to + addressText(range.highest);
-    // Addresses with three digits at least, as every message of the card writes them.
-    const auto prefixed = [](quint32 value, int digits) {
-        return QStringLiteral("0x") + QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
-    };
-    QString text = prefixed(range.lowest, 3) + to + prefixed(range.highest, 3);
+    QString text = prefixedText(range.lowest) + to + prefixedText(range.highest);
     if (style == RangeStyle::WithSteps)
-        text += QStringLiteral(" in steps of ") + prefixed(range.step, 1);
+        text += QStringLiteral(" in steps of ") + prefixedText(range.step, 1);
     return text;
 }
 

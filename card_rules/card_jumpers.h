@@ -56,6 +56,8 @@ quint32 addressFromJumpers(const std::array<bool, AddressLineCount> &fitted);
 
 // Upper-case hexadecimal with the fewest digits ("0" for zero), as the address is shown.
 QString addressText(quint32 address);
+// "0x" and upper-case hexadecimal of at least `digits` digits, as messages write an address.
+QString prefixedText(quint32 value, int digits = 3);
 
 // The feedback beside the address text: empty when the text already names the settable address
 // (leading zeros, letter case and surrounding blanks aside), else "Actual: " and that address.

@@ -19,7 +19,7 @@ constexpr quint32 StandardPorts[] = {0x3F8, 0x2F8, 0x3E8, 0x2E8}; // COM1 to COM
 
 QString hex(quint32 value)
 {
-    return QStringLiteral("0x") + QStringLiteral("%1").arg(value, 3, 16, QLatin1Char('0')).toUpper();
+    return CardJumpers::prefixedText(value);
 }
 
 bool overlap(quint32 first, quint32 last, quint32 otherFirst, quint32 otherLast)
