@@ -18,6 +18,8 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+using namespace CtlExit;
+
 namespace {
 
 const QString Program = QStringLiteral("tr4410ctl");
@@ -81,15 +83,9 @@ TCtlTool::TCtlTool(FILE *in, FILE *out, FILE *err, QObject *parent)
 
 TCtlTool::~TCtlTool() = default;
 
-int TCtlTool::fail(QTextStream &err, ExitCode code, const QString &message)
+int TCtlTool::fail(CtlExit::Code code, const QString &message)
 {
-    err << Program << ": " << message << Qt::endl;
-    return code;
-}
-
-int TCtlTool::fail(ExitCode code, const QString &message)
-{
-    return fail(*m_err, code, message);
+    return CtlExit::fail(*m_err, code, message);
 }
 
 int TCtlTool::run(const QStringList &arguments)

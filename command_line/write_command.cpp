@@ -1,7 +1,7 @@
 #include "write_command.h"
 
 #include "card_config.h"
-#include "ctl_tool.h"
+#include "ctl_exit.h"
 #include "port_access_probe.h"
 #include "resource_writer.h"
 
@@ -33,14 +33,14 @@ int WriteCommand::run(const Commissioning::Setup &setup, quint8 rs422Mask, bool 
     m_out << Qt::flush;
 
     if (!checksPass(setup, force))
-        return TCtlTool::CheckFailed;
+        return CtlExit::CheckFailed;
     // Whether the ports can be reached at all, before anyone is asked.
     const PortAccessProbe::Answer probe = PortAccessProbe::read();
     if (probe.failure != WriteFailure::None)
         return failed(probe.failure, 0);
     if (!yes && !confirmed())
-        return TCtlTool::fail(m_err, TCtlTool::NotConfirmed,
-                              QStringLiteral("not confirmed; nothing has been written"));
+        return CtlExit::fail(m_err, CtlExit::NotConfirmed,
+                             QStringLiteral("not confirmed; nothing has been written"));
     return writeCard(controlBase, values);
 }
 
@@ -78,7 +78,7 @@ int WriteCommand::showDryRun(quint16 controlBase, const ResourceRules::Values &v
     for (const ResourceRules::PortWrite &w : ResourceRules::portWrites(controlBase, values))
         m_out << TCardConfig::addressText(w.port) << " <- " << hexByte(w.value) << '\n';
     m_out << Qt::flush;
-    return TCtlTool::Success;
+    return CtlExit::Success;
 }
 
 bool WriteCommand::checksPass(const Commissioning::Setup &setup, bool force)
@@ -92,10 +92,10 @@ bool WriteCommand::checksPass(const Commissioning::Setup &setup, bool force)
         m_err << "Writing all the same (--force)." << Qt::endl;
         return true;
     }
-    TCtlTool::fail(m_err, TCtlTool::CheckFailed,
-                   QStringLiteral("the checks found %1 (tr4410ctl check tells more); nothing has been "
-                                  "written; --force writes all the same")
-                       .arg(Commissioning::severityList(findings)));
+    CtlExit::fail(m_err, CtlExit::CheckFailed,
+                  QStringLiteral("the checks found %1 (tr4410ctl check tells more); nothing has been "
+                                 "written; --force writes all the same")
+                      .arg(Commissioning::severityList(findings)));
     return false;
 }
 
@@ -124,17 +124,17 @@ int WriteCommand::writeCard(quint16 controlBase, const ResourceRules::Values &va
              "the DF jumper, and start back up. Your card will then be ready for use!\n"
           << "The Linux set-up of these ports: tr4410ctl linux with the same settings.\n"
           << Qt::flush;
-    return TCtlTool::Success;
+    return CtlExit::Success;
 }
 
 int WriteCommand::failed(WriteFailure failure, int registersWritten)
 {
     const bool noAccess = failure == WriteFailure::NoAccess || failure == WriteFailure::LockedDown;
-    const TCtlTool::ExitCode code = noAccess                        ? TCtlTool::NoPortAccess
-                                    : failure == WriteFailure::Busy ? TCtlTool::CardBusy
-                                                                    : TCtlTool::WriteFailed;
+    const CtlExit::Code code = noAccess                        ? CtlExit::NoPortAccess
+                               : failure == WriteFailure::Busy ? CtlExit::CardBusy
+                                                               : CtlExit::WriteFailed;
     // Which of the refusals it is, the system tells apart.
     const Commissioning::AccessState access = noAccess ? PortAccessProbe::cause(failure, TSystemState::read())
                                                        : Commissioning::AccessState::Available;
-    return TCtlTool::fail(m_err, code, WriteFailures::commandLineText(failure, registersWritten, access));
+    return CtlExit::fail(m_err, code, WriteFailures::commandLineText(failure, registersWritten, access));
 }
