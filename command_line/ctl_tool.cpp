@@ -371,7 +371,7 @@ int TCtlTool::write(bool dryRun, bool yes, bool force)
     Commissioning::Setup setup;
     if (!commissioningSetup(setup))
         return InvalidInput;
-    return WriteCommand(m_in, *m_out, *m_err).run(setup, m_config.rs422MaskOrDefault(), dryRun, yes, force);
+    return TWriteCommand(m_in, *m_out, *m_err).run(setup, m_config.rs422MaskOrDefault(), dryRun, yes, force);
 }
 
 int TCtlTool::linuxSetup(const QString &outputDir)

@@ -16,14 +16,14 @@ QString hexByte(quint8 value)
 
 } // namespace
 
-WriteCommand::WriteCommand(FILE *in, QTextStream &out, QTextStream &err)
+TWriteCommand::TWriteCommand(FILE *in, QTextStream &out, QTextStream &err)
     : m_in(in)
     , m_out(out)
     , m_err(err)
 {
 }
 
-int WriteCommand::run(const Commissioning::Setup &setup, quint8 rs422Mask, bool dryRun, bool yes, bool force)
+int TWriteCommand::run(const Commissioning::Setup &setup, quint8 rs422Mask, bool dryRun, bool yes, bool force)
 {
     const quint16 controlBase = quint16(setup.controlBase);
     const ResourceRules::Values values = ResourceRules::registerValues(setup.addresses, setup.irq, rs422Mask);
@@ -45,8 +45,8 @@ int WriteCommand::run(const Commissioning::Setup &setup, quint8 rs422Mask, bool 
 }
 
 // The ten register values with what each one sets.
-void WriteCommand::showValues(const Commissioning::Setup &setup, quint8 rs422Mask,
-                              const ResourceRules::Values &values)
+void TWriteCommand::showValues(const Commissioning::Setup &setup, quint8 rs422Mask,
+                               const ResourceRules::Values &values)
 {
     const quint32 controlBase = setup.controlBase;
     m_out << "Port resources for the card at control base address " << TCardConfig::addressText(controlBase)
@@ -72,7 +72,7 @@ void WriteCommand::showValues(const Commissioning::Setup &setup, quint8 rs422Mas
                                       : QStringLiteral("ports ") + rs422.join(QLatin1Char(' ')));
 }
 
-int WriteCommand::showDryRun(quint16 controlBase, const ResourceRules::Values &values)
+int TWriteCommand::showDryRun(quint16 controlBase, const ResourceRules::Values &values)
 {
     m_out << "\nDry run: the twenty port writes, in order (port <- value); nothing is written:\n";
     for (const ResourceRules::PortWrite &w : ResourceRules::portWrites(controlBase, values))
@@ -81,7 +81,7 @@ int WriteCommand::showDryRun(quint16 controlBase, const ResourceRules::Values &v
     return CtlExit::Success;
 }
 
-bool WriteCommand::checksPass(const Commissioning::Setup &setup, bool force)
+bool TWriteCommand::checksPass(const Commissioning::Setup &setup, bool force)
 {
     // Lockdown and port access are the port layer's to report, with their own exit code.
     const QList<Commissioning::Finding> findings = Commissioning::writeChecks(setup, TSystemState::read());
@@ -100,7 +100,7 @@ bool WriteCommand::checksPass(const Commissioning::Setup &setup, bool force)
 }
 
 // The question before the write; only "y" or "yes" writes.
-bool WriteCommand::confirmed()
+bool TWriteCommand::confirmed()
 {
     m_err << "The setup program will now write the port resources. If they conflict with another device in "
              "your system, neither may function once the DF jumper is removed.\n"
@@ -110,7 +110,7 @@ bool WriteCommand::confirmed()
     return answer == QLatin1String("y") || answer == QLatin1String("yes");
 }
 
-int WriteCommand::writeCard(quint16 controlBase, const ResourceRules::Values &values)
+int TWriteCommand::writeCard(quint16 controlBase, const ResourceRules::Values &values)
 {
     // The writer asks the port layer's status after every write and stops at the first failure;
     // each register whose index and data went through is told as it is done.
@@ -127,7 +127,7 @@ int WriteCommand::writeCard(quint16 controlBase, const ResourceRules::Values &va
     return CtlExit::Success;
 }
 
-int WriteCommand::failed(WriteFailure failure, int registersWritten)
+int TWriteCommand::failed(WriteFailure failure, int registersWritten)
 {
     const bool noAccess = failure == WriteFailure::NoAccess || failure == WriteFailure::LockedDown;
     const CtlExit::Code code = noAccess                        ? CtlExit::NoPortAccess

@@ -11,10 +11,10 @@ class QTextStream;
 // tr4410ctl write once the configuration is complete: the register values to be written, then
 // either the dry run's twenty port writes, or the checks, the question and the write itself with
 // each register told as it is done. Messages go to stderr, results to stdout.
-class WriteCommand
+class TWriteCommand
 {
 public:
-    WriteCommand(FILE *in, QTextStream &out, QTextStream &err);
+    TWriteCommand(FILE *in, QTextStream &out, QTextStream &err);
 
     // Answers tr4410ctl's exit code.
     int run(const Commissioning::Setup &setup, quint8 rs422Mask, bool dryRun, bool yes, bool force);

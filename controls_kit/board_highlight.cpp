@@ -219,9 +219,9 @@ void TBoardHighlight::BuildImages()
     m_idleImage = beneath.copy();
     m_glowImage = beneath.copy();
     m_litImage = beneath.copy();
-    const RingLayer layers[] = {{&m_idleImage, false, m_idleIntensity},
-                                {&m_glowImage, true, m_glowIntensity},
-                                {&m_litImage, false, m_litIntensity}};
+    const TRingLayer layers[] = {{&m_idleImage, false, m_idleIntensity},
+                                 {&m_glowImage, true, m_glowIntensity},
+                                 {&m_litImage, false, m_litIntensity}};
     drawRings(m_ringColor, layers, 3);
 }
 

@@ -130,5 +130,5 @@ private:
     bool m_pinned = false;
     QPointer<TRadioPanel> m_radioPanel;
     bool m_active = false;
-    LeftPress m_press;
+    TLeftPress m_press;
 };

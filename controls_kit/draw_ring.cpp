@@ -19,7 +19,7 @@ inline int roundHalfEven(double x)
 
 } // namespace
 
-void drawRings(const QColor &colour, const RingLayer *layers, int count)
+void drawRings(const QColor &colour, const TRingLayer *layers, int count)
 {
     constexpr int MaxLayers = 3;
     Q_ASSERT(count >= 1 && count <= MaxLayers);
@@ -89,6 +89,6 @@ void DrawRing(QImage &image, bool glow, const QColor &colour, float intensity)
         return;
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         image.convertTo(QImage::Format_RGB32);
-    const RingLayer layer{&image, glow, intensity};
+    const TRingLayer layer{&image, glow, intensity};
     drawRings(colour, &layer, 1);
 }

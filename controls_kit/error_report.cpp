@@ -4,7 +4,7 @@
 
 void showException(const QString &message, QWidget *parent)
 {
-    MessageBoxExtras extras;
+    TMessageBoxExtras extras;
     extras.objectName = QStringLiteral("ErrorReport");
     // The program's title. Not Qt's application display name: the window system would append
     // that to every window title.

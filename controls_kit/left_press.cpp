@@ -3,13 +3,13 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-void LeftPress::press(const QMouseEvent *event)
+void TLeftPress::press(const QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         m_down = true;
 }
 
-bool LeftPress::release(const QMouseEvent *event, const QWidget *widget)
+bool TLeftPress::release(const QMouseEvent *event, const QWidget *widget)
 {
     if (event->button() != Qt::LeftButton)
         return false;

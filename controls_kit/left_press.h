@@ -6,7 +6,7 @@ class QWidget;
 // The left button from its press on a widget to its release, followed as a push button follows
 // it: the release completes a click when the press began on the widget and the pointer is still
 // inside it. Other buttons neither start nor end a press.
-class LeftPress
+class TLeftPress
 {
 public:
     // Starts a press when event is the left button's.

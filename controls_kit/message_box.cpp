@@ -7,7 +7,7 @@
 
 QMessageBox::StandardButton showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
                                            const QString &text, QMessageBox::StandardButtons buttons,
-                                           const MessageBoxExtras &extras)
+                                           const TMessageBoxExtras &extras)
 {
     const QPointer<QMessageBox> box = new QMessageBox(icon, caption, text, buttons, parent, extras.flags);
     if (!extras.objectName.isEmpty())

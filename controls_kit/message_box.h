@@ -6,7 +6,7 @@
 class QWidget;
 
 // What a message box may have beyond its icon, caption, text and buttons.
-struct MessageBoxExtras
+struct TMessageBoxExtras
 {
     // Shown under "Show Details..." line for line, in a fixed-width font, as it is to be copied.
     QString details;
@@ -25,4 +25,4 @@ struct MessageBoxExtras
 // destroyed while the box waits for its answer, and the box goes with it.
 QMessageBox::StandardButton showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
                                            const QString &text, QMessageBox::StandardButtons buttons,
-                                           const MessageBoxExtras &extras = {});
+                                           const TMessageBoxExtras &extras = {});

@@ -4,7 +4,7 @@
 #include <QComboBox>
 #include <QEvent>
 
-NewChoice::NewChoice(QComboBox *combo)
+TNewChoice::TNewChoice(QComboBox *combo)
     : QObject(combo)
 {
     // The opened list lives in a container window that is shown each time the list opens.
@@ -16,7 +16,7 @@ NewChoice::NewChoice(QComboBox *combo)
     });
 }
 
-bool NewChoice::eventFilter(QObject *watched, QEvent *event)
+bool TNewChoice::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Show)
         m_changed = false;

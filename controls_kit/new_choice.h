@@ -7,12 +7,12 @@ class QComboBox;
 // Tells a drop-down list's new choices apart from re-choices. QComboBox raises activated also when
 // the user picks, in the opened list, the entry that is already chosen; that changes nothing and
 // must not run the list's change handler. Made is raised only for a choice that changed the entry.
-class NewChoice : public QObject
+class TNewChoice : public QObject
 {
     Q_OBJECT
 public:
     // Watches combo; a child of it.
-    explicit NewChoice(QComboBox *combo);
+    explicit TNewChoice(QComboBox *combo);
 
 signals:
     void Made(int index);

@@ -34,6 +34,6 @@ protected:
 
 private:
     QToolButton *m_close = nullptr;
-    LeftPress m_press; // down while dragging
-    QPoint m_grab;     // the pointer's offset in the popup while dragging
+    TLeftPress m_press; // down while dragging
+    QPoint m_grab;      // the pointer's offset in the popup while dragging
 };

@@ -94,7 +94,7 @@ void TSetupSupporter::calibrationPass()
 
     if (itsAllBad) {
         endRun();
-        MessageBoxExtras extras;
+        TMessageBoxExtras extras;
         extras.defaultButton = QMessageBox::Cancel;
         extras.escapeButton = QMessageBox::Cancel;
         extras.flags = Qt::Dialog | Qt::WindowStaysOnTopHint;

@@ -78,5 +78,5 @@ private:
     QColor m_jumperColor{128, 0, 0};
     QColor m_pinColor{255, 255, 0};
     TBorderStyle m_borderStyle = bsSingle;
-    LeftPress m_press;
+    TLeftPress m_press;
 };

@@ -140,7 +140,7 @@ TCardError TCardFileActions::windowConfig(TCardConfig &config) const
                                                                                : QStringLiteral("removed"),
                  origin);
     if (m_controls.portResources) {
-        const TPortResourceValues resources = m_controls.portResources->ValidResources();
+        const TPortResourceValues resources = m_controls.portResources->validResources();
         for (std::size_t port = 0; port < resources.ports.size(); ++port)
             config.ports[port] = {resources.ports[port], origin};
         config.irq = {resources.irq, origin};

@@ -112,7 +112,7 @@ void TMainForm::resolveReferences()
 void TMainForm::connectChoices()
 {
     const auto connectChoice = [this](QComboBox *combo, void (TMainForm::*handler)(QObject *)) {
-        connect(new NewChoice(combo), &NewChoice::Made, this,
+        connect(new TNewChoice(combo), &TNewChoice::Made, this,
                 [this, combo, handler] { (this->*handler)(combo); });
     };
     connectChoice(ui->ModeCombo, &TMainForm::ModeComboChange);
@@ -160,7 +160,7 @@ void TMainForm::setUpPortResources()
     controls.rs422Checks = {ui->LockRTSCheckA, ui->LockRTSCheckB, ui->LockRTSCheckC, ui->LockRTSCheckD,
                             ui->LockRTSCheckE, ui->LockRTSCheckF, ui->LockRTSCheckG, ui->LockRTSCheckH};
     m_portResources = new TPortResourcesPanel(controls, this);
-    connect(m_portResources, &TPortResourcesPanel::SequenceFinished, this, &TMainForm::closeWhenSequenceEnds);
+    connect(m_portResources, &TPortResourcesPanel::sequenceFinished, this, &TMainForm::closeWhenSequenceEnds);
 }
 
 void TMainForm::setUpCardFiles()
@@ -176,7 +176,7 @@ void TMainForm::setUpCardFiles()
     controls.portResources = m_portResources;
     m_cardFiles = new TCardFileActions(controls, this);
     // The closing box of a write offers the values just written for a card file.
-    connect(m_portResources, &TPortResourcesPanel::SaveWrittenRequested, m_cardFiles,
+    connect(m_portResources, &TPortResourcesPanel::saveWrittenRequested, m_cardFiles,
             &TCardFileActions::save);
 }
 
@@ -209,7 +209,7 @@ void TMainForm::FormCreate(QObject *)
     if (!m_driverPresent) {
         access = PortAccessProbe::cause(probe.failure, TSystemState::read());
         // The text is the maker's; the details say what it means here, with what to do.
-        MessageBoxExtras extras;
+        TMessageBoxExtras extras;
         extras.details = Commissioning::wrapped(
             QStringLiteral("On this machine: %1, so the port resources cannot be written.\n\n%2")
                 .arg(Commissioning::accessCause(access), Commissioning::accessRemedy(access)));
@@ -476,7 +476,7 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 void TMainForm::closeEvent(QCloseEvent *event)
 {
     // A resource write cut short would leave the card half configured: close once it has ended.
-    if (m_portResources && m_portResources->Busy()) {
+    if (m_portResources && m_portResources->busy()) {
         m_closePending = true;
         event->ignore();
         return;

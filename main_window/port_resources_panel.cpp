@@ -50,7 +50,7 @@ QMessageBox::StandardButton showMessage(QWidget *parent, QMessageBox::Icon icon,
                                         const QString &text, QMessageBox::StandardButtons buttons,
                                         const QString &details = QString())
 {
-    MessageBoxExtras extras;
+    TMessageBoxExtras extras;
     extras.details = details;
     return showMessageBox(parent, icon, caption, text, buttons, extras);
 }
@@ -101,7 +101,7 @@ void TPortResourcesPanel::setPortAccess(bool available)
     m_access = available ? Commissioning::AccessState::Available : Commissioning::AccessState::NotInGroup;
 }
 
-bool TPortResourcesPanel::Busy() const
+bool TPortResourcesPanel::busy() const
 {
     return m_sequenceRunning || m_writer->busy();
 }
@@ -124,7 +124,7 @@ TUpDown *TPortResourcesPanel::portSpinner(int port) const
 void TPortResourcesPanel::ConfigButtonClick()
 {
     // Entering afresh while a sequence runs would move the register address under it.
-    if (Busy() || m_inClick || !m_controls.panel)
+    if (busy() || m_inClick || !m_controls.panel)
         return;
     const ClickGuard running(this, m_inClick);
     const QPointer<TPortResourcesPanel> self(this);
@@ -197,7 +197,7 @@ void TPortResourcesPanel::startWithPlanned()
     }
 }
 
-TPortResourceValues TPortResourcesPanel::ValidResources() const
+TPortResourceValues TPortResourcesPanel::validResources() const
 {
     const QLineEdit *first = portEdit(0);
     const bool configuring = first && !first->isHidden();
@@ -216,7 +216,7 @@ TPortResourceValues TPortResourcesPanel::ValidResources() const
 bool TPortResourcesPanel::confirmWritten(const QString &linuxSetup) const
 {
     bool save = false;
-    MessageBoxExtras extras;
+    TMessageBoxExtras extras;
     extras.details = linuxSetup;
     if (offersSave()) {
         extras.actionText = QStringLiteral("Save Card File...");
@@ -233,7 +233,7 @@ bool TPortResourcesPanel::confirmWritten(const QString &linuxSetup) const
 
 bool TPortResourcesPanel::offersSave() const
 {
-    return isSignalConnected(QMetaMethod::fromSignal(&TPortResourcesPanel::SaveWrittenRequested));
+    return isSignalConnected(QMetaMethod::fromSignal(&TPortResourcesPanel::saveWrittenRequested));
 }
 
 bool TPortResourcesPanel::checkResource(const QString &text, const QString &label) const
@@ -249,14 +249,14 @@ void TPortResourcesPanel::UseButtonClick()
 {
     // The waits of a running sequence and the message boxes let this click in again; a second
     // sequence would mix its index and data writes with the first one's.
-    if (Busy() || m_inClick || !m_controls.panel)
+    if (busy() || m_inClick || !m_controls.panel)
         return;
     const ClickGuard running(this, m_inClick);
     const QPointer<TPortResourcesPanel> self(this);
 
     if (!choicesValid())
         return;
-    if (!PortAccess()) {
+    if (!portAccess()) {
         // Writing would silently do nothing: say so instead of reporting success.
         showNoPortAccess(m_access);
         return;
@@ -356,7 +356,7 @@ void TPortResourcesPanel::writeResources(const ResourceRules::Addresses &address
         flipControls();
         const bool save = confirmWritten(linuxSetup.text());
         if (save && self)
-            emit SaveWrittenRequested();
+            emit saveWrittenRequested();
         if (!self)
             return;
     } else if (m_writer->failure() != WriteFailure::None) {
@@ -366,7 +366,7 @@ void TPortResourcesPanel::writeResources(const ResourceRules::Addresses &address
             return;
     }
     m_sequenceRunning = false;
-    emit SequenceFinished();
+    emit sequenceFinished();
 }
 
 QList<Commissioning::Finding>

@@ -53,22 +53,22 @@ public:
 
     // Whether the start-up presence test found port access; without it nothing is written.
     void setPortAccess(bool available);
-    bool PortAccess() const { return m_access == Commissioning::AccessState::Available; }
+    bool portAccess() const { return m_access == Commissioning::AccessState::Available; }
     // The same with the cause of a refusal, which the messages name with its remedy.
     void setPortAccessState(Commissioning::AccessState access) { m_access = access; }
     // True while a write sequence runs.
-    bool Busy() const;
+    bool busy() const;
     // The card's control base address taken at the last entry into the configuration state.
-    quint16 ControlBase() const { return m_controlBase; }
+    quint16 controlBase() const { return m_controlBase; }
     // The procedure that writes the registers (tests may give it another port writer).
-    TResourceWriter *Writer() const { return m_writer; }
+    TResourceWriter *writer() const { return m_writer; }
 
     // The values the next entry into the configuration state starts with, where given, in place
     // of "***", no IRQ and the protocol's RS-422 marks.
     void setPlannedResources(const TPortResourceValues &planned) { m_planned = planned; }
     // The resources the panel holds when they are valid: eight addresses at eight places and an
     // IRQ in the configuration state, else those last written; else nothing.
-    TPortResourceValues ValidResources() const;
+    TPortResourceValues validResources() const;
 
     void ConfigButtonClick();
     void UseButtonClick();
@@ -78,10 +78,10 @@ public:
 
 signals:
     // A write sequence has ended (the window may now close if it was asked to meanwhile).
-    void SequenceFinished();
+    void sequenceFinished();
     // The closing box of a write offers to save the values written; the user took the offer.
     // The box has the offer only while something listens to this.
-    void SaveWrittenRequested();
+    void saveWrittenRequested();
 
 protected:
     // The port edits' keys step their spinners; the keys then go on to the edits.

@@ -117,7 +117,7 @@ struct Fixture
         }
         logic->COMBasePanelEnter();
         clock.start();
-        logic->Writer()->setPortWriter([this](quint32 port, quint8 value) {
+        logic->writer()->setPortWriter([this](quint32 port, quint8 value) {
             writes.append({port, value, clock.nsecsElapsed()});
             if (writes.size() == triggerAt && trigger)
                 QTimer::singleShot(0, trigger);

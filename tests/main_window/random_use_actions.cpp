@@ -109,7 +109,7 @@ void TestRandomUse::clickConfig(const QString &address)
         return fail(QStringLiteral("no message for the bad address \"%1\"").arg(address));
     if (!get<QPushButton>("UseButton")->isHidden()) {
         // The configuration state was entered. The card answers at the address its jumpers set.
-        const quint16 base = form->portResources()->ControlBase();
+        const quint16 base = form->portResources()->controlBase();
         if (sameText && (!value || base != (*value & 0x3F0)))
             return fail(QStringLiteral("the address \"%1\" entered the configuration at 0x%2")
                             .arg(address)
@@ -300,7 +300,7 @@ void TestRandomUse::workPortPanel()
 
 void TestRandomUse::exitProgram()
 {
-    const bool busy = form->portResources()->Busy();
+    const bool busy = form->portResources()->busy();
     trace(QStringLiteral("File > Exit%1").arg(busy ? QStringLiteral(" while writing") : QString()));
     get<QAction>("Exit2")->trigger();
     // A write cut short would leave the card half configured: the window waits for its end.

@@ -329,7 +329,7 @@ private slots:
         int writesAtSecondClick = -1;
         AfterWrites again(3, [&] {
             writesAtSecondClick = int(FakePorts::writes().size());
-            QVERIFY(w.logic->Busy());
+            QVERIFY(w.logic->busy());
             w.use();
             w.form->ConfigButtonClick();
         });
@@ -340,7 +340,7 @@ private slots:
         QCOMPARE(answers.unexpected(), 0);
         QCOMPARE(FakePorts::writes().size(), 20);
         QCOMPARE(FakePorts::strayWrites(), 0);
-        QVERIFY(!w.logic->Busy());
+        QVERIFY(!w.logic->busy());
     }
 
     void closingDuringTheWrites()

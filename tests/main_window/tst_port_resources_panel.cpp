@@ -61,7 +61,7 @@ private slots:
         }
         QCOMPARE(f.irq->currentIndex(), -1);
         // The card answers at its jumper address.
-        QCOMPARE(f.logic->ControlBase(), quint16(0x3F0));
+        QCOMPARE(f.logic->controlBase(), quint16(0x3F0));
     }
 
     void cancelledWarningChangesNothing()
@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(error.icon, QMessageBox::Critical);
         QCOMPARE(error.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(!f.inConfiguration());
-        QCOMPARE(f.logic->ControlBase(), quint16(0x300));
+        QCOMPARE(f.logic->controlBase(), quint16(0x300));
         QVERIFY(f.writes.isEmpty());
     }
 
@@ -265,7 +265,7 @@ private slots:
         f.baseEdit->setText(baseText);
         f.enter();
         f.choose(ExamplePorts, QStringLiteral("A"));
-        QSignalSpy finished(f.logic.get(), &TPortResourcesPanel::SequenceFinished);
+        QSignalSpy finished(f.logic.get(), &TPortResourcesPanel::sequenceFinished);
         MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Cancel});
         f.logic->UseButtonClick();
         QCOMPARE(answers.unexpected(), 0);
@@ -308,7 +308,7 @@ private slots:
         for (int i = 0; i < 8; ++i)
             QCOMPARE(f.check(i)->isChecked(), rs422);
         QCOMPARE(finished.count(), 1);
-        QVERIFY(!f.logic->Busy());
+        QVERIFY(!f.logic->busy());
     }
 
     void maskFollowsTheBoxesOfEachPort()
@@ -354,14 +354,14 @@ private slots:
         Fixture f;
         f.enter();
         f.choose(ExamplePorts, QStringLiteral("A"));
-        QSignalSpy finished(f.logic.get(), &TPortResourcesPanel::SequenceFinished);
+        QSignalSpy finished(f.logic.get(), &TPortResourcesPanel::sequenceFinished);
         bool busyDuring = false;
         int writesBefore = -1;
         int finishedDuring = -1;
         // Both buttons pressed again in the middle of the writes.
         f.triggerAt = 5;
         f.trigger = [&] {
-            busyDuring = f.logic->Busy();
+            busyDuring = f.logic->busy();
             writesBefore = int(f.writes.size());
             finishedDuring = int(finished.count());
             f.logic->UseButtonClick();
@@ -378,7 +378,7 @@ private slots:
         QCOMPARE(f.writes.size(), 20);
         QCOMPARE(finished.count(), 1);
         QVERIFY(!f.inConfiguration());
-        QVERIFY(!f.logic->Busy());
+        QVERIFY(!f.logic->busy());
     }
 
     void withoutPortAccessNothingIsWritten()
@@ -448,7 +448,7 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QString, says);
         Fixture f;
-        f.logic->Writer()->setStatusReader([&] { return int(f.writes.size()) == failAt ? status : 0; });
+        f.logic->writer()->setStatusReader([&] { return int(f.writes.size()) == failAt ? status : 0; });
         f.baseEdit->setText(baseText);
         f.enter();
         f.choose(ExamplePorts, QStringLiteral("A"));
@@ -465,7 +465,7 @@ private slots:
         QVERIFY(f.inConfiguration());
         QCOMPARE(f.edit(1)->text(), QStringLiteral("2F8"));
         QCOMPARE(f.irq->currentText(), QStringLiteral("A"));
-        QVERIFY(!f.logic->Busy());
+        QVERIFY(!f.logic->busy());
     }
 
     void windowDestroyedDuringTheWrites()

@@ -67,7 +67,7 @@ void TestRandomUse::fail(const QString &what)
 
 void TestRandomUse::maybeFinish()
 {
-    if (steps >= target && depth == 0 && !QApplication::activeModalWidget() && !form->portResources()->Busy())
+    if (steps >= target && depth == 0 && !QApplication::activeModalWidget() && !form->portResources()->busy())
         loop.quit();
 }
 
@@ -276,7 +276,7 @@ void TestRandomUse::randomUse()
     FakePorts::reset();
     form = std::make_unique<TMainForm>();
     checkedCalls = FakePorts::callCount(); // the start-up test of the driver
-    connect(form->portResources(), &TPortResourcesPanel::SequenceFinished, this,
+    connect(form->portResources(), &TPortResourcesPanel::sequenceFinished, this,
             &TestRandomUse::sequenceFinished);
     // Typing changes the text a key at a time; every valid text on the way counts.
     connect(get<QLineEdit>("BaseEdit"), &QLineEdit::textChanged, this, [this](const QString &text) {
