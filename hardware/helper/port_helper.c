@@ -191,40 +191,46 @@ static void give_lock(void *context)
         flock(lock_fd, LOCK_UN);
 }
 
-static int port_in(void *context, unsigned port, unsigned *value)
+/* Opens the one port for one access: 0, or why it cannot be opened. */
+static int open_port(unsigned port)
 {
-    (void)context;
     if (open_to_all)
         return PORT_REQUEST_OPEN_TO_ALL;
 #if HAVE_PORTS
-    if (ioperm(port, 1, 1) != 0)
-        return denial();
-    *value = inb((unsigned short)port);
-    ioperm(port, 1, 0);
-    return 0;
+    return ioperm(port, 1, 1) == 0 ? 0 : denial();
 #else
     (void)port;
-    *value = 0;
     return NO_PORTS_RESULT;
 #endif
+}
+
+static int port_in(void *context, unsigned port, unsigned *value)
+{
+    (void)context;
+    *value = 0;
+    const int refused = open_port(port);
+    if (refused != 0)
+        return refused;
+#if HAVE_PORTS
+    *value = inb((unsigned short)port);
+    ioperm(port, 1, 0);
+#endif
+    return 0;
 }
 
 static int port_out(void *context, unsigned port, unsigned value)
 {
     (void)context;
-    if (open_to_all)
-        return PORT_REQUEST_OPEN_TO_ALL;
+    const int refused = open_port(port);
+    if (refused != 0)
+        return refused;
 #if HAVE_PORTS
-    if (ioperm(port, 1, 1) != 0)
-        return denial();
     outb((unsigned char)value, (unsigned short)port);
     ioperm(port, 1, 0);
-    return 0;
 #else
-    (void)port;
     (void)value;
-    return NO_PORTS_RESULT;
 #endif
+    return 0;
 }
 
 /* Permitted and effective: CAP_SYS_RAWIO if it was there (and may be kept), nothing else; inheritable and
