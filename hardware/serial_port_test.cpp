@@ -148,6 +148,30 @@ QString modemLines(int fd, bool external)
     return QString();
 }
 
+QString unknownUart(quint32 address)
+{
+    return QStringLiteral("the driver knows no UART at %1 (type unknown): apply the Linux set-up")
+        .arg(hex(address));
+}
+
+// Why a port's device cannot be opened, from open()'s error.
+QString openFailure(int error, const QString &device, quint32 address)
+{
+    switch (error) {
+    case EBUSY:
+        return QStringLiteral("busy: in exclusive use by another program; not touched");
+    case ENODEV:
+    case EIO:
+        return QStringLiteral("%1 cannot be opened: no UART answers at %2").arg(device, hex(address));
+    case EACCES:
+        return QStringLiteral(
+                   "%1 cannot be opened: permission denied (join the group dialout, or run as root)")
+            .arg(device);
+    default:
+        return QStringLiteral("%1 cannot be opened: %2").arg(device, QString::fromLocal8Bit(strerror(error)));
+    }
+}
+
 } // namespace
 
 TSerialPortTest::TSerialPortTest(const TSystemState &system)
@@ -199,21 +223,9 @@ TSerialPortTest::Result TSerialPortTest::run(const Port &port) const
     Result result;
     result.port = port.port;
     result.address = port.address;
-    const auto line = m_system.lineAt(port.address);
-    if (!line) {
-        result.reason =
-            QStringLiteral("Linux has no serial line at %1: apply the Linux set-up (tr4410ctl linux) "
-                           "and restart")
-                .arg(hex(port.address));
+    result.reason = deviceReason(port, result);
+    if (!result.reason.isEmpty())
         return result;
-    }
-    result.device = QStringLiteral("ttyS%1").arg(line->number);
-    if (line->type == PORT_UNKNOWN) {
-        result.reason =
-            QStringLiteral("the driver knows no UART at %1 (type unknown): apply the Linux set-up")
-                .arg(hex(port.address));
-        return result;
-    }
     const QString path = m_system.path(QStringLiteral("/dev/") + result.device);
     result.reason = busyReason(path);
     if (!result.reason.isEmpty()) {
@@ -224,16 +236,7 @@ TSerialPortTest::Result TSerialPortTest::run(const Port &port) const
     if (fd < 0) {
         const int error = errno;
         result.busy = error == EBUSY;
-        result.reason =
-            error == EBUSY ? QStringLiteral("busy: in exclusive use by another program; not touched")
-            : error == ENODEV || error == EIO ? QStringLiteral("%1 cannot be opened: no UART answers at %2")
-                                                    .arg(result.device, hex(port.address))
-            : error == EACCES
-                ? QStringLiteral("%1 cannot be opened: permission denied (join the group dialout, "
-                                 "or run as root)")
-                      .arg(result.device)
-                : QStringLiteral("%1 cannot be opened: %2")
-                      .arg(result.device, QString::fromLocal8Bit(strerror(error)));
+        result.reason = openFailure(error, result.device, port.address);
         return result;
     }
     const OpenPort guard(fd);
@@ -243,26 +246,41 @@ TSerialPortTest::Result TSerialPortTest::run(const Port &port) const
         return result;
     }
     ioctl(fd, TIOCEXCL); // no other program opens it during the test
+    result.reason = openedReason(fd, port, result);
+    result.passed = result.reason.isEmpty();
+    return result;
+}
+
+QString TSerialPortTest::deviceReason(const Port &port, Result &result) const
+{
+    const auto line = m_system.lineAt(port.address);
+    if (!line) {
+        return QStringLiteral("Linux has no serial line at %1: apply the Linux set-up (tr4410ctl linux) "
+                              "and restart")
+            .arg(hex(port.address));
+    }
+    result.device = QStringLiteral("ttyS%1").arg(line->number);
+    if (line->type == PORT_UNKNOWN)
+        return unknownUart(port.address);
+    return {};
+}
+
+QString TSerialPortTest::openedReason(int fd, const Port &port, Result &result) const
+{
     serial_struct serial{};
     if (ioctl(fd, TIOCGSERIAL, &serial) == 0) {
         result.uart = TSystemState::uartName(serial.type);
         result.irq = serial.irq;
     }
-    if (serial.type == PORT_UNKNOWN) {
-        result.reason =
-            QStringLiteral("the driver knows no UART at %1 (type unknown): apply the Linux set-up")
-                .arg(hex(port.address));
-    } else if (result.irq != port.irq) {
-        result.reason =
-            QStringLiteral("%1 at %2 has IRQ %3, the card IRQ %4: apply the Linux set-up (setserial)")
-                .arg(result.device, hex(port.address))
-                .arg(result.irq)
-                .arg(port.irq);
-    } else {
-        result.reason = exercise(fd, port);
+    if (serial.type == PORT_UNKNOWN)
+        return unknownUart(port.address);
+    if (result.irq != port.irq) {
+        return QStringLiteral("%1 at %2 has IRQ %3, the card IRQ %4: apply the Linux set-up (setserial)")
+            .arg(result.device, hex(port.address))
+            .arg(result.irq)
+            .arg(port.irq);
     }
-    result.passed = result.reason.isEmpty();
-    return result;
+    return exercise(fd, port);
 }
 
 QString TSerialPortTest::exercise(int fd, const Port &port) const

@@ -50,7 +50,12 @@ public:
     Result run(const Port &port) const;
 
 private:
+    // Why the port cannot be tested before its device is opened; sets the result's device.
+    QString deviceReason(const Port &port, Result &result) const;
     QString busyReason(const QString &device) const;
+    // The UART and IRQ the driver reports for the opened device, then the exercise; sets them in
+    // the result.
+    QString openedReason(int fd, const Port &port, Result &result) const;
     QString exercise(int fd, const Port &port) const;
 
     TSystemState m_system;
