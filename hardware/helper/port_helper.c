@@ -319,6 +319,31 @@ static void send_reply(void *context, const char *reply, size_t length)
     }
 }
 
+/* Answers the requests on standard input until it closes (0) or cannot be read (1); in between,
+   the write lock goes back once no write has followed for the hold time. */
+static int serve(struct port_request_session *session)
+{
+    char buffer[256];
+    for (;;) {
+        struct pollfd input = {STDIN_FILENO, POLLIN, 0};
+        const int ready = poll(&input, 1, port_request_idle_ms(session));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0)
+            return 1;
+        if (ready == 0) {
+            port_request_idle(session);
+            continue;
+        }
+        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return 0;
+        port_request_feed(session, buffer, (size_t)n, send_reply, NULL);
+    }
+}
+
 int main(int argc, char **argv)
 {
     (void)argv;
@@ -347,23 +372,5 @@ int main(int argc, char **argv)
     session.ops.in = port_in;
     session.ops.out = port_out;
 
-    char buffer[256];
-    for (;;) {
-        struct pollfd input = {STDIN_FILENO, POLLIN, 0};
-        const int ready = poll(&input, 1, port_request_idle_ms(&session));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready < 0)
-            return 1;
-        if (ready == 0) {
-            port_request_idle(&session);
-            continue;
-        }
-        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return 0;
-        port_request_feed(&session, buffer, (size_t)n, send_reply, NULL);
-    }
+    return serve(&session);
 }
