@@ -133,6 +133,10 @@ private:
     void tick();
     void showHelpCentred();
     void calibrationPass();
+    // Every channel's reading into the readings boxes; true when the handler found them all bad.
+    bool readChannels();
+    // "Total A/D failure": Retry runs the next pass, Cancel ends the calibration.
+    void askAfterTotalFailure();
     void resetCalibrationButtons();
     void endRun();
 

@@ -80,7 +80,12 @@ void TSetupSupporter::calibrationPass()
         if (entry.hiddenDuringPass)
             entry.hiddenDuringPass->hide();
     }
+    if (readChannels())
+        askAfterTotalFailure();
+}
 
+bool TSetupSupporter::readChannels()
+{
     bool itsAllBad = true;
     for (int channel = 0; channel < m_channels; ++channel) {
         const QString reading = m_onGetCalibString(this, quint8(channel), itsAllBad);
@@ -91,27 +96,29 @@ void TSetupSupporter::calibrationPass()
                 replaceLine(entry.readings, channel, line);
         }
     }
+    return itsAllBad;
+}
 
-    if (itsAllBad) {
-        endRun();
-        TMessageBoxExtras extras;
-        extras.defaultButton = QMessageBox::Cancel;
-        extras.escapeButton = QMessageBox::Cancel;
-        extras.flags = Qt::Dialog | Qt::WindowStaysOnTopHint;
-        const QPointer<TSetupSupporter> self(this);
-        const auto answer =
-            showMessageBox(ownerWidget(), QMessageBox::Warning, QStringLiteral("Total A/D failure"),
-                           QStringLiteral("Total A/D failure. The card may not be installed, or it may be "
-                                          "installed at a different base address."),
-                           QMessageBox::Retry | QMessageBox::Cancel, extras);
-        if (!self)
-            return; // the owner went while the box waited, and the supporter with it
-        if (answer == QMessageBox::Retry) {
-            m_calibrating = true;
-            updateTimer();
-        } else {
-            resetCalibrationButtons();
-        }
+void TSetupSupporter::askAfterTotalFailure()
+{
+    endRun();
+    TMessageBoxExtras extras;
+    extras.defaultButton = QMessageBox::Cancel;
+    extras.escapeButton = QMessageBox::Cancel;
+    extras.flags = Qt::Dialog | Qt::WindowStaysOnTopHint;
+    const QPointer<TSetupSupporter> self(this);
+    const auto answer =
+        showMessageBox(ownerWidget(), QMessageBox::Warning, QStringLiteral("Total A/D failure"),
+                       QStringLiteral("Total A/D failure. The card may not be installed, or it may be "
+                                      "installed at a different base address."),
+                       QMessageBox::Retry | QMessageBox::Cancel, extras);
+    if (!self)
+        return; // the owner went while the box waited, and the supporter with it
+    if (answer == QMessageBox::Retry) {
+        m_calibrating = true;
+        updateTimer();
+    } else {
+        resetCalibrationButtons();
     }
 }
 
