@@ -49,7 +49,13 @@ THelpForm::THelpForm(QWidget *owner, const QSize &screenSize)
     registerKitFonts(); // Verdana
     setObjectName(QStringLiteral("HelpForm"));
     setWindowTitle(QStringLiteral("Instructions for Settings utility"));
+    createControls();
+    fitToScreen(screenSize);
+    m_startButton->setFocus();
+}
 
+void THelpForm::createControls()
+{
     m_helpRich = new QTextEdit(this);
     m_helpRich->setObjectName(QStringLiteral("HelpRich"));
     m_helpRich->setGeometry(0, RichTop, BaseClientWidth, RichHeight);
@@ -80,7 +86,10 @@ THelpForm::THelpForm(QWidget *owner, const QSize &screenSize)
         auto *const shortcut = new QShortcut(key, this);
         connect(shortcut, &QShortcut::activated, m_startButton, &QPushButton::click);
     }
+}
 
+void THelpForm::fitToScreen(const QSize &screenSize)
+{
     // Fit the client area to the controls, with a margin below the button; the window then
     // grows with the screen, the text box taking up the extra room.
     const QRect box = m_helpRich->geometry() | m_helpLabel->geometry() | m_startButton->geometry();
@@ -94,7 +103,6 @@ THelpForm::THelpForm(QWidget *owner, const QSize &screenSize)
     Anchoring::setAnchors(m_startButton, Anchors::akBottom);
     resize(scaledClientSize(size(), screenSize));
     Anchoring::realign(this); // hidden, the window gets its resize event only when shown
-    m_startButton->setFocus();
 }
 
 QSize THelpForm::scaledClientSize(const QSize &client, const QSize &screenSize)

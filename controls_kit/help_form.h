@@ -36,6 +36,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void createControls();
+    // The client area fitted to the controls, then grown with the screen.
+    void fitToScreen(const QSize &screenSize);
+
     QTextEdit *m_helpRich = nullptr;
     QLabel *m_helpLabel = nullptr;
     QPushButton *m_closeButton = nullptr;
