@@ -1,26 +1,93 @@
 #include "linux_setup.h"
 
+#include "card_jumpers.h"
+
 #include <QFileInfo>
+
+#include <QSet>
+
+#include <algorithm>
 
 namespace {
 constexpr quint16 StandardAddresses[TLinuxSetup::StandardPortCount] = {0x3F8, 0x2F8, 0x3E8, 0x2E8};
+
+int standardLine(quint16 address)
+{
+    const auto *found = std::find(std::begin(StandardAddresses), std::end(StandardAddresses), address);
+    return found == std::end(StandardAddresses) ? -1 : int(found - std::begin(StandardAddresses));
+}
+
+// ttyS<number> when the running kernel has a UART there at another address than this port's.
+std::optional<TSystemState::SerialLine> uartElsewhere(const TSystemState &system, int number, quint32 address)
+{
+    for (const TSystemState::SerialLine &line : system.serialLines) {
+        if (line.number == number && line.type != 0 && line.port != address)
+            return line;
+    }
+    return std::nullopt;
+}
 } // namespace
 
 TLinuxSetup::TLinuxSetup(const ResourceRules::Addresses &addresses, int irq, bool x8Clock)
-    : m_irq(irq)
-    , m_baudBase(x8Clock ? X8BaudBase : X1BaudBase)
+    : TLinuxSetup(QList<Card>{{QString(), 0x300, addresses, irq, x8Clock}}, TSystemState())
 {
-    int next = StandardPortCount;
-    for (int port = 0; port < ResourceRules::PortCount; ++port) {
-        const quint16 address = addresses[std::size_t(port)];
-        int number = -1;
-        for (int standard = 0; standard < StandardPortCount; ++standard) {
-            if (StandardAddresses[standard] == address)
-                number = standard;
+}
+
+TLinuxSetup::TLinuxSetup(const QList<Card> &cards, const TSystemState &system)
+    : m_cards(cards)
+{
+    std::stable_sort(m_cards.begin(), m_cards.end(),
+                     [](const Card &a, const Card &b) { return a.controlBase < b.controlBase; });
+    assignLines(system);
+    if (system.buildLimit && uartCount() > *system.buildLimit) {
+        QStringList others;
+        for (const Skipped &line : m_skipped)
+            others.append(QStringLiteral("ttyS%1").arg(line.ttyNumber));
+        m_problems.append(
+            QStringLiteral("the set-up needs %1 serial lines (ttyS0 to ttyS%2%3), but this kernel is built "
+                           "for at most %4 (CONFIG_SERIAL_8250_NR_UARTS): give ports the standard addresses "
+                           "0x3F8, 0x2F8, 0x3E8 and 0x2E8, or use a kernel built for more")
+                .arg(uartCount())
+                .arg(uartCount() - 1)
+                .arg(others.isEmpty()
+                         ? QString()
+                         : QStringLiteral("; %1 other serial ports").arg(others.join(QStringLiteral(", "))))
+                .arg(*system.buildLimit));
+    }
+}
+
+QString TLinuxSetup::stableName(quint32 controlBase, int port)
+{
+    return QStringLiteral("/dev/tr4410/%1/%2")
+        .arg(QString::number(controlBase, 16).toUpper())
+        .arg(ResourceRules::portLetter(port));
+}
+
+void TLinuxSetup::assignLines(const TSystemState &system)
+{
+    QSet<quint32> cardAddresses;
+    for (const Card &card : std::as_const(m_cards))
+        for (const quint16 address : card.addresses)
+            cardAddresses.insert(address);
+    QSet<int> taken;
+    for (int c = 0; c < m_cards.size(); ++c) {
+        const Card &card = m_cards.at(c);
+        for (int port = 0; port < ResourceRules::PortCount; ++port) {
+            const quint16 address = card.addresses[std::size_t(port)];
+            int number = standardLine(address);
+            for (int n = StandardPortCount; number < 0; ++n) {
+                const std::optional<TSystemState::SerialLine> line = uartElsewhere(system, n, address);
+                if (line && !cardAddresses.contains(line->port) &&
+                    std::none_of(m_skipped.begin(), m_skipped.end(),
+                                 [n](const Skipped &s) { return s.ttyNumber == n; }))
+                    m_skipped.append({n, line->port});
+                if (!line && !taken.contains(n))
+                    number = n;
+            }
+            taken.insert(number);
+            m_devices.append({int(c), card.file, card.controlBase, port, number, address, card.irq,
+                              card.x8Clock ? X8BaudBase : X1BaudBase});
         }
-        if (number < 0)
-            number = next++;
-        m_devices.append({port, number, address});
     }
 }
 
@@ -45,8 +112,8 @@ QStringList TLinuxSetup::setserialLines() const
             QStringLiteral("setserial /dev/ttyS%1 port 0x%2 irq %3 uart 16550A baud_base %4 autoconfig")
                 .arg(device.ttyNumber)
                 .arg(device.address, 0, 16)
-                .arg(m_irq)
-                .arg(m_baudBase));
+                .arg(device.irq)
+                .arg(device.baudBase));
     }
     return lines;
 }
@@ -71,9 +138,10 @@ QString TLinuxSetup::udevTrigger() const
 
 QString TLinuxSetup::grubDropIn() const
 {
-    return QStringLiteral("# The TR-4410's ports A to H need %1 lines of the 8250 serial driver. Written by\n"
+    return QStringLiteral("# %1 need %2 lines of the 8250 serial driver. Written by\n"
                           "# tr4410ctl linux; takes effect after update-grub and a restart.\n"
-                          "GRUB_CMDLINE_LINUX=\"$GRUB_CMDLINE_LINUX %2\"\n")
+                          "GRUB_CMDLINE_LINUX=\"$GRUB_CMDLINE_LINUX %3\"\n")
+        .arg(subject())
         .arg(uartCount())
         .arg(kernelParameter());
 }
@@ -104,13 +172,14 @@ QString TLinuxSetup::systemdUnit() const
 QString TLinuxSetup::text() const
 {
     QString text =
-        QStringLiteral("# Linux set-up of the TR-4410's ports A to H, to run as root once the DF jumper\n"
+        QStringLiteral("# Linux set-up of %1, to run as root once the DF jumper\n"
                        "# is removed.\n"
                        "#\n"
-                       "# 1. The 8250 serial driver must hold %1 ports: the kernel parameter %2 in a\n"
+                       "# 1. The 8250 serial driver must hold %2 ports: the kernel parameter %3 in a\n"
                        "#    GRUB drop-in; it takes effect after update-grub and a restart.\n"
-                       "mkdir -p %3\n"
-                       "cat >%4 <<'EOF'\n")
+                       "mkdir -p %4\n"
+                       "cat >%5 <<'EOF'\n")
+            .arg(subject(true))
             .arg(uartCount())
             .arg(kernelParameter(), QFileInfo(QLatin1String(GrubDropIn)).path(), QLatin1String(GrubDropIn));
     text += grubDropIn();
@@ -119,9 +188,12 @@ QString TLinuxSetup::text() const
                            "#\n"
                            "# 2. Where each port is (package setserial), and udev told of the change:\n");
     const QStringList lines = setserialLines();
-    for (const Device &device : m_devices)
-        text += lines.at(device.port) + QStringLiteral("  # port ") + ResourceRules::portLetter(device.port) +
-                QLatin1Char('\n');
+    for (int i = 0; i < m_devices.size(); ++i)
+        text += lines.at(i) + QStringLiteral("  # ") + portComment(m_devices.at(i)) + QLatin1Char('\n');
+    for (const Skipped &line : m_skipped)
+        text += QStringLiteral("# ttyS%1 is another serial port, at %2: left as it is.\n")
+                    .arg(line.ttyNumber)
+                    .arg(CardJumpers::prefixedText(line.port));
     text += udevTrigger() + QLatin1Char('\n');
     text += QStringLiteral("#\n"
                            "# 3. The same at every boot:\n"
@@ -133,4 +205,27 @@ QString TLinuxSetup::text() const
                            "systemctl enable %1\n")
                 .arg(QLatin1String(UnitName));
     return text;
+}
+
+QString TLinuxSetup::portComment(const Device &device) const
+{
+    const QString port = QStringLiteral("port ") + ResourceRules::portLetter(device.port);
+    if (m_cards.size() == 1)
+        return port;
+    const QString file = QFileInfo(device.cardFile).fileName();
+    return QStringLiteral("card %1%2, %3: %4")
+        .arg(CardJumpers::prefixedText(device.controlBase),
+             file.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(file), port,
+             stableName(device.controlBase, device.port));
+}
+
+// What the set-up is of, as its comments name it.
+QString TLinuxSetup::subject(bool of) const
+{
+    if (m_cards.size() == 1)
+        return of ? QStringLiteral("the TR-4410's ports A to H")
+                  : QStringLiteral("The TR-4410's ports A to H");
+    const QString cards =
+        QStringLiteral("the %1 ports of %2 TR-4410 cards").arg(m_devices.size()).arg(m_cards.size());
+    return of ? cards : cards.left(1).toUpper() + cards.mid(1);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "resource_rules.h"
+#include "system_state.h"
 
 #include <QList>
 #include <QString>
@@ -10,15 +11,37 @@
 // shared IRQ and the UART type, and a systemd unit that applies those lines at every boot.
 //
 // A port at one of the four standard addresses keeps the standard device (0x3F8 ttyS0,
-// 0x2F8 ttyS1, 0x3E8 ttyS2, 0x2E8 ttyS3); the others take ttyS4, ttyS5, ... in port order.
+// 0x2F8 ttyS1, 0x3E8 ttyS2, 0x2E8 ttyS3). Every other port takes the lowest line from ttyS4 up
+// that the running kernel does not already use for a UART at another address and that no earlier
+// port took, cards ordered by control base, then ports A to H: the same machine gives the same lines.
 class TLinuxSetup
 {
 public:
+    // One card of the stack, as its card file gives it.
+    struct Card
+    {
+        QString file;
+        quint32 controlBase = 0x300;
+        ResourceRules::Addresses addresses{};
+        int irq = 0;
+        bool x8Clock = false;
+    };
     struct Device
     {
+        int card; // its index in cards()
+        QString cardFile;
+        quint32 controlBase;
         int port;      // 0 = A ... 7 = H
         int ttyNumber; // ttyS<n>
         quint16 address;
+        int irq;
+        int baudBase;
+    };
+    // A line passed over: the kernel has a UART there at another address.
+    struct Skipped
+    {
+        int ttyNumber;
+        quint32 port;
     };
 
     static constexpr int StandardPortCount = 4;
@@ -28,9 +51,19 @@ public:
     static constexpr const char *UnitName = "tr4410-serial.service";
     static constexpr const char *GrubDropIn = "/etc/default/grub.d/tr4410.cfg";
 
+    // One card at 0x300 on a machine with nothing but COM1 to COM4.
     TLinuxSetup(const ResourceRules::Addresses &addresses, int irq, bool x8Clock);
+    TLinuxSetup(const QList<Card> &cards, const TSystemState &system);
 
+    // "/dev/tr4410/300/A": the link udev keeps to whichever line the port got.
+    static QString stableName(quint32 controlBase, int port);
+
+    const QList<Card> &cards() const { return m_cards; }
+    // Cards by control base, then ports A to H.
     const QList<Device> &devices() const { return m_devices; }
+    const QList<Skipped> &skipped() const { return m_skipped; }
+    // What stops the set-up, such as no free line left under the kernel's build limit.
+    const QStringList &problems() const { return m_problems; }
     // Ports the 8250 driver must be able to hold: one past the highest device number, at least 4.
     int uartCount() const;
     // "8250.nr_uarts=<n>"
@@ -54,7 +87,12 @@ public:
     QString text() const;
 
 private:
+    void assignLines(const TSystemState &system);
+    QString portComment(const Device &device) const;
+    QString subject(bool of = false) const;
+
+    QList<Card> m_cards;
     QList<Device> m_devices;
-    int m_irq;
-    int m_baudBase;
+    QList<Skipped> m_skipped;
+    QStringList m_problems;
 };
