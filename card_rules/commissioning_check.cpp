@@ -1,7 +1,7 @@
 #include "commissioning_check.h"
 
+#include "card_conflicts.h"
 #include "card_jumpers.h"
-#include "linux_setup.h"
 
 #include <QRegularExpression>
 
@@ -167,10 +167,9 @@ QString serialLineCount(int count)
     return count == 1 ? QStringLiteral("1 serial line") : QStringLiteral("%1 serial lines").arg(count);
 }
 
-Finding serialLinesFinding(const Setup &setup, const TSystemState &system)
+Finding serialLinesFinding(const TLinuxSetup &linuxSetup, const TSystemState &system)
 {
     const QString topic = QStringLiteral("serial lines");
-    const TLinuxSetup linuxSetup(setup.addresses, setup.irq, setup.x8Clock);
     const int needed = linuxSetup.uartCount();
     const int have = system.nrUarts.value_or(int(system.serialLines.size()));
     if (have >= needed)
@@ -235,16 +234,34 @@ Finding lockdownFinding(const TSystemState &system)
             .arg(system.lockdown)};
 }
 
-} // namespace
-
-QList<Finding> writeChecks(const Setup &setup, const TSystemState &system)
+QList<Finding> cardFindings(const Setup &setup, const TSystemState &system)
 {
     QList<Finding> findings{controlBaseFinding(setup)};
     for (int port = 0; port < ResourceRules::PortCount; ++port)
         findings.append(portFinding(setup, system, port));
     findings.append(controlBlockFinding(setup, system));
     findings.append(irqFinding(setup, system));
-    findings.append(serialLinesFinding(setup, system));
+    return findings;
+}
+
+// A line the set-up leaves to another UART, named so that nobody wonders where ttyS4 went.
+Finding skippedFinding(const TLinuxSetup::Skipped &skipped, const TSystemState &system)
+{
+    const std::optional<TSystemState::SerialLine> line = system.lineAt(skipped.port);
+    return {Severity::Ok, QStringLiteral("ttyS%1").arg(skipped.ttyNumber),
+            QStringLiteral("ttyS%1 is another serial port, at %2, IRQ %3, %4: the card's ports get other "
+                           "lines and it is left as it is")
+                .arg(skipped.ttyNumber)
+                .arg(hex(skipped.port))
+                .arg(line ? line->irq : 0)
+                .arg(TSystemState::uartName(line ? line->type : 0))};
+}
+
+QList<Finding> machineFindings(const TLinuxSetup &linuxSetup, const TSystemState &system)
+{
+    QList<Finding> findings{serialLinesFinding(linuxSetup, system)};
+    for (const TLinuxSetup::Skipped &skipped : linuxSetup.skipped())
+        findings.append(skippedFinding(skipped, system));
     findings.append(setserialFinding(system));
     if (!system.portClaimsShown)
         findings.append(
@@ -254,9 +271,38 @@ QList<Finding> writeChecks(const Setup &setup, const TSystemState &system)
     return findings;
 }
 
+Setup setupOf(const TLinuxSetup::Card &card)
+{
+    return {card.controlBase, card.addresses, card.irq, card.x8Clock};
+}
+
+} // namespace
+
+QList<Finding> writeChecks(const Setup &setup, const TSystemState &system)
+{
+    const TLinuxSetup linuxSetup({{QString(), setup.controlBase, setup.addresses, setup.irq, setup.x8Clock}},
+                                 system);
+    return cardFindings(setup, system) + machineFindings(linuxSetup, system);
+}
+
 QList<Finding> check(const Setup &setup, const TSystemState &system, AccessState access)
 {
     return QList<Finding>{lockdownFinding(system), accessFinding(access)} + writeChecks(setup, system);
+}
+
+QList<Finding> checkStack(const QList<TLinuxSetup::Card> &cards, const TSystemState &system,
+                          AccessState access)
+{
+    const TLinuxSetup linuxSetup(cards, system);
+    QList<Finding> findings{lockdownFinding(system), accessFinding(access)};
+    for (const TLinuxSetup::Card &card : linuxSetup.cards()) {
+        for (Finding finding : cardFindings(setupOf(card), system)) {
+            finding.card = CardRef{card.file, card.controlBase};
+            findings.append(finding);
+        }
+    }
+    findings += CardConflicts::findings(linuxSetup.cards());
+    return findings + machineFindings(linuxSetup, system);
 }
 
 QString severityName(Severity severity)

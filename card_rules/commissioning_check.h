@@ -1,10 +1,13 @@
 #pragma once
 
+#include "linux_setup.h"
 #include "resource_rules.h"
 #include "system_state.h"
 
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 // The checks before the card is written: the configuration against what the running Linux
 // already has (serial lines, I/O port claims, interrupts, kernel lockdown and limits, setserial).
@@ -16,11 +19,19 @@ enum class Severity { Ok, Warning, Problem };
 // Whether this user's programs reach the ports, as the port layer and the system tell it.
 enum class AccessState { Available, NotInGroup, NoCapability, NoPortIo, LockedDown, NoWriteLock };
 
+// The card a finding is about: its file (empty for one given by options) and control base.
+struct CardRef
+{
+    QString file;
+    quint32 controlBase = 0;
+};
+
 struct Finding
 {
     Severity severity;
     QString topic; // "lockdown", "port access", "control base", "port A", ..., "IRQ", ...
     QString message;
+    std::optional<CardRef> card = std::nullopt; // none for a finding about the machine
 };
 
 struct Setup
@@ -32,6 +43,12 @@ struct Setup
 };
 
 QList<Finding> check(const Setup &setup, const TSystemState &system, AccessState access);
+// The machine's cards checked together: the machine's findings once, each card's own findings
+// (carrying the card), and what one card does to another: one IRQ for two cards, ports that
+// overlap, control registers inside another card's ports or registers, two cards at one control
+// base. The serial lines are those of the whole stack, other UARTs' lines left out.
+QList<Finding> checkStack(const QList<TLinuxSetup::Card> &cards, const TSystemState &system,
+                          AccessState access);
 
 // The findings that stop a write ("lockdown" and "port access" are the port layer's to report).
 QList<Finding> writeChecks(const Setup &setup, const TSystemState &system);

@@ -229,3 +229,15 @@ QString TLinuxSetup::subject(bool of) const
         QStringLiteral("the %1 ports of %2 TR-4410 cards").arg(m_devices.size()).arg(m_cards.size());
     return of ? cards : cards.left(1).toUpper() + cards.mid(1);
 }
+
+QString TLinuxSetup::stableNameText() const
+{
+    QString text =
+        QStringLiteral("# Name the ports by their stable names in applications and in serial-getty@:\n"
+                       "# udev keeps them pointing at whichever line each port has.\n");
+    for (const Device &device : m_devices)
+        text += QStringLiteral("#   %1  (ttyS%2)\n")
+                    .arg(stableName(device.controlBase, device.port))
+                    .arg(device.ttyNumber);
+    return text;
+}

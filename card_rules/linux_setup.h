@@ -81,6 +81,9 @@ public:
     QString systemdUnit() const;
     // The GRUB drop-in that adds the kernel parameter.
     QString grubDropIn() const;
+    // The stable names, for the window's box after a write: a comment line a port with the line it
+    // has now.
+    QString stableNameText() const;
     // All three with short instructions, for printing or copying: as a whole it is a shell script
     // that sets the ports up now and at every boot (the kernel parameter takes
     // update-grub and a restart).

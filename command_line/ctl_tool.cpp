@@ -1,7 +1,10 @@
 #include "ctl_tool.h"
 
 #include "card_file.h"
+#include "card_stack.h"
+#include "ctl_cards.h"
 #include "ctl_options.h"
+#include "ctl_text.h"
 #include "linux_setup.h"
 #include "port_access_probe.h"
 #include "serial_port_test.h"
@@ -24,42 +27,27 @@ namespace {
 
 const QString Program = QStringLiteral("tr4410ctl");
 
-// One row a port, pass or the reason, and how the shared IRQ counted.
-QString testTable(const QList<TSerialPortTest::Result> &results,
-                  const QList<TSerialPortTest::Interrupts> &counted)
-{
-    QString table = QStringLiteral("Port  Address  Device  UART     IRQ  Result\n");
-    for (const TSerialPortTest::Result &r : results) {
-        table += QStringLiteral("%1     %2    %3 %4 %5  %6\n")
-                     .arg(ResourceRules::portLetter(r.port))
-                     .arg(TCardConfig::addressText(r.address))
-                     .arg((r.device.isEmpty() ? QStringLiteral("-") : r.device).leftJustified(7))
-                     .arg((r.uart.isEmpty() ? QStringLiteral("-") : r.uart).leftJustified(8))
-                     .arg(r.irq < 0 ? QStringLiteral("-") : QString::number(r.irq), 3)
-                     .arg(r.passed ? QStringLiteral("pass") : QStringLiteral("FAIL: ") + r.reason);
-    }
-    for (const TSerialPortTest::Interrupts &irq : counted)
-        table += QStringLiteral("IRQ %1 counted %2 interrupts during the test (%3 before, %4 after).\n")
-                     .arg(irq.irq)
-                     .arg(irq.after - irq.before)
-                     .arg(irq.before)
-                     .arg(irq.after);
-    return table;
-}
-
-QByteArray testJson(const QList<TSerialPortTest::Result> &results,
+QByteArray testJson(const QList<TLinuxSetup::Device> &devices, const QList<TSerialPortTest::Result> &results,
                     const QList<TSerialPortTest::Interrupts> &counted, bool passed)
 {
     QJsonArray ports;
-    for (const TSerialPortTest::Result &r : results)
-        ports.append(QJsonObject{{QStringLiteral("port"), QString(ResourceRules::portLetter(r.port))},
-                                 {QStringLiteral("address"), TCardConfig::addressText(r.address)},
-                                 {QStringLiteral("device"), r.device},
-                                 {QStringLiteral("uart"), r.uart},
-                                 {QStringLiteral("irq"), r.irq},
-                                 {QStringLiteral("busy"), r.busy},
-                                 {QStringLiteral("passed"), r.passed},
-                                 {QStringLiteral("reason"), r.reason}});
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        const TSerialPortTest::Result &r = results.at(i);
+        const TLinuxSetup::Device &device = devices.at(i);
+        ports.append(QJsonObject{
+            {QStringLiteral("card"),
+             QJsonObject{{QStringLiteral("file"), device.cardFile},
+                         {QStringLiteral("controlBase"), TCardConfig::addressText(device.controlBase)}}},
+            {QStringLiteral("port"), QString(ResourceRules::portLetter(r.port))},
+            {QStringLiteral("address"), TCardConfig::addressText(r.address)},
+            {QStringLiteral("stableName"), TLinuxSetup::stableName(device.controlBase, device.port)},
+            {QStringLiteral("device"), r.device},
+            {QStringLiteral("uart"), r.uart},
+            {QStringLiteral("irq"), r.irq},
+            {QStringLiteral("busy"), r.busy},
+            {QStringLiteral("passed"), r.passed},
+            {QStringLiteral("reason"), r.reason}});
+    }
     QJsonArray interrupts;
     for (const TSerialPortTest::Interrupts &irq : counted)
         interrupts.append(QJsonObject{{QStringLiteral("irq"), irq.irq},
@@ -69,6 +57,15 @@ QByteArray testJson(const QList<TSerialPortTest::Result> &results,
                                      {QStringLiteral("interrupts"), interrupts},
                                      {QStringLiteral("passed"), passed}})
         .toJson(QJsonDocument::Indented);
+}
+
+// {"file": ..., "controlBase": "0x300"}, null for a finding about the machine.
+QJsonValue cardJson(const std::optional<Commissioning::CardRef> &card)
+{
+    if (!card)
+        return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("file"), card->file},
+                       {QStringLiteral("controlBase"), TCardConfig::addressText(card->controlBase)}};
 }
 
 } // namespace
@@ -107,7 +104,7 @@ int TCtlTool::run(const QStringList &arguments)
     const QString command = commandOf(parser);
     if (command.isEmpty())
         return InvalidInput;
-    if (!readConfig(parser))
+    if (!readConfig(parser, command))
         return InvalidInput;
     // A card file whose values do not fit together is refused whatever the command.
     if (const TCardError error = m_config.check())
@@ -177,10 +174,23 @@ TCardError portError(TCardError error, QChar letter)
 }
 } // namespace
 
-bool TCtlTool::readConfig(const QCommandLineParser &parser)
+bool TCtlTool::readConfig(const QCommandLineParser &parser, const QString &command)
 {
-    if (parser.isSet(QStringLiteral("card"))) {
-        if (const TCardError error = CardFile::read(parser.value(QStringLiteral("card")), m_config)) {
+    const QStringList files = CtlCards::files(parser, command, TSystemState::rootFromEnvironment());
+    if (const QString refusal = CtlCards::refusal(files, parser, command); !refusal.isEmpty()) {
+        fail(InvalidInput, refusal + QStringLiteral("; nothing has been done"));
+        return false;
+    }
+    if (files.size() > 1) {
+        if (const TCardError error = CardStack::read(files, m_stack)) {
+            fail(InvalidInput, error.message() + QStringLiteral("; nothing has been done"));
+            return false;
+        }
+        return true;
+    }
+    m_cardFile = files.value(0);
+    if (!m_cardFile.isEmpty()) {
+        if (const TCardError error = CardFile::read(m_cardFile, m_config)) {
             fail(InvalidInput, error.message() + QStringLiteral("; nothing has been done"));
             return false;
         }
@@ -296,6 +306,23 @@ bool TCtlTool::requireResources(ResourceRules::Addresses &addresses, int &irq)
     return true;
 }
 
+// The cards of the command: those of several card files, else the one of the card file and options.
+bool TCtlTool::stackCards(QList<TLinuxSetup::Card> &cards)
+{
+    if (!m_stack.isEmpty()) {
+        cards = m_stack;
+        return true;
+    }
+    TLinuxSetup::Card card;
+    card.file = m_cardFile;
+    card.controlBase = m_config.controlBase.value.value_or(0x300);
+    card.x8Clock = m_config.clock.value.value_or(0) != 0;
+    if (!requireResources(card.addresses, card.irq))
+        return false;
+    cards = {card};
+    return true;
+}
+
 int TCtlTool::plan()
 {
     TCardError error;
@@ -329,12 +356,12 @@ bool TCtlTool::commissioningSetup(Commissioning::Setup &setup)
 
 int TCtlTool::check(bool json)
 {
-    Commissioning::Setup setup;
-    if (!commissioningSetup(setup))
+    QList<TLinuxSetup::Card> cards;
+    if (!stackCards(cards))
         return InvalidInput;
     const TSystemState system = TSystemState::read();
     const QList<Commissioning::Finding> findings =
-        Commissioning::check(setup, system, PortAccessProbe::probe(system));
+        Commissioning::checkStack(cards, system, PortAccessProbe::probe(system));
     const bool problem = Commissioning::count(findings, Commissioning::Severity::Problem) > 0;
     if (json) {
         QJsonArray list;
@@ -342,11 +369,12 @@ int TCtlTool::check(bool json)
             list.append(
                 QJsonObject{{QStringLiteral("severity"), Commissioning::severityName(finding.severity)},
                             {QStringLiteral("topic"), finding.topic},
-                            {QStringLiteral("message"), finding.message}});
+                            {QStringLiteral("message"), finding.message},
+                            {QStringLiteral("card"), cardJson(finding.card)}});
         const QJsonObject document{{QStringLiteral("findings"), list}, {QStringLiteral("ok"), !problem}};
         *m_out << QJsonDocument(document).toJson(QJsonDocument::Indented) << Qt::flush;
     } else {
-        *m_out << Commissioning::findingLines(findings, true) << Commissioning::severityList(findings)
+        *m_out << CtlText::checkLines(findings, cards.size() > 1) << Commissioning::severityList(findings)
                << Qt::endl;
     }
     return problem ? CheckFailed : Success;
@@ -376,11 +404,13 @@ int TCtlTool::write(bool dryRun, bool yes, bool force)
 
 int TCtlTool::linuxSetup(const QString &outputDir)
 {
-    ResourceRules::Addresses addresses{};
-    int irq = 0;
-    if (!requireResources(addresses, irq))
+    QList<TLinuxSetup::Card> cards;
+    if (!stackCards(cards))
         return InvalidInput;
-    const TLinuxSetup setup(addresses, irq, m_config.clock.value.value_or(0) != 0);
+    const TLinuxSetup setup(cards, TSystemState::read());
+    if (!setup.problems().isEmpty())
+        return fail(InvalidInput,
+                    setup.problems().join(QLatin1Char('\n')) + QStringLiteral("; nothing has been done"));
     if (outputDir.isEmpty()) {
         *m_out << setup.text() << Qt::flush;
         return Success;
@@ -410,25 +440,28 @@ int TCtlTool::linuxSetup(const QString &outputDir)
 
 int TCtlTool::test(bool json, bool external)
 {
-    ResourceRules::Addresses addresses{};
-    int irq = 0;
-    if (!requireResources(addresses, irq))
+    QList<TLinuxSetup::Card> cards;
+    if (!stackCards(cards))
         return InvalidInput;
-    QList<int> speeds{TLinuxSetup::X1BaudBase};
-    if (m_config.clock.value.value_or(0) != 0)
-        speeds.append(TLinuxSetup::X8BaudBase);
+    const TSystemState system = TSystemState::read();
+    const TLinuxSetup setup(cards, system);
     QList<TSerialPortTest::Port> ports;
-    for (int port = 0; port < ResourceRules::PortCount; ++port)
-        ports.append({port, addresses[std::size_t(port)], irq, speeds, external});
+    for (const TLinuxSetup::Device &device : setup.devices()) {
+        QList<int> speeds{TLinuxSetup::X1BaudBase};
+        if (device.baudBase == TLinuxSetup::X8BaudBase)
+            speeds.append(TLinuxSetup::X8BaudBase);
+        ports.append({device.port, device.address, device.irq, speeds, external});
+    }
     QList<TSerialPortTest::Interrupts> counted;
     QElapsedTimer took;
     took.start();
-    const QList<TSerialPortTest::Result> results = TSerialPortTest(TSystemState::read()).run(ports, &counted);
+    const QList<TSerialPortTest::Result> results = TSerialPortTest(system).run(ports, &counted);
     const qint64 ms = took.elapsed();
     const bool passed = std::all_of(results.begin(), results.end(), [](const auto &r) { return r.passed; });
     if (json)
-        *m_out << testJson(results, counted, passed) << Qt::flush;
+        *m_out << testJson(setup.devices(), results, counted, passed) << Qt::flush;
     else
-        *m_out << testTable(results, counted) << QStringLiteral("Tested in %1 ms.\n").arg(ms) << Qt::flush;
+        *m_out << CtlText::testTable(setup.devices(), results, counted)
+               << QStringLiteral("Tested in %1 ms.\n").arg(ms) << Qt::flush;
     return passed ? Success : TestFailed;
 }

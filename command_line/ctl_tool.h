@@ -3,6 +3,7 @@
 #include "card_config.h"
 #include "commissioning_check.h"
 #include "ctl_exit.h"
+#include "linux_setup.h"
 
 #include <QObject>
 #include <QStringList>
@@ -26,11 +27,12 @@ public:
 
 private:
     QString commandOf(const QCommandLineParser &parser);
-    bool readConfig(const QCommandLineParser &parser);
+    bool readConfig(const QCommandLineParser &parser, const QString &command);
     TCardError setChoiceOptions(const QCommandLineParser &parser);
     TCardError setPortOptions(const QCommandLineParser &parser);
     TCardError setIrqOptions(const QCommandLineParser &parser);
     bool requireResources(ResourceRules::Addresses &addresses, int &irq);
+    bool stackCards(QList<TLinuxSetup::Card> &cards);
     int plan();
     bool commissioningSetup(Commissioning::Setup &setup);
     int check(bool json);
@@ -43,4 +45,6 @@ private:
     std::unique_ptr<QTextStream> m_out;
     std::unique_ptr<QTextStream> m_err;
     TCardConfig m_config;
+    QString m_cardFile;               // the one card file read into m_config, if any
+    QList<TLinuxSetup::Card> m_stack; // the cards of several card files
 };

@@ -342,9 +342,9 @@ void TPortResourcesPanel::writeResources(const ResourceRules::Addresses &address
     // Everything is gathered before the first write: changes made during the waits do not alter
     // the sequence under way.
     const ResourceRules::Values values = ResourceRules::registerValues(addresses, irq, rs422Mask());
-    const TLinuxSetup linuxSetup(addresses, irq,
-                                 m_controls.clockCombo &&
-                                     CardJumpers::clockJumper(m_controls.clockCombo->currentIndex()));
+    const bool x8Clock =
+        m_controls.clockCombo && CardJumpers::clockJumper(m_controls.clockCombo->currentIndex());
+    const TLinuxSetup linuxSetup({{QString(), m_controlBase, addresses, irq, x8Clock}}, TSystemState::read());
 
     m_sequenceRunning = true;
     const bool written = m_writer->write(m_controlBase, values);
@@ -354,7 +354,7 @@ void TPortResourcesPanel::writeResources(const ResourceRules::Addresses &address
         // As gathered before the first write, whatever changed during the waits.
         m_written = resourceValues(addresses, irq, values.back());
         flipControls();
-        const bool save = confirmWritten(linuxSetup.text());
+        const bool save = confirmWritten(linuxSetup.text() + QLatin1Char('\n') + linuxSetup.stableNameText());
         if (save && self)
             emit saveWrittenRequested();
         if (!self)

@@ -264,7 +264,8 @@ private slots:
         QCOMPARE(TestTr4410ctl::portWrites(result), portWrites);
         if (QTest::currentDataTag() == QByteArray("test before the set-up"))
             QVERIFY2(result.out.contains(
-                         "E     0x100    -       -          -  FAIL: Linux has no serial line at 0x100: "
+                         "0x300  E     0x100    -       -          -  /dev/tr4410/300/E  FAIL: Linux has no "
+                         "serial line at 0x100: "
                          "apply the Linux set-up (tr4410ctl linux) and restart\n"),
                      qPrintable(result.out));
         if (QTest::currentDataTag() == QByteArray("broke off")) {
