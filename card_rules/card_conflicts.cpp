@@ -49,10 +49,11 @@ QList<Finding> pairFindings(const TLinuxSetup::Card &earlier, const TLinuxSetup:
                                             "its card file")
                                  .arg(cardName(earlier), cardName(card), hex(card.controlBase))));
     else if (overlap(earlier.controlBase, ControlSize, card.controlBase, ControlSize))
-        found.append(problem(card, QStringLiteral("control registers"),
-                             QStringLiteral("the control registers of %1 overlap those of %2: set the "
-                                            "control bases at least %3 apart")
-                                 .arg(cardName(card), cardName(earlier), hex(ControlSize))));
+        found.append(
+            problem(card, QStringLiteral("control registers"),
+                    QStringLiteral("the control registers of %1 overlap those of %2: set the "
+                                   "control bases on the jumpers' steps of %3, one for each card")
+                        .arg(cardName(card), cardName(earlier), hex(CardJumpers::ControlBaseRange.step))));
     if (earlier.irq == card.irq)
         found.append(problem(card, QStringLiteral("IRQ"),
                              QStringLiteral("%1 and %2 are both on IRQ %3: an ISA interrupt line serves one "

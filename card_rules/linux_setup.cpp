@@ -49,9 +49,10 @@ TLinuxSetup::TLinuxSetup(const QList<Card> &cards, const TSystemState &system)
                            "0x3F8, 0x2F8, 0x3E8 and 0x2E8, or use a kernel built for more")
                 .arg(uartCount())
                 .arg(uartCount() - 1)
-                .arg(others.isEmpty()
-                         ? QString()
-                         : QStringLiteral("; %1 other serial ports").arg(others.join(QStringLiteral(", "))))
+                .arg(others.isEmpty()     ? QString()
+                     : others.size() == 1 ? QStringLiteral("; %1 is another serial port").arg(others.first())
+                                          : QStringLiteral("; %1 are other serial ports")
+                                                .arg(others.join(QStringLiteral(", "))))
                 .arg(*system.buildLimit));
     }
 }
