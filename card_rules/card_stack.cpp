@@ -41,20 +41,17 @@ TCardError cardOf(const TCardConfig &config, const QString &file, TLinuxSetup::C
     result.file = file;
     result.controlBase = config.controlBase.value.value_or(0x300);
     result.x8Clock = config.clock.value.value_or(0) != 0;
+    const QString need =
+        QStringLiteral(" is missing: a card of the machine needs the addresses of ports A to "
+                       "H and its IRQ");
     for (int port = 0; port < ResourceRules::PortCount; ++port) {
         const auto &value = config.ports[std::size_t(port)].value;
         if (!value)
-            return {
-                file, QStringLiteral("\"ports.%1\"").arg(ResourceRules::portLetter(port)),
-                QStringLiteral("is missing: a card of the machine needs the addresses of ports A to H and "
-                               "its IRQ")};
+            return {file, {}, QStringLiteral("\"ports.%1\"").arg(ResourceRules::portLetter(port)) + need};
         result.addresses[std::size_t(port)] = *value;
     }
     if (!config.irq.value)
-        return {
-            file, QStringLiteral("\"irq\""),
-            QStringLiteral("is missing: a card of the machine needs the addresses of ports A to H and its "
-                           "IRQ")};
+        return {file, {}, QStringLiteral("\"irq\"") + need};
     result.irq = *config.irq.value;
     card = result;
     return {};

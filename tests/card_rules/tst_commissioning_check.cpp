@@ -1,5 +1,6 @@
 // The checks before a write, over the system tree in tests/fixtures/system with one file changed a
-// case: each finding with its exact message.
+// case: each finding with its exact message. A case with other cards checks the stack: the card of
+// the other columns is a.json, the others b.json, c.json, ...
 
 #include "commissioning_check.h"
 
@@ -44,12 +45,19 @@ private slots:
         QTest::addColumn<QString>("topic");
         QTest::addColumn<int>("severity");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("others"); // "base:ports:irq" a card
 
         const auto row = [](const char *name, const Files &files, const QString &topic, Severity severity,
                             const QString &message, const QString &ports = QString(), int irq = 10,
-                            int base = 0x300, AccessState access = AccessState::Available) {
+                            int base = 0x300, AccessState access = AccessState::Available,
+                            const QStringList &others = {}) {
             QTest::newRow(name) << files << ports << irq << base << int(access) << topic << int(severity)
-                                << message;
+                                << message << others;
+        };
+        const auto stackRow = [&row](const char *name, const QStringList &others, const QString &topic,
+                                     const QString &message, const Files &files = {}) {
+            row(name, files, topic, Severity::Problem, message, {}, 10, 0x300, AccessState::Available,
+                others);
         };
         const QString lowPorts = QStringLiteral("100,108,110,118,120,128,130,138");
         const QByteArray uart = "4\n";
@@ -138,6 +146,53 @@ private slots:
             "or "
             "use a kernel built for more",
             lowPorts);
+        row("exactly the lines needed", {{"sys/module/8250/parameters/nr_uarts", "8\n"}}, "serial lines",
+            Severity::Ok, "the kernel has 8 serial lines; the set-up needs 8");
+        row("built for exactly the lines needed",
+            {{"sys/module/8250/parameters/nr_uarts", "4\n"},
+             {"boot/config-6.1.0-28-amd64", "CONFIG_SERIAL_8250_NR_UARTS=12\n"}},
+            "serial lines", Severity::Warning,
+            "the kernel has 4 serial lines; the set-up needs 12: the kernel parameter 8250.nr_uarts=12 is "
+            "missing (tr4410ctl linux --output writes it into /etc/default/grub.d/tr4410.cfg; then run "
+            "update-grub and restart)",
+            lowPorts);
+        const Files fifthUart{{"sys/class/tty/ttyS4/port", "0x2F0\n"},
+                              {"sys/class/tty/ttyS4/irq", "7\n"},
+                              {"sys/class/tty/ttyS4/type", uart}};
+        row("a fifth board UART passed over", fifthUart, "ttyS4", Severity::Ok,
+            "ttyS4 is another serial port, at 0x2F0, IRQ 7, 16550A: the card's ports get other lines and it "
+            "is left as it is");
+        row("its line not counted as free", fifthUart, "serial lines", Severity::Ok,
+            "the kernel has 12 serial lines; the set-up needs 9");
+        row("claims side by side",
+            {{"proc/ioports", "0000-0cf7 : PCI Bus 0000:00\n  0100-0107 : first\n  0108-010f : second\n"}},
+            "port E", Severity::Problem,
+            "port E at 0x100 overlaps 0x100 to 0x107, claimed by first (/proc/ioports): choose another "
+            "address");
+        const QString highPorts = QStringLiteral("200,208,210,218,220,228,230,238");
+        row("two cards' lines", {}, "serial lines", Severity::Warning,
+            "the kernel has 12 serial lines; the set-up needs 16: the kernel parameter 8250.nr_uarts=16 is "
+            "missing (tr4410ctl linux --output writes it into /etc/default/grub.d/tr4410.cfg; then run "
+            "update-grub and restart)",
+            {}, 10, 0x300, AccessState::Available, {"310:" + highPorts + ":5"});
+        stackRow("two cards on one IRQ", {"310:" + highPorts + ":10"}, "IRQ",
+                 "the card at 0x300 (a.json) and the card at 0x310 (b.json) are both on IRQ 10: an ISA "
+                 "interrupt line serves one board; give each card an IRQ of its own");
+        stackRow(
+            "ports of two cards overlapping", {"310:200,208,110,218,220,228,230,238:5"}, "port C",
+            "port C of the card at 0x310 (b.json) at 0x110 overlaps port G of the card at 0x300 (a.json) "
+            "at 0x110: give each port an address of its own");
+        stackRow("control registers in another card's port", {"110:" + highPorts + ":5"}, "control registers",
+                 "the control registers of the card at 0x110 (b.json), 0x110 to 0x112, are inside port G of "
+                 "the card at 0x300 (a.json) at 0x110: choose another control base or another port address");
+        stackRow("control registers in another card's", {"302:" + highPorts + ":5"}, "control registers",
+                 "the control registers of the card at 0x302 (b.json) overlap those of the card at 0x300 "
+                 "(a.json): set the control bases on the jumpers' steps of 0x010, one for each card");
+        stackRow(
+            "two cards at one control base", {"300:" + highPorts + ":5"}, "control base",
+            "the card at 0x300 (a.json) and the card at 0x300 (b.json) are both at the control base 0x300: "
+            "both would answer there; set another control base on one card's jumpers and in its card "
+            "file");
         row("no setserial", {{"usr/bin/setserial", {}}}, "setserial", Severity::Warning,
             "setserial is not installed: install it (apt install setserial); the boot-time set-up of the "
             "ports "
@@ -152,6 +207,10 @@ private slots:
             "0x100 "
             "to 0x3F0 in steps of 0x10; the nearest is 0x3F0",
             {}, 10, 0x3F5);
+        row("control base rounded up", {}, "control base", Severity::Problem,
+            "the control base address 0x30C cannot be used: the jumpers set, and the port helper writes, "
+            "0x100 to 0x3F0 in steps of 0x10; the nearest is 0x310",
+            {}, 10, 0x30C);
     }
     void findings()
     {
@@ -163,17 +222,36 @@ private slots:
         QFETCH(QString, topic);
         QFETCH(int, severity);
         QFETCH(QString, message);
+        QFETCH(QStringList, others);
         QTemporaryDir dir;
         Commissioning::Setup setup{
             quint32(controlBase), {0x3F8, 0x2F8, 0x3E8, 0x2E8, 0x100, 0x108, 0x110, 0x118}, irq, false};
         const QStringList list = ports.split(QLatin1Char(','), Qt::SkipEmptyParts);
         for (int i = 0; i < list.size(); ++i)
             setup.addresses[std::size_t(i)] = quint16(list.at(i).toUInt(nullptr, 16));
-        const auto found =
-            Commissioning::check(setup, TSystemState::read(tree(dir, files)), AccessState(access));
-        const auto it =
-            std::find_if(found.begin(), found.end(), [&](const auto &f) { return f.topic == topic; });
+        QList<TLinuxSetup::Card> cards{{"a.json", setup.controlBase, setup.addresses, irq, false}};
+        for (const QString &other : others) {
+            const QStringList parts = other.split(QLatin1Char(':'));
+            TLinuxSetup::Card card{QStringLiteral("%1.json").arg(QChar(char16_t(u'a' + cards.size()))),
+                                   parts.at(0).toUInt(nullptr, 16),
+                                   {},
+                                   parts.at(2).toInt(),
+                                   false};
+            const QStringList addresses = parts.at(1).split(QLatin1Char(','));
+            for (int i = 0; i < addresses.size(); ++i)
+                card.addresses[std::size_t(i)] = quint16(addresses.at(i).toUInt(nullptr, 16));
+            cards.append(card);
+        }
+        const TSystemState system = TSystemState::read(tree(dir, files));
+        const auto found = others.isEmpty() ? Commissioning::check(setup, system, AccessState(access))
+                                            : Commissioning::checkStack(cards, system, AccessState(access));
+        // A stack has a finding of each topic for each card: the one with the message.
+        const auto it = std::find_if(found.begin(), found.end(), [&](const auto &f) {
+            return f.topic == topic && (others.isEmpty() || f.message == message);
+        });
         QVERIFY2(it != found.end(), qPrintable(Commissioning::findingLines(found, true)));
+        if (!others.isEmpty())
+            QCOMPARE(it->card ? it->card->file : QString(), topic == "serial lines" ? "" : "b.json");
         QCOMPARE(it->message, message);
         QCOMPARE(int(it->severity), severity);
     }

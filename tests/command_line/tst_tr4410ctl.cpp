@@ -76,7 +76,29 @@ class TestTr4410ctl : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    // Machines below m_dir: "stack" the fixture tree with two cards in cards.d and a fifth board UART
+    // at ttyS4, "legacy" the one card file of before, "broken" a card file without its IRQ.
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        const QByteArray second = R"({"version": 1, "controlBase": "0x310", "irq": 5, "ports": {"A": "0x200",
+            "B": "0x208", "C": "0x210", "D": "0x218", "E": "0x220", "F": "0x228", "G": "0x230", "H": "0x238"}})";
+        const QMap<QString, QByteArray> files{{"stack/etc/tr4410/cards.d/a.json", ExampleCard},
+                                              {"stack/etc/tr4410/cards.d/b.json", second},
+                                              {"stack/sys/class/tty/ttyS4/port", "0x2F0\n"},
+                                              {"stack/sys/class/tty/ttyS4/irq", "7\n"},
+                                              {"stack/sys/class/tty/ttyS4/type", "4\n"},
+                                              {"legacy/etc/tr4410/card.json", ExampleCard},
+                                              {"broken/etc/tr4410/cards.d/a.json", ExampleCard},
+                                              {"broken/etc/tr4410/cards.d/b.json", "{\"version\": 1}"}};
+        QDir().mkpath(m_dir.filePath("stack"));
+        QProcess::execute("cp", {"-a", QStringLiteral(TR4410_FIXTURE_SYSTEM "/."), m_dir.filePath("stack")});
+        for (auto file = files.begin(); file != files.end(); ++file) {
+            QDir().mkpath(QFileInfo(m_dir.filePath(file.key())).path());
+            QFile out(m_dir.filePath(file.key()));
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file.value()) == file.value().size());
+        }
+    }
 
     // Each refusal names what is wrong and ends with its exit code before a port is written.
     void refusals_data()
@@ -230,6 +252,40 @@ private slots:
             << QStringList{"FAKE_VANTO32_CARD_BASE=300"} << QByteArray() << 0 << "problem: " + ataPort << 20;
         QTest::newRow("test before the set-up")
             << ExampleCard << QStringList{"test"} << QStringList() << QByteArray() << 7 << "" << 0;
+        // The machine's cards.
+        const auto machine = [this](const char *name) {
+            return QStringList{"TR4410_SYSTEM_ROOT=" + m_dir.filePath(QLatin1String(name))};
+        };
+        QTest::newRow("write with two cards")
+            << ExampleCard << QStringList{"write", "--card", "%1", "--card", "%1"} << QStringList()
+            << QByteArray() << 1
+            << "tr4410ctl: 'write' works on one card at a time (the card at the bench): give --card once, "
+               "not 2 "
+               "times; nothing has been done"
+            << 0;
+        QTest::newRow("--irq with the machine's cards")
+            << QByteArray() << QStringList{"check", "--irq", "5"} << machine("stack") << QByteArray() << 1
+            << "tr4410ctl: --irq applies to one card, but 'check' works on 2 cards (a.json, b.json): give "
+               "one "
+               "--card with it, or change the card files; nothing has been done"
+            << 0;
+        QTest::newRow("a card without its IRQ")
+            << QByteArray() << QStringList{"check"} << machine("broken") << QByteArray() << 1
+            << "tr4410ctl: " + m_dir.filePath("broken/etc/tr4410/cards.d/b.json") +
+                   ": \"ports.A\" is missing: a card of the machine needs the addresses of ports A to H and "
+                   "its "
+                   "IRQ; nothing has been done"
+            << 0;
+        QTest::newRow("check of the machine's cards") << QByteArray() << QStringList{"check", "--json"}
+                                                      << machine("stack") << QByteArray() << 0 << "" << 0;
+        QTest::newRow("one card twice") << ExampleCard << QStringList{"check", "--card", "%1", "--card", "%1"}
+                                        << QStringList() << QByteArray() << 6 << "" << 0;
+        QTest::newRow("linux of the machine's cards")
+            << QByteArray() << QStringList{"linux"} << machine("stack") << QByteArray() << 0 << "" << 0;
+        QTest::newRow("test of the machine's cards") << QByteArray() << QStringList{"test", "--json"}
+                                                     << machine("stack") << QByteArray() << 7 << "" << 0;
+        QTest::newRow("the card file of before")
+            << QByteArray() << QStringList{"linux"} << machine("legacy") << QByteArray() << 0 << "" << 0;
         QTest::newRow("card busy") << ExampleCard << over({}) << QStringList{"FAKE_VANTO32_STATUS=3"}
                                    << QByteArray() << 4
                                    << "tr4410ctl: another program is writing to the card; try again when it "
@@ -262,12 +318,27 @@ private slots:
         QCOMPARE(result.exitCode, exitCode);
         QCOMPARE(result.err.section(QLatin1Char('\n'), 0, 0), message.replace(QStringLiteral("%1"), path));
         QCOMPARE(TestTr4410ctl::portWrites(result), portWrites);
-        if (QTest::currentDataTag() == QByteArray("test before the set-up"))
-            QVERIFY2(result.out.contains(
-                         "0x300  E     0x100    -       -          -  /dev/tr4410/300/E  FAIL: Linux has no "
-                         "serial line at 0x100: "
-                         "apply the Linux set-up (tr4410ctl linux) and restart\n"),
-                     qPrintable(result.out));
+        // What some print, in part.
+        const QMap<QByteArray, QStringList> printed{
+            {"test before the set-up",
+             {"0x300  E     0x100    -       -          -  /dev/tr4410/300/E  FAIL: Linux has no serial line "
+              "at "
+              "0x100: apply the Linux set-up (tr4410ctl linux) and restart\n",
+              "IRQ 10 counted 0 interrupts during the test (151 before, 151 after).\n"}},
+            {"check of the machine's cards",
+             {"\"card\": null", "\"controlBase\": \"0x310\",\n                \"file\": \"" +
+                                    m_dir.filePath("stack/etc/tr4410/cards.d/b.json")}},
+            {"linux of the machine's cards",
+             {"GRUB_CMDLINE_LINUX=\"$GRUB_CMDLINE_LINUX 8250.nr_uarts=17\"\n",
+              "setserial /dev/ttyS5 port 0x100 irq 10 uart 16550A baud_base 115200 autoconfig  # card 0x300 "
+              "(a.json), port E: /dev/tr4410/300/E\n",
+              "setserial /dev/ttyS16 port 0x238 irq 5 uart 16550A baud_base 115200 autoconfig  # card 0x310 "
+              "(b.json), port H: /dev/tr4410/310/H\n",
+              "# ttyS4 is another serial port, at 0x2F0: left as it is.\n"}},
+            {"test of the machine's cards", {"\"stableName\": \"/dev/tr4410/310/H\"", "\"busy\": false"}},
+            {"the card file of before", {"autoconfig  # port H\n"}}};
+        for (const QString &part : printed.value(QTest::currentDataTag()))
+            QVERIFY2(result.out.contains(part), qPrintable(result.out));
         if (QTest::currentDataTag() == QByteArray("broke off")) {
             QVERIFY2(
                 result.err.endsWith(QStringLiteral(
