@@ -174,7 +174,12 @@ private slots:
             "the kernel has 12 serial lines; the set-up needs 16: the kernel parameter 8250.nr_uarts=16 is "
             "missing (tr4410ctl linux --output writes it into /etc/default/grub.d/tr4410.cfg; then run "
             "update-grub and restart)",
-            {}, 10, 0x300, AccessState::Available, {"310:" + highPorts + ":5"});
+            {}, 10, 0x300, AccessState::Available, {"310:120,208,210,218,220,228,230,238:5"});
+        row("control registers beside a port", {}, "serial lines", Severity::Warning,
+            "the kernel has 12 serial lines; the set-up needs 16: the kernel parameter 8250.nr_uarts=16 is "
+            "missing (tr4410ctl linux --output writes it into /etc/default/grub.d/tr4410.cfg; then run "
+            "update-grub and restart)",
+            {}, 10, 0x300, AccessState::Available, {"120:" + highPorts + ":5"});
         stackRow("two cards on one IRQ", {"310:" + highPorts + ":10"}, "IRQ",
                  "the card at 0x300 (a.json) and the card at 0x310 (b.json) are both on IRQ 10: an ISA "
                  "interrupt line serves one board; give each card an IRQ of its own");
@@ -252,6 +257,10 @@ private slots:
         QVERIFY2(it != found.end(), qPrintable(Commissioning::findingLines(found, true)));
         if (!others.isEmpty())
             QCOMPARE(it->card ? it->card->file : QString(), topic == "serial lines" ? "" : "b.json");
+        // Cards side by side without a conflict: no problem at all.
+        if (!others.isEmpty() && severity != int(Severity::Problem))
+            QVERIFY2(Commissioning::count(found, Severity::Problem) == 0,
+                     qPrintable(Commissioning::findingLines(found, false)));
         QCOMPARE(it->message, message);
         QCOMPARE(int(it->severity), severity);
     }

@@ -77,7 +77,8 @@ class TestTr4410ctl : public QObject
 
 private slots:
     // Machines below m_dir: "stack" the fixture tree with two cards in cards.d and a fifth board UART
-    // at ttyS4, "legacy" the one card file of before, "broken" a card file without its IRQ.
+    // at ttyS4, "legacy" the one card file of before on a kernel built for 4 lines, "broken" a card
+    // file without its addresses.
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
@@ -89,6 +90,8 @@ private slots:
                                               {"stack/sys/class/tty/ttyS4/irq", "7\n"},
                                               {"stack/sys/class/tty/ttyS4/type", "4\n"},
                                               {"legacy/etc/tr4410/card.json", ExampleCard},
+                                              {"legacy/proc/sys/kernel/osrelease", "6.1\n"},
+                                              {"legacy/boot/config-6.1", "CONFIG_SERIAL_8250_NR_UARTS=4\n"},
                                               {"broken/etc/tr4410/cards.d/a.json", ExampleCard},
                                               {"broken/etc/tr4410/cards.d/b.json", "{\"version\": 1}"}};
         QDir().mkpath(m_dir.filePath("stack"));
@@ -285,7 +288,16 @@ private slots:
         QTest::newRow("test of the machine's cards") << QByteArray() << QStringList{"test", "--json"}
                                                      << machine("stack") << QByteArray() << 7 << "" << 0;
         QTest::newRow("the card file of before")
-            << QByteArray() << QStringList{"linux"} << machine("legacy") << QByteArray() << 0 << "" << 0;
+            << QByteArray() << QStringList{"linux"} << machine("legacy") << QByteArray() << 1
+            << "tr4410ctl: the set-up needs 8 serial lines (ttyS0 to ttyS7), but this kernel is built for at "
+               "most "
+               "4 (CONFIG_SERIAL_8250_NR_UARTS): give ports the standard addresses 0x3F8, 0x2F8, 0x3E8 and "
+               "0x2E8, or use a kernel built for more; nothing has been done"
+            << 0;
+        QTest::newRow("--ports instead of the machine's cards")
+            << QByteArray()
+            << QStringList{"linux", "--ports", "3F8,2F8,3E8,2E8,100,108,110,118", "--irq", "5"}
+            << machine("stack") << QByteArray() << 0 << "" << 0;
         QTest::newRow("card busy") << ExampleCard << over({}) << QStringList{"FAKE_VANTO32_STATUS=3"}
                                    << QByteArray() << 4
                                    << "tr4410ctl: another program is writing to the card; try again when it "
@@ -336,7 +348,7 @@ private slots:
               "(b.json), port H: /dev/tr4410/310/H\n",
               "# ttyS4 is another serial port, at 0x2F0: left as it is.\n"}},
             {"test of the machine's cards", {"\"stableName\": \"/dev/tr4410/310/H\"", "\"busy\": false"}},
-            {"the card file of before", {"autoconfig  # port H\n"}}};
+            {"--ports instead of the machine's cards", {"autoconfig  # port H\n"}}};
         for (const QString &part : printed.value(QTest::currentDataTag()))
             QVERIFY2(result.out.contains(part), qPrintable(result.out));
         if (QTest::currentDataTag() == QByteArray("broke off")) {
