@@ -26,7 +26,8 @@ test.
 
 The configuration comes from a card file (--card) and the options below; an
 option overrides the card file's value. Addresses are hexadecimal, with or
-without 0x.
+without 0x. check, linux and test work on every card of the stack, each port
+on a free serial line and named /dev/tr4410/<control base>/<port letter>.
 
 Exit status:
   0  done
@@ -46,7 +47,10 @@ struct OptionEntry
 };
 
 const OptionEntry OptionTable[] = {
-    {{QStringLiteral("card")}, "Read the configuration from the card file <file>.", "file"},
+    {{QStringLiteral("card")},
+     "Read the configuration from the card file <file>. check, linux and test take it once a card; "
+     "without it they use the machine's cards (/etc/tr4410/cards.d/*.json, else /etc/tr4410/card.json).",
+     "file"},
     {{QStringLiteral("base")},
      QStringLiteral("Control base address, ") +
          CardJumpers::rangeText(CardJumpers::SettableRange, CardJumpers::RangeStyle::WithSteps) +
