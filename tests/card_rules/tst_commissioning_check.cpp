@@ -162,8 +162,6 @@ private slots:
         row("a fifth board UART passed over", fifthUart, "ttyS4", Severity::Ok,
             "ttyS4 is another serial port, at 0x2F0, IRQ 7, 16550A: the card's ports get other lines and it "
             "is left as it is");
-        row("its line not counted as free", fifthUart, "serial lines", Severity::Ok,
-            "the kernel has 12 serial lines; the set-up needs 9");
         row("claims side by side",
             {{"proc/ioports", "0000-0cf7 : PCI Bus 0000:00\n  0100-0107 : first\n  0108-010f : second\n"}},
             "port E", Severity::Problem,
@@ -175,11 +173,6 @@ private slots:
             "missing (tr4410ctl linux --output writes it into /etc/default/grub.d/tr4410.cfg; then run "
             "update-grub and restart)",
             {}, 10, 0x300, AccessState::Available, {"310:120,208,210,218,220,228,230,238:5"});
-        row("control registers beside a port", {}, "serial lines", Severity::Warning,
-            "the kernel has 12 serial lines; the set-up needs 16: the kernel parameter 8250.nr_uarts=16 is "
-            "missing (tr4410ctl linux --output writes it into /etc/default/grub.d/tr4410.cfg; then run "
-            "update-grub and restart)",
-            {}, 10, 0x300, AccessState::Available, {"120:" + highPorts + ":5"});
         stackRow("two cards on one IRQ", {"310:" + highPorts + ":10"}, "IRQ",
                  "the card at 0x300 (a.json) and the card at 0x310 (b.json) are both on IRQ 10: an ISA "
                  "interrupt line serves one board; give each card an IRQ of its own");
