@@ -2,8 +2,7 @@
 
 #include "card_jumpers.h"
 #include "card_registers.h"
-
-#include <QFileInfo>
+#include "card_stack.h"
 
 namespace CardConflicts {
 
@@ -91,7 +90,7 @@ QList<Finding> registerFindings(const TLinuxSetup::Card &card, const TLinuxSetup
 
 QString cardName(const TLinuxSetup::Card &card)
 {
-    const QString file = QFileInfo(card.file).fileName();
+    const QString file = CardStack::shownName(card.file);
     return QStringLiteral("the card at %1").arg(hex(card.controlBase)) +
            (file.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(file));
 }

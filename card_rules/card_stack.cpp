@@ -35,6 +35,17 @@ QStringList cardFiles(const QString &root)
     return files;
 }
 
+QString shownName(const QString &file)
+{
+    constexpr qsizetype MaxShown = 64;
+    QString name = QFileInfo(file).fileName();
+    for (QChar &c : name) {
+        if (!c.isPrint())
+            c = QLatin1Char('?');
+    }
+    return name.size() > MaxShown ? name.left(MaxShown - 3) + QStringLiteral("...") : name;
+}
+
 TCardError cardOf(const TCardConfig &config, const QString &file, TLinuxSetup::Card &card)
 {
     TLinuxSetup::Card result;

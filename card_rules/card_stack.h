@@ -20,6 +20,10 @@ QString legacyCardFile(const QString &root);
 // none.
 QStringList cardFiles(const QString &root);
 
+// The file's name as messages and the printed set-up show it: plain text, control characters
+// (a line break would start a shell command in the set-up) as "?", cut to 64 characters.
+QString shownName(const QString &file);
+
 // The card of a configuration read from `file`: its control base, the eight addresses, the IRQ
 // and the clock; an error naming the file and what is missing where a value is not given.
 TCardError cardOf(const TCardConfig &config, const QString &file, TLinuxSetup::Card &card);

@@ -1,6 +1,7 @@
 #include "linux_setup.h"
 
 #include "card_jumpers.h"
+#include "card_stack.h"
 
 #include <QFileInfo>
 
@@ -213,7 +214,7 @@ QString TLinuxSetup::portComment(const Device &device) const
     const QString port = QStringLiteral("port ") + ResourceRules::portLetter(device.port);
     if (m_cards.size() == 1)
         return port;
-    const QString file = QFileInfo(device.cardFile).fileName();
+    const QString file = CardStack::shownName(device.cardFile);
     return QStringLiteral("card %1%2, %3: %4")
         .arg(CardJumpers::prefixedText(device.controlBase),
              file.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(file), port,

@@ -3,7 +3,6 @@
 #include "card_stack.h"
 
 #include <QCommandLineParser>
-#include <QFileInfo>
 
 namespace CtlCards {
 
@@ -49,7 +48,7 @@ QString refusal(const QStringList &files, const QCommandLineParser &parser, cons
         return {};
     QStringList names;
     for (const QString &file : files)
-        names.append(QFileInfo(file).fileName());
+        names.append(CardStack::shownName(file));
     return QStringLiteral("%1 applies to one card, but '%2' works on %3 cards (%4): give one --card with it, "
                           "or change the card files")
         .arg(options.join(QStringLiteral(", ")), command)
