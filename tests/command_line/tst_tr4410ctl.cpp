@@ -230,9 +230,9 @@ private slots:
             << QStringList{"FAKE_VANTO32_CARD_BASE=300"} << QByteArray() << 0 << "problem: " + ataPort << 20;
         QTest::newRow("test before the set-up")
             << ExampleCard << QStringList{"test"} << QStringList() << QByteArray() << 7 << "" << 0;
-        // The machine's cards, in the trees beside the fixture tree: "stack" two cards and a fifth
-        // board UART at ttyS4, "legacy" the one card file of before on a kernel built for 4 lines,
-        // "broken" a card file without its addresses.
+        // The machine's cards, in the trees beside the fixture tree: "stack_two" two cards and a fifth
+        // board UART at ttyS4, "stack_legacy" the one card file of before on a kernel built for 4 lines,
+        // "stack_broken" a card file without its addresses.
         const auto machine = [](const char *name) {
             return QStringList{QStringLiteral("TR4410_SYSTEM_ROOT=" TR4410_FIXTURES "/") +
                                QLatin1String(name)};
@@ -244,26 +244,26 @@ private slots:
                "not 2 times; nothing has been done"
             << 0;
         QTest::newRow("--irq with the machine's cards")
-            << QByteArray() << QStringList{"check", "--irq", "5"} << machine("stack") << QByteArray() << 1
+            << QByteArray() << QStringList{"check", "--irq", "5"} << machine("stack_two") << QByteArray() << 1
             << "tr4410ctl: --irq applies to one card, but 'check' works on 2 cards (a.json, b.json): give "
                "one --card with it, or change the card files; nothing has been done"
             << 0;
         QTest::newRow("a card without its IRQ")
-            << QByteArray() << QStringList{"check"} << machine("broken") << QByteArray() << 1
-            << "tr4410ctl: " TR4410_FIXTURES "/broken/etc/tr4410/cards.d/b.json"
+            << QByteArray() << QStringList{"check"} << machine("stack_broken") << QByteArray() << 1
+            << "tr4410ctl: " TR4410_FIXTURES "/stack_broken/etc/tr4410/cards.d/b.json"
                ": \"ports.A\" is missing: a card of the machine needs the addresses of ports A to H and "
                "its IRQ; nothing has been done"
             << 0;
         QTest::newRow("check of the machine's cards") << QByteArray() << QStringList{"check", "--json"}
-                                                      << machine("stack") << QByteArray() << 0 << "" << 0;
+                                                      << machine("stack_two") << QByteArray() << 0 << "" << 0;
         QTest::newRow("one card twice") << ExampleCard << QStringList{"check", "--card", "%1", "--card", "%1"}
                                         << QStringList() << QByteArray() << 6 << "" << 0;
         QTest::newRow("linux of the machine's cards")
-            << QByteArray() << QStringList{"linux"} << machine("stack") << QByteArray() << 0 << "" << 0;
+            << QByteArray() << QStringList{"linux"} << machine("stack_two") << QByteArray() << 0 << "" << 0;
         QTest::newRow("test of the machine's cards") << QByteArray() << QStringList{"test", "--json"}
-                                                     << machine("stack") << QByteArray() << 7 << "" << 0;
+                                                     << machine("stack_two") << QByteArray() << 7 << "" << 0;
         QTest::newRow("the card file of before")
-            << QByteArray() << QStringList{"linux"} << machine("legacy") << QByteArray() << 1
+            << QByteArray() << QStringList{"linux"} << machine("stack_legacy") << QByteArray() << 1
             << "tr4410ctl: the set-up needs 8 serial lines (ttyS0 to ttyS7), but this kernel is built for at "
                "most 4 (CONFIG_SERIAL_8250_NR_UARTS): give ports the standard addresses 0x3F8, 0x2F8, 0x3E8 "
                "and "
@@ -272,7 +272,7 @@ private slots:
         QTest::newRow("--ports instead of the machine's cards")
             << QByteArray()
             << QStringList{"linux", "--ports", "3F8,2F8,3E8,2E8,100,108,110,118", "--irq", "5"}
-            << machine("stack") << QByteArray() << 0 << "" << 0;
+            << machine("stack_two") << QByteArray() << 0 << "" << 0;
         QTest::newRow("card busy") << ExampleCard << over({}) << QStringList{"FAKE_VANTO32_STATUS=3"}
                                    << QByteArray() << 4
                                    << "tr4410ctl: another program is writing to the card; try again when it "
@@ -313,7 +313,7 @@ private slots:
               "IRQ 10 counted 0 interrupts during the test (151 before, 151 after).\n"}},
             {"check of the machine's cards",
              {"\"card\": null", "\"controlBase\": \"0x310\",\n                \"file\": \"" +
-                                    QStringLiteral(TR4410_FIXTURES "/stack/etc/tr4410/cards.d/b.json")}},
+                                    QStringLiteral(TR4410_FIXTURES "/stack_two/etc/tr4410/cards.d/b.json")}},
             {"linux of the machine's cards",
              {"GRUB_CMDLINE_LINUX=\"$GRUB_CMDLINE_LINUX 8250.nr_uarts=17\"\n",
               "setserial /dev/ttyS5 port 0x100 irq 10 uart 16550A baud_base 115200 autoconfig  # card 0x300 "
