@@ -25,17 +25,18 @@ QString checkLines(const QList<Commissioning::Finding> &findings, bool nameCards
 QString testTable(const QList<TLinuxSetup::Device> &devices, const QList<TSerialPortTest::Result> &results,
                   const QList<TSerialPortTest::Interrupts> &counted)
 {
-    QString table = QStringLiteral("Card   Port  Address  Device  UART     IRQ  Stable name        Result\n");
+    // The port letter first, as scripts look for it.
+    QString table = QStringLiteral("Port  Address  Device  UART     IRQ  Card   Stable name        Result\n");
     for (qsizetype i = 0; i < results.size(); ++i) {
         const TSerialPortTest::Result &r = results.at(i);
         const TLinuxSetup::Device &device = devices.at(i);
-        table += QStringLiteral("%1  %2     %3    %4 %5 %6  %7 %8\n")
-                     .arg(TCardConfig::addressText(device.controlBase))
+        table += QStringLiteral("%1     %2    %3 %4 %5  %6  %7 %8\n")
                      .arg(ResourceRules::portLetter(r.port))
                      .arg(TCardConfig::addressText(r.address))
                      .arg((r.device.isEmpty() ? QStringLiteral("-") : r.device).leftJustified(7))
                      .arg((r.uart.isEmpty() ? QStringLiteral("-") : r.uart).leftJustified(8))
                      .arg(r.irq < 0 ? QStringLiteral("-") : QString::number(r.irq), 3)
+                     .arg(TCardConfig::addressText(device.controlBase))
                      .arg(TLinuxSetup::stableName(device.controlBase, device.port).leftJustified(18))
                      .arg(r.passed ? QStringLiteral("pass") : QStringLiteral("FAIL: ") + r.reason);
     }

@@ -308,7 +308,7 @@ private slots:
         // What some print, in part.
         const QMap<QByteArray, QStringList> printed{
             {"test before the set-up",
-             {"0x300  E     0x100    -       -          -  /dev/tr4410/300/E  FAIL: Linux has no serial line "
+             {"E     0x100    -       -          -  0x300  /dev/tr4410/300/E  FAIL: Linux has no serial line "
               "at 0x100: apply the Linux set-up (tr4410ctl linux) and restart\n",
               "IRQ 10 counted 0 interrupts during the test (151 before, 151 after).\n"}},
             {"check of the machine's cards",
