@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// One serial line of the 8250 driver moved to a port of the card, as setserial does it: address,
+// IRQ, UART type 16550A and baud base through TIOCSSERIAL, then the driver's own probe of the UART
+// there (TIOCSERCONFIG), which sets its FIFO up. Needs root (CAP_SYS_ADMIN).
+namespace SerialLineSetup {
+
+struct Line
+{
+    QString device; // "/dev/ttyS4"
+    quint32 address = 0;
+    int irq = 0;
+    int baudBase = 0;
+};
+
+// Empty when the line holds a 16550A at the address afterwards; else why not, naming the device.
+QString apply(const Line &line);
+
+} // namespace SerialLineSetup
