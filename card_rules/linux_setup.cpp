@@ -150,25 +150,22 @@ QString TLinuxSetup::grubDropIn() const
 
 QString TLinuxSetup::systemdUnit() const
 {
-    QString unit =
-        QStringLiteral("[Unit]\n"
-                       "Description=TR-4410 serial ports A to H (addresses and shared IRQ)\n"
-                       "Before=getty-pre.target\n"
-                       "Wants=getty-pre.target\n"
-                       "\n"
-                       "[Service]\n"
-                       "Type=oneshot\n"
-                       "RemainAfterExit=yes\n"
-                       "ExecCondition=/bin/sh -c 'test -x /bin/setserial || { echo \"setserial is not "
-                       "installed (apt install setserial): the TR-4410 ports A to H are not set "
-                       "up\"; exit 1; }'\n");
-    for (const QString &line : setserialLines())
-        unit += QStringLiteral("ExecStart=/bin/") + line + QLatin1Char('\n');
-    unit += QStringLiteral("ExecStartPost=/bin/") + udevTrigger() + QLatin1Char('\n');
-    unit += QStringLiteral("\n"
-                           "[Install]\n"
-                           "WantedBy=multi-user.target\n");
-    return unit;
+    // tr4410ctl apply chooses the lines at each boot, sets them up and has udev make the stable
+    // names; so it runs once udev does, and before any getty holds a line open.
+    return QStringLiteral("[Unit]\n"
+                          "Description=TR-4410 serial ports (lines, addresses, IRQs and stable names)\n"
+                          "Documentation=man:tr4410ctl(1)\n"
+                          "Wants=systemd-udevd.service getty-pre.target\n"
+                          "After=systemd-udevd.service\n"
+                          "Before=getty-pre.target\n"
+                          "\n"
+                          "[Service]\n"
+                          "Type=oneshot\n"
+                          "RemainAfterExit=yes\n"
+                          "ExecStart=" TR4410_BINDIR "/tr4410ctl apply\n"
+                          "\n"
+                          "[Install]\n"
+                          "WantedBy=multi-user.target\n");
 }
 
 QString TLinuxSetup::text() const

@@ -76,8 +76,7 @@ public:
     // "udevadm trigger --action=change --settle /sys/class/tty/ttyS4 ...": after setserial the
     // rules run again, so systemd marks the devices ready that it took for empty lines at port 0.
     QString udevTrigger() const;
-    // Runs before every serial getty, so none holds a port open while setserial changes it; skipped,
-    // with a line in the journal, where setserial is missing.
+    // Runs tr4410ctl apply before every serial getty, so none holds a port open while it changes.
     QString systemdUnit() const;
     // The GRUB drop-in that adds the kernel parameter.
     QString grubDropIn() const;

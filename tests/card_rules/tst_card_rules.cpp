@@ -233,23 +233,16 @@ udevadm trigger --action=change --settle /sys/class/tty/ttyS0 /sys/class/tty/tty
 # 3. The same at every boot:
 cat >/etc/systemd/system/tr4410-serial.service <<'EOF'
 [Unit]
-Description=TR-4410 serial ports A to H (addresses and shared IRQ)
+Description=TR-4410 serial ports (lines, addresses, IRQs and stable names)
+Documentation=man:tr4410ctl(1)
+Wants=systemd-udevd.service getty-pre.target
+After=systemd-udevd.service
 Before=getty-pre.target
-Wants=getty-pre.target
 
 [Service]
 Type=oneshot
 RemainAfterExit=yes
-ExecCondition=/bin/sh -c 'test -x /bin/setserial || { echo "setserial is not installed (apt install setserial): the TR-4410 ports A to H are not set up"; exit 1; }'
-ExecStart=/bin/setserial /dev/ttyS0 port 0x3f8 irq 10 uart 16550A baud_base 921600 autoconfig
-ExecStart=/bin/setserial /dev/ttyS1 port 0x2f8 irq 10 uart 16550A baud_base 921600 autoconfig
-ExecStart=/bin/setserial /dev/ttyS2 port 0x3e8 irq 10 uart 16550A baud_base 921600 autoconfig
-ExecStart=/bin/setserial /dev/ttyS3 port 0x2e8 irq 10 uart 16550A baud_base 921600 autoconfig
-ExecStart=/bin/setserial /dev/ttyS4 port 0x100 irq 10 uart 16550A baud_base 921600 autoconfig
-ExecStart=/bin/setserial /dev/ttyS5 port 0x108 irq 10 uart 16550A baud_base 921600 autoconfig
-ExecStart=/bin/setserial /dev/ttyS6 port 0x110 irq 10 uart 16550A baud_base 921600 autoconfig
-ExecStart=/bin/setserial /dev/ttyS7 port 0x118 irq 10 uart 16550A baud_base 921600 autoconfig
-ExecStartPost=/bin/udevadm trigger --action=change --settle /sys/class/tty/ttyS0 /sys/class/tty/ttyS1 /sys/class/tty/ttyS2 /sys/class/tty/ttyS3 /sys/class/tty/ttyS4 /sys/class/tty/ttyS5 /sys/class/tty/ttyS6 /sys/class/tty/ttyS7
+ExecStart=)" TR4410_BINDIR R"(/tr4410ctl apply
 
 [Install]
 WantedBy=multi-user.target
