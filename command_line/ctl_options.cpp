@@ -20,6 +20,9 @@ Commands:
           lines and a systemd unit
   test    test each port after the set-up: its device, UART and IRQ, an
           internal loopback of a pattern, the modem lines and the interrupt
+  apply   as root, at boot (the unit runs it): put every card's ports on free
+          serial lines, as the card files in /etc/tr4410/cards.d say, and
+          make their stable names /dev/tr4410/<control base>/<port letter>
 
 Commissioning: check, write, restart without DF, linux (as root), restart,
 test.
@@ -36,7 +39,8 @@ Exit status:
   3  no access to the I/O ports
   4  another program is writing to the card
   5  the write broke off: the card may hold part of the new values
-  6  check found a problem (write: nothing written; --force writes anyway)
+  6  check found a problem (write: nothing written; --force writes anyway);
+     apply: a port could not be set up
   7  test: a port failed or is busy)";
 
 struct OptionEntry
@@ -104,8 +108,8 @@ void addTo(QCommandLineParser &parser)
                                          : QCommandLineOption(entry.names, entry.description));
     }
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("plan, check, write, linux or test."),
-                                 QStringLiteral("plan|check|write|linux|test"));
+                                 QStringLiteral("plan, check, write, linux, test or apply."),
+                                 QStringLiteral("plan|check|write|linux|test|apply"));
 }
 
 } // namespace CtlOptions

@@ -1,5 +1,6 @@
 #include "ctl_tool.h"
 
+#include "apply_command.h"
 #include "card_file.h"
 #include "card_stack.h"
 #include "ctl_cards.h"
@@ -104,6 +105,8 @@ int TCtlTool::run(const QStringList &arguments)
     const QString command = commandOf(parser);
     if (command.isEmpty())
         return InvalidInput;
+    if (command == QLatin1String("apply"))
+        return apply(parser);
     if (!readConfig(parser, command))
         return InvalidInput;
     // A card file whose values do not fit together is refused whatever the command.
@@ -135,11 +138,11 @@ QString TCtlTool::commandOf(const QCommandLineParser &parser)
         return {};
     }
     const QString command = positional.first();
-    const QStringList commands{QStringLiteral("plan"), QStringLiteral("check"), QStringLiteral("write"),
-                               QStringLiteral("linux"), QStringLiteral("test")};
+    const QStringList commands{QStringLiteral("plan"),  QStringLiteral("check"), QStringLiteral("write"),
+                               QStringLiteral("linux"), QStringLiteral("test"),  QStringLiteral("apply")};
     if (!commands.contains(command)) {
         fail(InvalidInput,
-             QStringLiteral("unknown command '%1' (plan, check, write, linux or test)\nTry 'tr4410ctl "
+             QStringLiteral("unknown command '%1' (plan, check, write, linux, test or apply)\nTry 'tr4410ctl "
                             "--help'.")
                  .arg(command));
         return {};
@@ -464,4 +467,26 @@ int TCtlTool::test(bool json, bool external)
         *m_out << CtlText::testTable(setup.devices(), results, counted)
                << QStringLiteral("Tested in %1 ms.\n").arg(ms) << Qt::flush;
     return passed ? Success : TestFailed;
+}
+
+// The card files as they are, every card of the machine unless --card names some.
+int TCtlTool::apply(const QCommandLineParser &parser)
+{
+    for (const QString &option : parser.optionNames()) {
+        if (option != QLatin1String("card"))
+            return fail(InvalidInput, QStringLiteral("--%1 does not apply to 'apply', which sets up the "
+                                                     "cards as their card files say")
+                                          .arg(option));
+    }
+    const TSystemState system = TSystemState::read();
+    const QStringList files = parser.isSet(QStringLiteral("card")) ? parser.values(QStringLiteral("card"))
+                                                                   : CardStack::cardFiles(system.root);
+    if (files.isEmpty())
+        return fail(InvalidInput, QStringLiteral("no card file in %1: put one there for each card of the "
+                                                 "machine (or give --card)")
+                                      .arg(CardStack::cardsFolder(system.root)));
+    QList<TLinuxSetup::Card> cards;
+    if (const TCardError error = CardStack::read(files, cards))
+        return fail(InvalidInput, error.message() + QStringLiteral("; no line has been changed"));
+    return TApplyCommand(*m_out, *m_err).run(cards, system);
 }

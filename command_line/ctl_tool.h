@@ -39,6 +39,7 @@ private:
     int write(bool dryRun, bool yes, bool force);
     int test(bool json, bool external);
     int linuxSetup(const QString &outputDir);
+    int apply(const QCommandLineParser &parser);
     int fail(CtlExit::Code code, const QString &message);
 
     FILE *m_in;

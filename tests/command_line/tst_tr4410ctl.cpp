@@ -4,6 +4,7 @@
 
 #include "command_line/card_file_cases.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -68,6 +69,26 @@ class TestTr4410ctl : public QObject
         if (file.open(QIODevice::ReadOnly))
             result.report = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         return result;
+    }
+
+    // A system tree for apply: ttyS4 a UART at 0x2F0, the udev rules folder writable by all and
+    // /run/tr4410 a link.
+    QString applyRoot()
+    {
+        const QString root = m_dir.filePath(QStringLiteral("apply-root"));
+        if (QDir(root).exists())
+            return root;
+        QDir().mkpath(root + QStringLiteral("/sys/class/tty/ttyS4"));
+        for (const auto &[name, value] : {std::pair{"port", "0x2F0\n"}, {"irq", "7\n"}, {"type", "4\n"}}) {
+            QFile file(root + QStringLiteral("/sys/class/tty/ttyS4/") + QLatin1String(name));
+            if (!file.open(QIODevice::WriteOnly) || file.write(value) < 0)
+                qFatal("cannot write the system tree");
+        }
+        QDir().mkpath(root + QStringLiteral("/run/udev/rules.d"));
+        QFile::setPermissions(root + QStringLiteral("/run/udev/rules.d"), QFileDevice::Permissions(0x7777));
+        QDir().mkpath(m_dir.filePath(QStringLiteral("elsewhere")));
+        QFile::link(m_dir.filePath(QStringLiteral("elsewhere")), root + QStringLiteral("/run/tr4410"));
+        return root;
     }
 
     static int portWrites(const Run &run)
@@ -178,7 +199,25 @@ private slots:
                                         << QByteArray() << 1 << "tr4410ctl: Unknown option 'speed'." << 0;
         QTest::newRow("unknown command")
             << QByteArray() << QStringList{"erase"} << QStringList() << QByteArray() << 1
-            << "tr4410ctl: unknown command 'erase' (plan, check, write, linux or test)" << 0;
+            << "tr4410ctl: unknown command 'erase' (plan, check, write, linux, test or apply)" << 0;
+        QTest::newRow("apply with an option")
+            << ExampleCard << QStringList{"apply", "--irq", "5"} << QStringList() << QByteArray() << 1
+            << "tr4410ctl: --irq does not apply to 'apply', which sets up the cards as their card files say"
+            << 0;
+        QTest::newRow("apply without a card file")
+            << QByteArray() << QStringList{"apply"} << QStringList{"TR4410_SYSTEM_ROOT=/nowhere"}
+            << QByteArray() << 1
+            << "tr4410ctl: no card file in /nowhere/etc/tr4410/cards.d: put one there for each card of the "
+               "machine (or give --card)"
+            << 0;
+        // A machine whose ttyS4 is the board's UART at 0x2F0, with no device files and run folders
+        // that root must not write into (see applyRoot()).
+        QTest::newRow("apply where no line can be set up")
+            << ExampleCard << QStringList{"apply"} << QStringList{"TR4410_SYSTEM_ROOT=" + applyRoot()}
+            << QByteArray() << 6
+            << "tr4410ctl: port A of %1 is not set up: " + applyRoot() +
+                   "/dev/ttyS0 cannot be opened: No such file or directory"
+            << 0;
         QTest::newRow("option of another command")
             << QByteArray() << QStringList{"plan", "--dry-run"} << QStringList() << QByteArray() << 1
             << "tr4410ctl: --dry-run applies to 'write' only" << 0;
@@ -325,6 +364,24 @@ private slots:
             {"--ports instead of the machine's cards", {"autoconfig  # port H\n"}}};
         for (const QString &part : printed.value(QTest::currentDataTag()))
             QVERIFY2(result.out.contains(part), qPrintable(result.out));
+        if (QTest::currentDataTag() == QByteArray("apply where no line can be set up")) {
+            // The board's line is passed over, and nothing goes into a folder others may change.
+            QVERIFY2(result.out.startsWith(
+                         "ttyS4 is a UART at 0x2F0 already (not a TR-4410 port): left as it is\n"),
+                     qPrintable(result.out));
+            QVERIFY(result.out.contains(path +
+                                        " port E at 0x100, IRQ 10: ttyS5 /dev/tr4410/300/E (not set up)\n"));
+            const QString root = applyRoot();
+            QVERIFY2(result.err.contains(root +
+                                         "/run/udev/rules.d: other users may write to it (mode 0777): "
+                                         "refused, nothing written there; the stable names are not made\n"),
+                     qPrintable(result.err));
+            QVERIFY(result.err.endsWith(root +
+                                        "/run/tr4410: not a folder (or a link to one): refused, nothing "
+                                        "written there: Not a directory\n"));
+            QVERIFY(QDir(root + "/run/udev/rules.d").isEmpty() &&
+                    QDir(m_dir.filePath("elsewhere")).isEmpty());
+        }
         if (QTest::currentDataTag() == QByteArray("broke off")) {
             QVERIFY2(
                 result.err.endsWith(QStringLiteral(
