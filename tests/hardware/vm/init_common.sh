@@ -13,11 +13,13 @@ write_lock() {
     mkdir -p /run/tr4410 && : >/run/tr4410/write.lock
 }
 
-# ctl NAME CARD COMMAND...: runs tr4410ctl, its output and exit code on the console as "VMTEST NAME".
+# ctl NAME CARD COMMAND...: runs tr4410ctl, its output and exit code on the console as "VMTEST NAME";
+# an empty CARD gives no --card, so the cards folder counts.
 ctl() {
     name=$1 card=$2
     shift 2
-    tr4410ctl "$@" --card "$card" >/tmp/ctl.out 2>&1
+    if [ -n "$card" ]; then set -- "$@" --card "$card"; fi
+    tr4410ctl "$@" >/tmp/ctl.out 2>&1
     echo "exit $?" >>/tmp/ctl.out
     sed "s/^/VMTEST $name /" /tmp/ctl.out
 }

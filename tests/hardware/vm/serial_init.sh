@@ -1,35 +1,42 @@
 #!/bin/busybox sh
-# /init of the serial-port VM: checks two card files with tr4410ctl, applies the generated
-# setserial lines, writes one line to each of the card's eight ports, shows the shared IRQ's count,
-# tests the ports with tr4410ctl, then again with one port where no UART is, and powers off.
+# /init of the serial-port VM, a PC/104 stack: the board's COM1 (the console) and its UART at
+# 0x2F0 on ttyS4, set up as the firmware would before the set-up runs, and two cards. Starts udev,
+# checks the card files, runs tr4410ctl apply as the unit does, writes one line through each
+# stable name, tests the ports, then again with two lines on the wrong IRQ and with a card file
+# whose port H has no UART, and powers off.
 . /init-common.sh
 write_lock
 echo "VMTEST boot"
 echo "VMTEST cmdline $(cat /proc/cmdline)"
+ln -s /bin/udevadm /lib/systemd/systemd-udevd
+if /lib/systemd/systemd-udevd --daemon --resolve-names=never >/tmp/udevd.log 2>&1; then
+    echo "VMTEST udevd started"
+else
+    echo "VMTEST udevd failed: $(cat /tmp/udevd.log)"
+fi
+setserial /dev/ttyS4 port 0x2F0 irq 7 uart 16550A
+echo "VMTEST board $(setserial -g /dev/ttyS4 2>&1)"
 ctl check-com1 /card-com1.json check
-ctl check-good /card.json check
-while read -r line; do
-    # shellcheck disable=SC2086 # the generated line is a command with its arguments
-    if out=$($line 2>&1); then echo "VMTEST applied $line"; else echo "VMTEST failed $line: $out"; fi
-done </setup.txt
-while read -r letter device; do
-    echo "VMTEST setserial $letter $(setserial -g "$device" 2>&1)"
-done </ports.txt
+ctl check-good "" check
+ctl check-one-irq "" check --card /etc/tr4410/cards.d/10-first.json --card /card-one-irq.json
+ctl apply "" apply
+echo "VMTEST board-after $(setserial -g /dev/ttyS4 2>&1)"
+echo "VMTEST ports.json mode $(stat -c %a /run/tr4410/ports.json 2>&1)"
 grep -E '^ *[0-9]+:' /proc/interrupts | awk '{ printf "VMTEST interrupts before %s\n", $0 }'
-while read -r letter device; do
+while read -r name; do
     # A write whose transmit interrupt never comes would hang in close(): give up after 10 s.
-    if timeout 10 sh -c "printf 'TR-4410 port %s on %s\n' '$letter' '$device' >'$device'"; then
-        echo "VMTEST wrote $letter $device"
+    if timeout 10 sh -c "printf 'TR-4410 port %s\n' '$name' >'$name'"; then
+        echo "VMTEST wrote $name $(readlink -f "$name")"
     else
-        echo "VMTEST write timed out $letter $device"
+        echo "VMTEST write failed $name"
     fi
-done </ports.txt
+done </names.txt
 grep -E '^ *[0-9]+:' /proc/interrupts | awk '{ printf "VMTEST interrupts after %s\n", $0 }'
-ctl test-good /card.json test
-while read -r line; do
-    # shellcheck disable=SC2086 # as above
-    $line >/dev/null 2>&1 || echo "VMTEST failed $line"
-done </setup-no-uart.txt
+ctl test-good "" test
+# A line polled (IRQ 0) and a line on the other card's IRQ: each must fail, naming both IRQs.
+setserial "$(readlink -f /dev/tr4410/300/B)" irq 0
+setserial "$(readlink -f /dev/tr4410/310/C)" irq 5
+ctl test-irq "" test
 ctl test-no-uart /card-no-uart.json test
 echo "VMTEST done"
 sync
