@@ -283,7 +283,7 @@ QString TSerialPortTest::openedReason(int fd, const Port &port, Result &result) 
     return exercise(fd, port);
 }
 
-QString TSerialPortTest::exercise(int fd, const Port &port) const
+QString TSerialPortTest::exercise(int fd, const Port &port)
 {
     termios raw{};
     if (tcgetattr(fd, &raw) != 0) {

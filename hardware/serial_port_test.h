@@ -48,6 +48,9 @@ public:
     QList<Result> run(const QList<Port> &ports, QList<Interrupts> *counted = nullptr) const;
     // One port, in this thread.
     Result run(const Port &port) const;
+    // The pattern at each speed, then the modem lines, through a device already opened (O_NONBLOCK);
+    // empty when they came back right, else why not.
+    static QString exercise(int fd, const Port &port);
 
 private:
     // Why the port cannot be tested before its device is opened; sets the result's device.
@@ -56,7 +59,6 @@ private:
     // The UART and IRQ the driver reports for the opened device, then the exercise; sets them in
     // the result.
     QString openedReason(int fd, const Port &port, Result &result) const;
-    QString exercise(int fd, const Port &port) const;
 
     TSystemState m_system;
 };
