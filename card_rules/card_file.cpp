@@ -8,6 +8,12 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 QString typeName(const QJsonValue &value)
@@ -225,10 +231,21 @@ QJsonObject writeObject(const TCardConfig &config)
 
 TCardError CardFile::read(const QString &path, TCardConfig &config)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {path, {}, QStringLiteral("cannot be read: ") + file.errorString()};
-    return parse(file.readAll(), path, config);
+    // Read by root at boot too: a FIFO or a device in its place must not hang or flood it.
+    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {path, {}, QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(strerror(errno))};
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    struct stat status
+    {
+    };
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return {path, {}, QStringLiteral("is not a regular file: give a card file")};
+    const QByteArray document = file.read(MaxBytes + 1);
+    if (document.size() > MaxBytes)
+        return {path, {}, QStringLiteral("is larger than %1 bytes: not a card file").arg(MaxBytes)};
+    return parse(document, path, config);
 }
 
 TCardError CardFile::parse(const QByteArray &document, const QString &name, TCardConfig &config)
