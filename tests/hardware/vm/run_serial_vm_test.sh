@@ -6,7 +6,7 @@
 # the stable names:
 #   check   a card with port A at 0x3F8 overlaps COM1 (exit 6); the two cards pass (exit 0); the
 #           two on one IRQ do not (exit 6);
-#   apply   sets the 16 ports up on the lines tr4410ctl linux printed for such a machine, leaves
+#   apply   fails a port where no UART answers (exit 6); sets the 16 ports up on the lines tr4410ctl linux printed for such a machine, leaves
 #           ttyS4 at 0x2F0 and says so, and a line written through each /dev/tr4410/<base>/<letter>
 #           arrives in that port's own capture file, on the cards' IRQs;
 #   test    all 16 ports pass and both IRQs count; a line polled (IRQ 0) and a line on the other
@@ -124,6 +124,8 @@ check "check: port A at 0x3F8 overlaps the board's COM1 (exit 6)" \
     'run check-com1 | grep -qx "problem: port A at 0x3F8 overlaps ttyS0, the board.s own serial port, IRQ 4: turn COM1 off in the firmware set-up or choose another address" && run check-com1 | grep -qx "exit 6"'
 check "check: the two cards pass (exit 0)" 'run check-good | grep -qx "exit 0"'
 check "check: two cards on one IRQ are a problem (exit 6)" 'run check-one-irq | grep -qx "exit 6"'
+check "apply: port H at $no_uart is not set up, the reason says why (exit 6)" \
+    'run apply-no-uart | grep -qx "tr4410ctl: port H of /card-no-uart.json is not set up: no UART answers at $no_uart (/dev/${line_of[0X138]}): check the card.s jumpers and its port addresses (tr4410ctl write)" && run apply-no-uart | grep -qx "exit 6"'
 check "apply: done (exit 0)" 'run apply | grep -qx "exit 0"'
 check "apply: ttyS4 is passed over and said so" \
     'run apply | grep -qx "ttyS4 is a UART at 0x2F0 already (not a TR-4410 port): left as it is"'
