@@ -87,21 +87,25 @@ QString apply(const Line &line)
     // Another UART's line (the board's, a PCI card's) is left alone, whatever the caller thought.
     if (serial.type != PORT_UNKNOWN && quint32(serial.port) != line.address)
         return QStringLiteral("%1 is a UART at %2 already: not changed").arg(line.device, hex(serial.port));
+    // No type yet: the driver's probe then finds out whether a UART answers at the address at all
+    // (a probe that fails leaves a type that was given standing).
     serial.port = line.address;
     serial.irq = line.irq;
-    serial.type = PORT_16550A;
+    serial.type = PORT_UNKNOWN;
     serial.baud_base = line.baudBase;
-    if (ioctl(port.fd(), TIOCSSERIAL, &serial) != 0)
+    if (ioctl(port.fd(), TIOCSSERIAL, &serial) != 0 || ioctl(port.fd(), TIOCSERCONFIG) != 0)
         return setFailure(errno, line);
-    if (ioctl(port.fd(), TIOCSERCONFIG) != 0)
-        return setFailure(errno, line);
-    serial_struct now{};
-    if (ioctl(port.fd(), TIOCGSERIAL, &now) != 0)
+    serial_struct found{};
+    if (ioctl(port.fd(), TIOCGSERIAL, &found) != 0)
         return QStringLiteral("%1 cannot be read back (%2)").arg(line.device, errorText(errno));
-    if (now.type == PORT_UNKNOWN || quint32(now.port) != line.address)
+    if (found.type == PORT_UNKNOWN)
         return QStringLiteral("no UART answers at %1 (%2): check the card's jumpers and its port "
                               "addresses (tr4410ctl write)")
             .arg(hex(line.address), line.device);
+    // The card's UARTs are 16550As, whatever the probe took them for: their FIFOs in use.
+    found.type = PORT_16550A;
+    if (ioctl(port.fd(), TIOCSSERIAL, &found) != 0)
+        return setFailure(errno, line);
     return {};
 }
 

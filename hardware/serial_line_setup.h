@@ -3,8 +3,8 @@
 #include <QString>
 
 // One serial line of the 8250 driver moved to a port of the card, as setserial does it: address,
-// IRQ, UART type 16550A and baud base through TIOCSSERIAL, then the driver's own probe of the UART
-// there (TIOCSERCONFIG), which sets its FIFO up. Needs root (CAP_SYS_ADMIN).
+// IRQ and baud base through TIOCSSERIAL, the driver's own probe of the UART there (TIOCSERCONFIG),
+// which tells whether one answers, then UART type 16550A. Needs root (CAP_SYS_ADMIN).
 namespace SerialLineSetup {
 
 struct Line
