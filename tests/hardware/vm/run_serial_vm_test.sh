@@ -159,7 +159,7 @@ b=${line_of[0X108]} c=${line_of[0X190]}
 check "test: the polled line and the line on the other card's IRQ fail, the other 14 pass (exit 7)" \
     'run test-irq | grep -q "FAIL: $b at 0x108 has IRQ 0, the card IRQ 5" && run test-irq | grep -q "FAIL: $c at 0x190 has IRQ 5, the card IRQ 10" && [ "$(run test-irq | grep -Ec " pass$")" -eq 14 ] && run test-irq | grep -qx "exit 7"'
 check "test: port H at $no_uart fails with its address in the reason (exit 7)" \
-    'run test-no-uart | grep -Eq "^0x300 +H +$no_uart .*FAIL: .*$no_uart" && run test-no-uart | grep -qx "exit 7"'
+    'run test-no-uart | grep -Eq "^H +$no_uart .* 0x300  .*FAIL: .*$no_uart" && run test-no-uart | grep -qx "exit 7"'
 if [ "$errors" -ne 0 ]; then
     grep -E "^VMTEST (check|apply|test)" <<<"$log" || true
 fi
