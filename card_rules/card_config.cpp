@@ -42,7 +42,8 @@ TCardError setChoice(TCardConfig::Value<int> &value, const QStringList &names, c
     if (!index)
         return {{},
                 origin,
-                QStringLiteral("\"%1\" is not one of %2").arg(text, names.join(QStringLiteral(", ")))};
+                QStringLiteral("%1 is not one of %2")
+                    .arg(TCardError::quoted(text), names.join(QStringLiteral(", ")))};
     value = {*index, origin};
     return {};
 }
@@ -53,8 +54,8 @@ QString terminationMismatch(const QString &term, int protocol)
     static const QStringList takes{QStringLiteral("RS-232 takes no termination"),
                                    QStringLiteral("RS-485 takes none or on"),
                                    QStringLiteral("RS-422 takes none, transmit, receive or both")};
-    return QStringLiteral("\"%1\" does not apply to %2 (%3)")
-        .arg(term, protocolNames().at(protocol), takes.at(protocol));
+    return QStringLiteral("%1 does not apply to %2 (%3)")
+        .arg(TCardError::quoted(term), protocolNames().at(protocol), takes.at(protocol));
 }
 } // namespace
 
@@ -88,7 +89,10 @@ TCardError TCardConfig::setControlBase(const QString &text, const QString &origi
 {
     const std::optional<quint32> value = parseAddress(text);
     if (!value)
-        return {{}, origin, QStringLiteral("\"%1\" is not a hexadecimal address such as 0x300").arg(text)};
+        return {
+            {},
+            origin,
+            QStringLiteral("%1 is not a hexadecimal address such as 0x300").arg(TCardError::quoted(text))};
     const quint32 settable = CardJumpers::settableAddress(*value);
     if (*value != settable) {
         return {
@@ -98,7 +102,10 @@ TCardError TCardConfig::setControlBase(const QString &text, const QString &origi
                            "nearest they give is %3)")
                 .arg(addressText(*value),
                      CardJumpers::rangeText(CardJumpers::SettableRange, CardJumpers::RangeStyle::WithSteps),
-                     addressText(settable))};
+                     // Above the range the jumpers' highest is nearest, not the masked value.
+                     addressText(*value > CardJumpers::SettableRange.highest
+                                     ? CardJumpers::SettableRange.highest
+                                     : settable))};
     }
     controlBase = {settable, origin};
     return {};
@@ -114,8 +121,10 @@ TCardError TCardConfig::setTermination(const QString &text, const QString &origi
     static const QStringList names{QStringLiteral("none"), QStringLiteral("on"), QStringLiteral("transmit"),
                                    QStringLiteral("receive"), QStringLiteral("both")};
     if (!names.contains(text))
-        return {
-            {}, origin, QStringLiteral("\"%1\" is not one of none, on, transmit, receive, both").arg(text)};
+        return {{},
+                origin,
+                QStringLiteral("%1 is not one of none, on, transmit, receive, both")
+                    .arg(TCardError::quoted(text))};
     termination = {text, origin};
     return {};
 }
@@ -138,7 +147,7 @@ TCardError TCardConfig::setDf(const QString &text, const QString &origin)
     else if (text == QLatin1String("removed"))
         df = {false, origin};
     else
-        return {{}, origin, QStringLiteral("\"%1\" is not one of fitted, removed").arg(text)};
+        return {{}, origin, QStringLiteral("%1 is not one of fitted, removed").arg(TCardError::quoted(text))};
     return {};
 }
 
@@ -146,7 +155,10 @@ TCardError TCardConfig::setPort(int port, const QString &text, const QString &or
 {
     const std::optional<quint32> value = parseAddress(text);
     if (!value)
-        return {{}, origin, QStringLiteral("\"%1\" is not a hexadecimal address such as 0x3F8").arg(text)};
+        return {
+            {},
+            origin,
+            QStringLiteral("%1 is not a hexadecimal address such as 0x3F8").arg(TCardError::quoted(text))};
     if (*value < ResourceRules::PortAddressMin || *value > ResourceRules::PortAddressMax)
         return {{}, origin, QStringLiteral("%1 is outside 0x100 to 0x3F8").arg(addressText(*value))};
     if (!ResourceRules::portAddressValid(*value))
@@ -169,7 +181,8 @@ TCardError TCardConfig::setRs422(const QStringList &letters, const QString &orig
     for (const QString &letter : letters) {
         const QString upper = letter.toUpper();
         if (upper.size() != 1 || upper.at(0) < QLatin1Char('A') || upper.at(0) > QLatin1Char('H'))
-            return {{}, origin, QStringLiteral("\"%1\" is not a port letter A to H").arg(letter)};
+            return {
+                {}, origin, QStringLiteral("%1 is not a port letter A to H").arg(TCardError::quoted(letter))};
         mask |= quint8(1u << (upper.at(0).unicode() - 'A'));
     }
     rs422Mask = {mask, origin};

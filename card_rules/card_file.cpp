@@ -1,18 +1,11 @@
 #include "card_file.h"
 
 #include "card_config.h"
+#include "safe_file.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -70,7 +63,7 @@ TCardError checkKeys(const QJsonObject &object, TCardConfig &)
                                    QStringLiteral("irq"),      QStringLiteral("rs422Ports")};
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (!known.contains(it.key()))
-            return {{}, {}, QStringLiteral("unknown key \"%1\"").arg(it.key())};
+            return {{}, {}, QStringLiteral("unknown key %1").arg(TCardError::quoted(it.key()))};
     }
     return {};
 }
@@ -141,7 +134,8 @@ TCardError readPorts(const QJsonObject &object, TCardConfig &config)
         const QString key = QStringLiteral("ports.") + it.key();
         const QString &letter = it.key();
         if (letter.size() != 1 || letter.at(0) < QLatin1Char('A') || letter.at(0) > QLatin1Char('H'))
-            return {{}, {}, QStringLiteral("unknown key \"%1\" (the ports are A to H)").arg(key)};
+            return {
+                {}, {}, QStringLiteral("unknown key %1 (the ports are A to H)").arg(TCardError::quoted(key))};
         if (!it.value().isString())
             return wrongType(key, QStringLiteral("a string such as \"0x3F8\""), it.value());
         if (TCardError error = config.setPort(letter.at(0).unicode() - 'A', it.value().toString(),
@@ -231,20 +225,9 @@ QJsonObject writeObject(const TCardConfig &config)
 
 TCardError CardFile::read(const QString &path, TCardConfig &config)
 {
-    // Read by root at boot too: a FIFO or a device in its place must not hang or flood it.
-    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {path, {}, QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(strerror(errno))};
-    QFile file;
-    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    struct stat status
-    {
-    };
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        return {path, {}, QStringLiteral("is not a regular file: give a card file")};
-    const QByteArray document = file.read(MaxBytes + 1);
-    if (document.size() > MaxBytes)
-        return {path, {}, QStringLiteral("is larger than %1 bytes: not a card file").arg(MaxBytes)};
+    QByteArray document;
+    if (const QString reason = SafeFile::read(path, SafeFile::CardFileLimit, document); !reason.isEmpty())
+        return {path, {}, QStringLiteral("cannot be read: ") + reason};
     return parse(document, path, config);
 }
 
@@ -277,9 +260,7 @@ QByteArray CardFile::document(const TCardConfig &config)
 
 TCardError CardFile::save(const QString &path, const TCardConfig &config)
 {
-    QSaveFile file(path);
-    const QByteArray content = document(config);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        return {path, {}, QStringLiteral("cannot be written: ") + file.errorString()};
+    if (const QString reason = SafeFile::write(path, document(config), 0644); !reason.isEmpty())
+        return {path, {}, QStringLiteral("cannot be written: ") + reason};
     return {};
 }

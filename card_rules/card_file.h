@@ -21,8 +21,6 @@ class TCardConfig;
 // Every key but "version" may be left out.
 namespace CardFile {
 
-// A card file is a regular file of at most this many bytes.
-constexpr qint64 MaxBytes = 64 * 1024;
 // Reads the file into the configuration. On failure returns the error, which names the file, the
 // key and the reason, and the configuration is left as it was.
 TCardError read(const QString &path, TCardConfig &config);

@@ -31,8 +31,12 @@ QString kernelRelease(const TSystemState &state)
 
 QString TSystemState::rootFromEnvironment()
 {
+#ifdef TR4410_TEST_SYSTEM_ROOT
     const QString root = qEnvironmentVariable("TR4410_SYSTEM_ROOT");
     return root.isEmpty() ? QStringLiteral("/") : root;
+#else
+    return QStringLiteral("/");
+#endif
 }
 
 QString TSystemState::path(const QString &absolute) const

@@ -8,7 +8,8 @@
 
 // What the running Linux says about its serial lines, I/O port claims, interrupts and kernel,
 // read from /sys, /proc and /boot below a root folder: "/" on a real machine, a prepared tree in
-// the tests (the variable TR4410_SYSTEM_ROOT names it). Nothing here needs privilege: a file that
+// the tests (the variable TR4410_SYSTEM_ROOT names it, in a build configured with
+// TR4410_TEST_SYSTEM_ROOT only). Nothing here needs privilege: a file that
 // cannot be read leaves its part empty or unknown.
 class TSystemState
 {
@@ -33,7 +34,7 @@ public:
         QStringList devices;
     };
 
-    // TR4410_SYSTEM_ROOT, else "/".
+    // TR4410_SYSTEM_ROOT in a build for the tests, else "/".
     static QString rootFromEnvironment();
     static TSystemState read(const QString &root = rootFromEnvironment());
     // /proc/interrupts alone, for counting during a test.

@@ -209,6 +209,10 @@ private slots:
             "the control base address 0x30C cannot be used: the jumpers set, and the port helper writes, "
             "0x100 to 0x3F0 in steps of 0x10; the nearest is 0x310",
             {}, 10, 0x30C);
+        row("control base above", {}, "control base", Severity::Problem,
+            "the control base address 0x400 cannot be used: the jumpers set, and the port helper writes, "
+            "0x100 to 0x3F0 in steps of 0x10; the nearest is 0x3F0",
+            {}, 10, 0x400);
     }
     void findings()
     {

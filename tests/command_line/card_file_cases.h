@@ -47,6 +47,17 @@ inline QList<CardFileCase> cardFileCases()
          R"({"version": 1, "irq": 5, "ports": {"A": "0x2F8", "B": "0x2F8", "C": "0x3E8", "D": "0x2E8",
              "E": "0x100", "F": "0x108", "G": "0x110", "H": "0x118"}})",
          "%1: \"ports.B\": 0x2F8 is the address of port A as well", true},
+        // Text from a file is never markup nor terminal control, and is cut after 60 characters.
+        {"markup in a key", cardWith(R"("<b>x</b><img src=a.png><a href=file:///etc/passwd>click</a>": 1)"),
+         "%1: unknown key \"<b>x</b><img src=a.png><a href=file:///etc/passwd>click</a>\"", false},
+        {"control characters", cardWith(R"("clock": "\u001b]0;owned\u0007\rok \"\\")"),
+         R"(%1: "clock": "\e]0;owned\a\rok \"\\" is not one of X1, X8)", false},
+        {"60 characters", cardWith(("\"df\": \"" + QByteArray(60, 'x') + "\"").constData()),
+         "%1: \"df\": \"" + QString(60, 'x') + "\" is not one of fitted, removed", false},
+        {"100 KB value", cardWith(("\"df\": \"" + QByteArray(100000, 'x') + "\"").constData()),
+         "%1: \"df\": \"" + QString(60, 'x') + "\"\u2026 is not one of fitted, removed", false},
+        {"2 MiB", QByteArray(2 * 1024 * 1024, ' '),
+         "%1: cannot be read: it holds 2097152 bytes, more than the 1048576 allowed", false},
     };
     for (const int irq : {2, 3, 4, 5, 6, 7, 10, 11, 12, 15})
         cases.append({"IRQ " + QByteArray::number(irq),
