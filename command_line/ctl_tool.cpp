@@ -8,6 +8,7 @@
 #include "ctl_text.h"
 #include "linux_setup.h"
 #include "port_access_probe.h"
+#include "safe_file.h"
 #include "serial_port_test.h"
 #include "write_command.h"
 
@@ -19,7 +20,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QTextStream>
 
 using namespace CtlExit;
@@ -67,6 +67,32 @@ QJsonValue cardJson(const std::optional<Commissioning::CardRef> &card)
         return QJsonValue::Null;
     return QJsonObject{{QStringLiteral("file"), card->file},
                        {QStringLiteral("controlBase"), TCardConfig::addressText(card->controlBase)}};
+}
+
+// Writes the files of the Linux set-up into a folder of the caller's own, as root may: never
+// through a link, each file's mode set on the file. Lists each file, or says why not.
+bool writeSetupFiles(QTextStream &out, QTextStream &err, const QString &folder,
+                     const QList<std::pair<QString, QString>> &files)
+{
+    if (const QString reason = SafeFile::privateFolder(folder); !reason.isEmpty()) {
+        CtlExit::fail(err, InvalidInput,
+                      QStringLiteral("%1: not a folder for the set-up: %2; give a folder of your own "
+                                     "that no one else may write, such as one made by mktemp -d")
+                          .arg(TCardError::escaped(folder), reason));
+        return false;
+    }
+    for (const auto &[name, content] : files) {
+        const QString path = QDir(folder).filePath(name);
+        const mode_t mode = name.endsWith(QLatin1String(".sh")) ? 0755 : 0644;
+        if (const QString reason = SafeFile::write(path, content.toUtf8(), mode); !reason.isEmpty()) {
+            CtlExit::fail(err, InvalidInput,
+                          QStringLiteral("%1: cannot be written: %2").arg(TCardError::escaped(path), reason));
+            return false;
+        }
+        out << path << '\n';
+    }
+    out << Qt::flush;
+    return true;
 }
 
 } // namespace
@@ -418,27 +444,13 @@ int TCtlTool::linuxSetup(const QString &outputDir)
         *m_out << setup.text() << Qt::flush;
         return Success;
     }
-    const QDir dir(outputDir);
-    if (!dir.mkpath(QStringLiteral(".")))
-        return fail(InvalidInput, QStringLiteral("%1: the folder cannot be made").arg(outputDir));
-    const std::pair<QString, QString> files[] = {
+    const QList<std::pair<QString, QString>> files = {
         {QStringLiteral("kernel-parameter.txt"), setup.kernelParameter() + QLatin1Char('\n')},
         {QFileInfo(QLatin1String(TLinuxSetup::GrubDropIn)).fileName(), setup.grubDropIn()},
         {QStringLiteral("tr4410-setserial.sh"), setup.setserialScript()},
         {QString::fromLatin1(TLinuxSetup::UnitName), setup.systemdUnit()},
     };
-    for (const auto &[name, content] : files) {
-        QSaveFile file(dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(content.toUtf8()) < 0 || !file.commit())
-            return fail(InvalidInput,
-                        QStringLiteral("%1: cannot be written: %2").arg(file.fileName(), file.errorString()));
-        if (name.endsWith(QLatin1String(".sh")))
-            QFile::setPermissions(file.fileName(), QFile::permissions(file.fileName()) | QFile::ExeOwner |
-                                                       QFile::ExeGroup | QFile::ExeOther);
-        *m_out << file.fileName() << '\n';
-    }
-    *m_out << Qt::flush;
-    return Success;
+    return writeSetupFiles(*m_out, *m_err, outputDir, files) ? Success : InvalidInput;
 }
 
 int TCtlTool::test(bool json, bool external)

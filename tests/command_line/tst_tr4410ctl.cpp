@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QByteArray ExampleCard = R"({
@@ -97,7 +99,14 @@ class TestTr4410ctl : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("fifo"))).constData(), 0600) == 0);
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("open")));
+        QVERIFY(chmod(QFile::encodeName(m_dir.filePath(QStringLiteral("open"))).constData(), 0777) == 0);
+        QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("open")), m_dir.filePath(QStringLiteral("link"))));
+    }
 
     // Each refusal names what is wrong and ends with its exit code before a port is written.
     void refusals_data()
@@ -160,6 +169,50 @@ private slots:
         QTest::newRow("off the step")
             << card("\"ports\": {\"C\": \"0x2F9\"}") << write << QStringList() << QByteArray() << 1
             << "tr4410ctl: %1: \"ports.C\": 0x2F9 is not a multiple of 8; nothing has been done" << 0;
+        // Only a regular file of at most 1 MiB is read, without waiting on a FIFO (%2 is a
+        // folder of the test's).
+        const QStringList check{QStringLiteral("check"), QStringLiteral("--card")};
+        QTest::newRow("FIFO")
+            << QByteArray() << check + QStringList{"%2/fifo"} << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %2/fifo: cannot be read: it is a FIFO, not a regular file; nothing "
+               "has been done"
+            << 0;
+        QTest::newRow("/dev/zero") << QByteArray() << check + QStringList{"/dev/zero"} << QStringList()
+                                   << QByteArray() << 1
+                                   << "tr4410ctl: /dev/zero: cannot be read: it is a device, not a regular "
+                                      "file; nothing has been done"
+                                   << 0;
+        QTest::newRow("a folder")
+            << QByteArray() << check + QStringList{"%2"} << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %2: cannot be read: it is a folder, not a regular file; nothing has been done"
+            << 0;
+        QTest::newRow("1 MiB") << ExampleCard.leftJustified(1024 * 1024) << QStringList{"check"}
+                               << QStringList() << QByteArray() << 0 << "" << 0;
+        QTest::newRow("a byte more")
+            << ExampleCard.leftJustified(1024 * 1024 + 1) << QStringList{"check"} << QStringList()
+            << QByteArray() << 1
+            << "tr4410ctl: %1: cannot be read: it holds 1048577 bytes, more than the "
+               "1048576 allowed; nothing has been done"
+            << 0;
+        // The Linux set-up goes only into a folder of the caller's own.
+        const QStringList output{QStringLiteral("linux"), QStringLiteral("--output")};
+        const QString notOwn =
+            QStringLiteral("; give a folder of your own that no one else may write, such as "
+                           "one made by mktemp -d");
+        QTest::newRow("--output others may write")
+            << ExampleCard << output + QStringList{"%2/open"} << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %2/open: not a folder for the set-up: group or others may write to it" + notOwn
+            << 0;
+        QTest::newRow("--output a link")
+            << ExampleCard << output + QStringList{"%2/link"} << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %2/link: not a folder for the set-up: it is a symbolic link, not a folder" + notOwn
+            << 0;
+        QTest::newRow("--output below a folder others may write")
+            << ExampleCard << output + QStringList{"%2/open/new"} << QStringList() << QByteArray() << 1
+            << "tr4410ctl: %2/open/new: not a folder for the set-up: the folder above it, %2/open: group or "
+               "others may write to it" +
+                   notOwn
+            << 0;
         QTest::newRow("IRQ not in the list")
             << card("\"irq\": 9") << write << QStringList() << QByteArray() << 1
             << "tr4410ctl: %1: \"irq\": 9 is not one of the IRQs 2, 3, 4, 5, 6, 7, 10, 11, 12, 15; nothing "
@@ -194,6 +247,11 @@ private slots:
             << ExampleCard << over({"--base", "305"}) << QStringList() << QByteArray() << 1
             << "tr4410ctl: --base: 0x305 cannot be set on the card: its jumpers A4 to A9 set the addresses "
                "0x000 to 0x3F0 in steps of 0x10 (the nearest they give is 0x300)"
+            << 0;
+        QTest::newRow("control base above the jumpers")
+            << ExampleCard << over({"--base", "0x400"}) << QStringList() << QByteArray() << 1
+            << "tr4410ctl: --base: 0x400 cannot be set on the card: its jumpers A4 to A9 set the addresses "
+               "0x000 to 0x3F0 in steps of 0x10 (the nearest they give is 0x3F0)"
             << 0;
         QTest::newRow("no IRQ") << QByteArray()
                                 << QStringList{"write", "--yes", "--ports", "3F8,2F8,3E8,2E8,100,108,110,118"}
@@ -350,10 +408,11 @@ private slots:
         if (!card.isEmpty() && !arguments.contains(QStringLiteral("%1")))
             arguments << QStringLiteral("--card") << QStringLiteral("%1");
         for (QString &argument : arguments)
-            argument.replace(QStringLiteral("%1"), path);
+            argument.replace(QStringLiteral("%1"), path).replace(QStringLiteral("%2"), m_dir.path());
         const Run result = run(arguments, environment, input);
         QCOMPARE(result.exitCode, exitCode);
-        QCOMPARE(result.err.section(QLatin1Char('\n'), 0, 0), message.replace(QStringLiteral("%1"), path));
+        QCOMPARE(result.err.section(QLatin1Char('\n'), 0, 0),
+                 message.replace(QStringLiteral("%1"), path).replace(QStringLiteral("%2"), m_dir.path()));
         QCOMPARE(TestTr4410ctl::portWrites(result), portWrites);
         // What some print, in part.
         const QMap<QByteArray, QStringList> printed{
@@ -400,6 +459,36 @@ private slots:
                     "hold part of the new values: write again\n")),
                 qPrintable(result.err));
         }
+    }
+
+    // linux --output makes a missing folder private; links that the folder's owner put at the names
+    // are replaced, not written through, and each file has its own mode.
+    void outputNeverFollowsLinks()
+    {
+        const QString out = m_dir.filePath(QStringLiteral("own")),
+                      victim = m_dir.filePath(QStringLiteral("victim"));
+        const QStringList linux{QStringLiteral("linux"), QStringLiteral("--card"), cardFile(ExampleCard),
+                                QStringLiteral("--output"), out};
+        QCOMPARE(run(linux).exitCode, 0);
+        const auto mode = [](const QString &path) {
+            struct stat st
+            {
+            };
+            return lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+        };
+        QCOMPARE(mode(out), 0700);
+        QFile kept(victim);
+        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("keep") == 4);
+        kept.close();
+        QVERIFY(QFile::remove(out + "/tr4410.cfg") && QFile::link(victim, out + "/tr4410.cfg"));
+        QVERIFY(QFile::remove(out + "/tr4410-setserial.sh") &&
+                QFile::link(m_dir.filePath("planted.sh"), out + "/tr4410-setserial.sh"));
+        QCOMPARE(run(linux).exitCode, 0);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("keep"));
+        QVERIFY(!QFile::exists(m_dir.filePath("planted.sh")));
+        QCOMPARE(mode(out + "/tr4410.cfg"), 0644);
+        QCOMPARE(mode(out + "/tr4410-setserial.sh"), 0755);
     }
 
     void dryRunShowsTheTwentyWrites()
