@@ -9,7 +9,10 @@ QMessageBox::StandardButton showMessageBox(QWidget *parent, QMessageBox::Icon ic
                                            const QString &text, QMessageBox::StandardButtons buttons,
                                            const TMessageBoxExtras &extras)
 {
-    const QPointer<QMessageBox> box = new QMessageBox(icon, caption, text, buttons, parent, extras.flags);
+    const QPointer<QMessageBox> box =
+        new QMessageBox(icon, caption, QString(), buttons, parent, extras.flags);
+    box->setTextFormat(extras.textFormat);
+    box->setText(text);
     if (!extras.objectName.isEmpty())
         box->setObjectName(extras.objectName);
     if (extras.defaultButton != QMessageBox::NoButton)

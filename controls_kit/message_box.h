@@ -11,6 +11,9 @@ struct TMessageBoxExtras
     // Shown under "Show Details..." line for line, in a fixed-width font, as it is to be copied.
     QString details;
     QString objectName;
+    // Plain text unless a box asks otherwise: its text may hold a card file's keys, values and
+    // path, which are never markup.
+    Qt::TextFormat textFormat = Qt::PlainText;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
     Qt::WindowFlags flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint;

@@ -24,6 +24,7 @@ public:
         bool modal;
         QWidget *parent;
         QString details;
+        Qt::TextFormat format;
     };
 
     explicit MessageBoxAnswerer(QList<QMessageBox::StandardButton> answers = {})
@@ -46,7 +47,7 @@ private:
             return;
         m_last = box;
         m_seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), box->isModal(),
-                       box->parentWidget(), box->detailedText()});
+                       box->parentWidget(), box->detailedText(), box->textFormat()});
         if (m_answers.isEmpty()) {
             ++m_unexpected;
             box->reject();

@@ -452,6 +452,7 @@ private slots:
             QCOMPARE(answers.seen().size(), message.isEmpty() ? 0 : 1);
             if (!message.isEmpty()) {
                 QCOMPARE(answers.seen().first().icon, QMessageBox::Warning);
+                QCOMPARE(answers.seen().first().format, Qt::PlainText); // a key is never markup
                 QVERIFY2(answers.seen().first().text.startsWith(message.arg(path) + "\n\n"),
                          qPrintable(answers.seen().first().text));
                 QCOMPARE(w.shown(), before);
