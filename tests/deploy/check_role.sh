@@ -12,6 +12,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d /tmp/tr4410-role.XXXXXX)
 trap 'rm -rf "$tmp"' EXIT
 mkdir -p "$tmp"/{fresh,checked,bad_address,busy_irq,written}/tmp "$tmp/home"
+mkdir -p -m 0700 "$tmp/fresh/etc/systemd/system" # an admin's private folder stays private
 printf '[defaults]\nnocows = true\nretry_files_enabled = false\ngathering = explicit\n' >"$tmp/ansible.cfg"
 export ANSIBLE_CONFIG=$tmp/ansible.cfg HOME=$tmp/home XDG_CACHE_HOME=$tmp/cache ANSIBLE_HOME=$tmp/home/.ansible
 export ANSIBLE_REMOTE_TEMP=$tmp/home/remote
@@ -78,6 +79,7 @@ for file in etc/tr4410/card.json etc/systemd/system/tr4410-serial.service etc/de
     [ -f "$tmp/fresh/$file" ] || fail "the first run did not write $file"
 done
 [ -x "$tmp/fresh/usr/local/sbin/tr4410-setserial.sh" ] || fail "the set-up script is not executable"
+[ "$(stat -c %a "$tmp/fresh/etc/systemd/system")" = 700 ] || fail "the role changed the mode of an existing folder"
 [ -z "$(ls -A "$tmp/fresh/tmp")" ] || fail "the staging folder was left behind"
 "$ctl" plan --card "$tmp/fresh/etc/tr4410/card.json" >/dev/null || fail "tr4410ctl does not read the card file"
 
