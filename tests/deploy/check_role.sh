@@ -11,8 +11,26 @@ done
 fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d /tmp/tr4410-role.XXXXXX)
 trap 'rm -rf "$tmp"' EXIT
-mkdir -p "$tmp"/{fresh,checked,bad_address,busy_irq,written}/tmp "$tmp/home"
+mkdir -p "$tmp"/{fresh,checked,bad_address,busy_irq,written,stack}/tmp "$tmp/home" "$tmp/fresh/etc/tr4410"
 mkdir -p -m 0700 "$tmp/fresh/etc/systemd/system" # an admin's private folder stays private
+echo '{"version": 1}' >"$tmp/fresh/etc/tr4410/card.json" # where the role put a single card before
+touch "$tmp/stack/fail-enable"                             # enabling the unit fails once
+# systemctl over a host's folder: the unit loaded, enabled and active are files there.
+cat >"$tmp/systemctl" <<'FAKE'
+#!/bin/sh
+root=$1 unit=$1/etc/systemd/system/tr4410-serial.service
+case $2 in
+daemon-reload) cp "$unit" "$root/loaded" ;;
+enable) if [ -e "$root/fail-enable" ]; then rm "$root/fail-enable"; echo "enable failed" >&2; exit 1; fi
+    touch "$root/enabled" ;;
+restart) touch "$root/active" ;;
+show) [ -e "$root/loaded" ] && echo LoadState=loaded || echo LoadState=not-found
+    cmp -s "$unit" "$root/loaded" && echo NeedDaemonReload=no || echo NeedDaemonReload=yes
+    [ -e "$root/enabled" ] && echo UnitFileState=enabled || echo UnitFileState=disabled
+    [ -e "$root/active" ] && echo ActiveState=active || echo ActiveState=inactive ;;
+esac
+FAKE
+chmod 755 "$tmp/systemctl"
 printf '[defaults]\nnocows = true\nretry_files_enabled = false\ngathering = explicit\n' >"$tmp/ansible.cfg"
 export ANSIBLE_CONFIG=$tmp/ansible.cfg HOME=$tmp/home XDG_CACHE_HOME=$tmp/cache ANSIBLE_HOME=$tmp/home/.ansible
 export ANSIBLE_REMOTE_TEMP=$tmp/home/remote
@@ -21,6 +39,7 @@ export ANSIBLE_REMOTE_TEMP=$tmp/home/remote
 printf '{"version": 1, "ports": {"A": "0x100", "B": "0x108", "C": "0x2F9"}, "irq": 10}\n' >"$tmp/bad_address.json"
 sed 's/"0x2F9"/"0x110", "D": "0x118", "E": "0x120", "F": "0x128", "G": "0x130", "H": "0x138"/;
      s/"irq": 10/"irq": 7/' "$tmp/bad_address.json" >"$tmp/busy_irq.json"
+sed 's/"irq": 7/"irq": 10/' "$tmp/busy_irq.json" >"$tmp/low.json"
 root='{{ inventory_dir }}/{{ inventory_hostname }}'
 cat >"$tmp/hosts.yml" <<HOSTS
 tr4410_stacks:
@@ -29,6 +48,13 @@ tr4410_stacks:
     checked:
     bad_address: {tr4410_card: {}, tr4410_card_file: "$tmp/bad_address.json"}
     busy_irq: {tr4410_card: {}, tr4410_card_file: "$tmp/busy_irq.json"}
+    stack:
+      tr4410_card: {}
+      tr4410_cards:
+        - {name: low, file: "$tmp/low.json"}
+        - name: high
+          card: {controlBase: "0x280", irq: 11, ports: {A: "0x180", B: "0x188", C: "0x190", D: "0x198",
+                                                           E: "0x1A0", F: "0x1A8", G: "0x1B0", H: "0x1B8"}}
     written:
       tr4410_write_card: "true"
       tr4410_environment: {LD_LIBRARY_PATH: "$fake", TR4410_SYSTEM_ROOT: "$src/tests/fixtures/system",
@@ -46,9 +72,14 @@ tr4410_stacks:
     tr4410_script_path: "$root/usr/local/sbin/tr4410-setserial.sh"
     tr4410_grub_dropin_path: "$root/etc/default/grub.d/tr4410.cfg"
     tr4410_reboot_marker: "$root/run/tr4410-reboot-required"
-    tr4410_daemon_reload_command: [touch, "$root/daemon-reloaded"]
-    tr4410_enable_command: [touch, "$root/enabled"]
-    tr4410_update_grub_command: [touch, "$root/grub-updated"]
+    tr4410_cards_dir: "$root/etc/tr4410/cards.d"
+    tr4410_test_marker: "$root/var/lib/tr4410/test-due"
+    tr4410_grub_cfg_path: "$root/boot/grub/grub.cfg"
+    tr4410_unit_state_command: ["$tmp/systemctl", "$root", show]
+    tr4410_daemon_reload_command: ["$tmp/systemctl", "$root", daemon-reload]
+    tr4410_enable_command: ["$tmp/systemctl", "$root", enable]
+    tr4410_start_command: ["$tmp/systemctl", "$root", restart]
+    tr4410_update_grub_command: [sh, -c, 'mkdir -p "\$0/boot/grub" && cp "\$0/etc/default/grub.d/tr4410.cfg" "\$0/boot/grub/grub.cfg"', "$root"]
 HOSTS
 
 play() { # LOG ARGUMENTS...
@@ -73,21 +104,35 @@ expect first fresh 'changed=[1-9].* failed=0' 'A restart is required'
 expect first bad_address 'failed=1' 'card.json: \"ports.C\": 0x2F9 is not a multiple of 8; nothing has been done'
 expect first busy_irq 'failed=1' 'problem: IRQ 7 is held by parport0 (/proc/interrupts)'
 expect first written 'changed=[1-9].* failed=0' 'The card has been written: shut this machine down, remove the DF jumper'
+# Two cards checked as one stack and put in place; the unit's enabling fails, and the next run
+# (with one card of the two left) enables it and updates GRUB all the same.
+expect first stack 'failed=1' 'enable failed'
+[ -f "$tmp/stack/etc/tr4410/cards.d/ansible-low.json" ] && [ -f "$tmp/stack/etc/tr4410/cards.d/ansible-high.json" ] ||
+    fail "the stack's two card files are not in cards.d"
+play healed --limit stack -e '{"tr4410_cards": [{"name": "high", "card": {"controlBase": "0x280", "irq": 11,
+    "ports": {"A": "0x180", "B": "0x188", "C": "0x190", "D": "0x198", "E": "0x1A0", "F": "0x1A8", "G": "0x1B0",
+              "H": "0x1B8"}}}]}' &
+play second --limit fresh
+wait
+expect healed stack 'changed=[1-9].* failed=0' 'A restart is required'
+[ -f "$tmp/stack/enabled" ] && grep -q '8250.nr_uarts=' "$tmp/stack/boot/grub/grub.cfg" ||
+    fail "the run after a failed step did not enable the unit and update GRUB"
+[ "$(ls "$tmp/stack/etc/tr4410/cards.d")" = ansible-high.json ] || fail "the card no longer listed was left in cards.d"
 [ "$(grep -c '^call W ' "$tmp/written/report.txt")" = 20 ] || fail "the card was not written with twenty port writes"
-for file in etc/tr4410/card.json etc/systemd/system/tr4410-serial.service etc/default/grub.d/tr4410.cfg \
-    daemon-reloaded enabled grub-updated; do
+for file in etc/tr4410/cards.d/ansible-card.json etc/systemd/system/tr4410-serial.service \
+    etc/default/grub.d/tr4410.cfg loaded enabled boot/grub/grub.cfg; do
     [ -f "$tmp/fresh/$file" ] || fail "the first run did not write $file"
 done
+[ ! -e "$tmp/fresh/etc/tr4410/card.json" ] || fail "the single card file of before was left beside cards.d"
 [ -x "$tmp/fresh/usr/local/sbin/tr4410-setserial.sh" ] || fail "the set-up script is not executable"
 [ "$(stat -c %a "$tmp/fresh/etc/systemd/system")" = 700 ] || fail "the role changed the mode of an existing folder"
 [ -z "$(ls -A "$tmp/fresh/tmp")" ] || fail "the staging folder was left behind"
-"$ctl" plan --card "$tmp/fresh/etc/tr4410/card.json" >/dev/null || fail "tr4410ctl does not read the card file"
+"$ctl" plan --card "$tmp/fresh/etc/tr4410/cards.d/ansible-card.json" >/dev/null || fail "tr4410ctl does not read the card file"
 
 # Nothing changes the second time, and the restart is still due; once restarted, the port test
 # runs and fails as the fixture's Linux has no serial lines at the card's addresses.
-play second --limit fresh
 expect second fresh 'changed=0 .* failed=0' 'A restart is required'
-rm "$tmp/fresh/run/tr4410-reboot-required"
+rm "$tmp/fresh/run/tr4410-reboot-required" && touch "$tmp/fresh/active" # as the restart leaves it
 play restarted --limit fresh
 expect restarted fresh 'changed=0 .* failed=1' 'FAIL: Linux has no serial line at 0x100: apply the Linux set-up'
 
