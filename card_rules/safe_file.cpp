@@ -145,6 +145,25 @@ QString makeMissing(const QString &path)
     return {};
 }
 
+// Why the open folder may not take a file of root's, or empty.
+QString folderRefusal(int fd, const QString &folder)
+{
+    struct stat status
+    {
+    };
+    if (::fstat(fd, &status) != 0)
+        return QStringLiteral("%1: cannot be read: %2").arg(folder, errnoText());
+    if (status.st_uid != geteuid() && status.st_uid != 0)
+        return QStringLiteral("%1: belongs to another user (uid %2): refused, nothing written there")
+            .arg(folder)
+            .arg(status.st_uid);
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return QStringLiteral("%1: other users may write to it (mode %2): refused, nothing written there")
+            .arg(folder)
+            .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    return {};
+}
+
 } // namespace
 
 QString SafeFile::read(const QString &path, qint64 limit, QByteArray &content)
@@ -224,4 +243,34 @@ QString SafeFile::privateFolder(const QString &path)
     if (st.st_mode & (S_IWGRP | S_IWOTH))
         return QStringLiteral("group or others may write to it");
     return checkAbove(path);
+}
+
+QString SafeFile::writeInFolder(const QString &folder, const QString &name, const QByteArray &content)
+{
+    const QByteArray folderPath = QFile::encodeName(folder);
+    if (::mkdir(folderPath.constData(), 0755) != 0 && errno != EEXIST)
+        return QStringLiteral("%1: the folder cannot be made: %2").arg(folder, errnoText());
+    const FileDescriptor dir(::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (dir.get() < 0)
+        return QStringLiteral("%1: not a folder (or a link to one): refused, nothing written there: %2")
+            .arg(folder, errnoText());
+    if (const QString refusal = folderRefusal(dir.get(), folder); !refusal.isEmpty())
+        return refusal;
+    const QByteArray target = QFile::encodeName(name);
+    const QByteArray temporary =
+        '.' + target + '.' + QByteArray::number(QRandomGenerator::system()->generate64(), 36);
+    FileDescriptor file(::openat(dir.get(), temporary.constData(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    const QString path = folder + QLatin1Char('/') + name;
+    if (file.get() < 0)
+        return QStringLiteral("%1: cannot be written: %2").arg(path, errnoText());
+    const bool written = ::fchmod(file.get(), 0644) == 0 && writeAll(file.get(), content) &&
+                         ::fsync(file.get()) == 0 && file.close() &&
+                         ::renameat(dir.get(), temporary.constData(), dir.get(), target.constData()) == 0;
+    if (!written) {
+        const int error = errno;
+        ::unlinkat(dir.get(), temporary.constData(), 0);
+        return QStringLiteral("%1: cannot be written: %2").arg(path, errnoText(error));
+    }
+    return {};
 }

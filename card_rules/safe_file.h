@@ -26,4 +26,11 @@ QString write(const QString &path, const QByteArray &content, mode_t mode);
 // missing one is made 0700, with any missing folders above it.
 QString privateFolder(const QString &path);
 
+// A file of root's in a runtime folder (/run/tr4410, /run/udev/rules.d): makes the folder (0755)
+// if it is missing, refuses it if it is a link, not a folder, owned by another user than this one
+// or root, or writable by others; then writes the content into a new temporary file there
+// (O_EXCL, O_NOFOLLOW, mode 0644 set on the open file) and renames it to `name`. Unlike the others
+// its reason names the file or folder.
+QString writeInFolder(const QString &folder, const QString &name, const QByteArray &content);
+
 } // namespace SafeFile

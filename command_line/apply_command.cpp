@@ -67,8 +67,8 @@ int TApplyCommand::run(const QList<TLinuxSetup::Card> &cards, const TSystemState
     bool failed = false;
     for (const Outcome &outcome : outcomes)
         failed |= !outcome.reason.isEmpty();
-    const QString rulesError = SafeFile::write(system.path(QLatin1String(RulesFolder)),
-                                               QLatin1String(RulesName), udevRules(setup.devices()));
+    const QString rulesError = SafeFile::writeInFolder(system.path(QLatin1String(RulesFolder)),
+                                                       QLatin1String(RulesName), udevRules(setup.devices()));
     if (!rulesError.isEmpty()) {
         fail(m_err, CheckFailed, rulesError + QStringLiteral("; the stable names are not made"));
         failed = true;
@@ -79,8 +79,8 @@ int TApplyCommand::run(const QList<TLinuxSetup::Card> &cards, const TSystemState
         failed = true;
     }
     logPorts(outcomes);
-    const QString logError = SafeFile::write(system.path(QLatin1String(LogFolder)), QLatin1String(LogName),
-                                             portsJson(outcomes, setup.skipped()));
+    const QString logError = SafeFile::writeInFolder(
+        system.path(QLatin1String(LogFolder)), QLatin1String(LogName), portsJson(outcomes, setup.skipped()));
     if (!logError.isEmpty())
         fail(m_err, InvalidInput, logError);
     return failed ? CheckFailed : logError.isEmpty() ? Success : InvalidInput;
