@@ -21,7 +21,9 @@
  *     OK <byte>           a read, the byte as two upper-case hexadecimal digits
  *     OK                  a write, carried out
  *     REFUSED <reason>    malformed or not allowed; no port was touched
- *     BUSY <reason>       another program is writing to the card; nothing was written
+ *     BUSY <reason>       another program is writing to the card; nothing was written. The
+ *                         reason names the holder where it can be found:
+ *                         "another program is writing to the card: flock (process 812, user ann)"
  *     NOACCESS <reason>   this process may not use the port; the reason is one of
  *                         "no capability", "kernel locked down", "no port I/O in this kernel",
  *                         "no write lock: ... is missing", "the helper's file may be run by anyone"
@@ -36,17 +38,24 @@
  *     and a value that register takes: a port address code 0x20 to 0x7F for registers 1 to 8, an
  *     IRQ the card can drive for register 9, any byte for register 10 (card_registers.h);
  *   - one writer per machine: the first write takes an exclusive lock on /run/tr4410/write.lock
- *     (made at boot by the package's tmpfiles.d entry, open to root and the group only; the
- *     helper makes nothing) and keeps it until 0.5 s pass without a write. A write from another
- *     helper meanwhile is answered BUSY. Reads are never locked out;
- *   - at least 10 ms from one write to the next, whichever helper made it: the lock file keeps
- *     the time of the last write on CLOCK_BOOTTIME, and an early write waits;
+ *     (made at boot by the package's tmpfiles.d entry, root:tr4410 0640: the group may open it
+ *     to lock it, nobody but root may write into it; the helper makes nothing, and opens it read
+ *     only) and keeps it until 0.5 s pass without a write, 3 s at most. A write from another
+ *     helper meanwhile is answered BUSY, with the holder as /proc/locks names it. A conversation
+ *     that held the lock for 3 s loses it, and its next write is refused with that reason. Reads
+ *     are never locked out;
+ *   - the card's register protocol holds within one continuous hold of the lock only: what was
+ *     written to an index register is forgotten when the lock is given back or taken anew;
+ *   - at least 10 ms from one write to the next, whichever helper made it: a helper gives the
+ *     lock back only 10 ms after its last write, also when it ends;
  *   - a reply that cannot be written within a second gives the lock back and ends the helper, so
  *     a client that stops reading cannot keep the card from others.
  *
- * At start it clears its environment, makes sure standard input, output and error are open,
- * closes every other file, and refuses to work when its own file gives privilege (a file
- * capability or set-user-ID) to anyone who may run it: then it says so on standard error and
+ * At start it clears its environment, makes sure standard input, output and error are open, and
+ * ends at once, saying why, when it runs set-user-ID or set-group-ID (its file mode, or real and
+ * effective IDs that differ): only the capability may give it privilege. It closes every other
+ * file, and refuses to work when its own file gives privilege (a file
+ * capability) to anyone who may run it: then it says so on standard error and
  * answers NOACCESS. It keeps CAP_SYS_RAWIO only (permitted and effective; the inheritable and
  * ambient sets empty) and sets no-new-privileges. It takes no options. It exits when its input
  * closes. Each port is opened with ioperm() for the one access and given back right after.
@@ -59,6 +68,7 @@
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -67,6 +77,7 @@
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
@@ -146,7 +157,7 @@ static int open_lock(void)
 {
     if (lock_fd >= 0)
         return 0;
-    const int fd = open(PORT_HELPER_LOCK_PATH, O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
+    const int fd = open(PORT_HELPER_LOCK_PATH, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
     struct stat st;
     if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         lock_fd = fd;
@@ -162,26 +173,78 @@ static int open_lock(void)
     return -1;
 }
 
-static int take_lock(void *context, int64_t *last_write_ns)
+/* Reads at most size - 1 bytes of a small file of /proc; "" when it cannot be read. */
+static void read_proc(const char *path, char *text, size_t size)
+{
+    text[0] = '\0';
+    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return;
+    const ssize_t n = read(fd, text, size - 1);
+    close(fd);
+    text[n > 0 ? n : 0] = '\0';
+}
+
+/* The process that holds an flock on the write lock, by /proc/locks; 0 when none is found. */
+static long lock_holder(void)
+{
+    struct stat st;
+    FILE *locks = fstat(lock_fd, &st) == 0 ? fopen("/proc/locks", "re") : NULL;
+    if (!locks)
+        return 0;
+    char line[256], kind[16];
+    long pid = 0, found = 0;
+    unsigned maj = 0, min = 0;
+    unsigned long inode = 0;
+    while (found == 0 && fgets(line, sizeof line, locks)) {
+        /* "1: FLOCK  ADVISORY  WRITE 812 00:19:1042 0 EOF"; a waiter's line has "->" after the number. */
+        if (sscanf(line, "%*d: %15s %*s %*s %ld %x:%x:%lu", kind, &pid, &maj, &min, &inode) == 5 &&
+            strcmp(kind, "FLOCK") == 0 && maj == major(st.st_dev) && min == minor(st.st_dev) &&
+            inode == st.st_ino)
+            found = pid;
+    }
+    fclose(locks);
+    return found;
+}
+
+/* "PROGRAM (process PID, user NAME)" for the lock's holder, "" when none is found. */
+static void describe_holder(char *out, size_t size)
+{
+    out[0] = '\0';
+    const long pid = lock_holder();
+    if (pid <= 0)
+        return;
+    char path[64], comm[32], status[1024], user[40];
+    snprintf(path, sizeof path, "/proc/%ld/comm", pid);
+    read_proc(path, comm, sizeof comm);
+    comm[strcspn(comm, "\n")] = '\0';
+    snprintf(path, sizeof path, "/proc/%ld/status", pid);
+    read_proc(path, status, sizeof status);
+    const char *uid_line = strstr(status, "\nUid:");
+    unsigned long uid = 0;
+    if (!uid_line || sscanf(uid_line, "\nUid: %lu", &uid) != 1) {
+        snprintf(out, size, "process %ld", pid);
+        return;
+    }
+    const struct passwd *account = getpwuid((uid_t)uid);
+    if (account)
+        snprintf(user, sizeof user, "%s", account->pw_name);
+    else
+        snprintf(user, sizeof user, "%lu", uid);
+    snprintf(out, size, "%s (process %ld, user %s)", comm[0] ? comm : "?", pid, user);
+}
+
+static int take_lock(void *context, char *holder, size_t size)
 {
     (void)context;
     if (open_to_all)
         return PORT_REQUEST_OPEN_TO_ALL;
     if (open_lock() != 0)
         return PORT_REQUEST_NO_LOCK;
-    if (flock(lock_fd, LOCK_EX | LOCK_NB) != 0)
-        return 0;
-    int64_t stored = 0;
-    if (pread(lock_fd, &stored, sizeof stored, 0) == (ssize_t)sizeof stored && stored > 0)
-        *last_write_ns = stored;
-    return 1;
-}
-
-static void stamp(void *context, int64_t ns)
-{
-    (void)context;
-    if (pwrite(lock_fd, &ns, sizeof ns, 0) != (ssize_t)sizeof ns)
-        say("tr4410-port-helper: could not keep the time of the last write in the lock file\n");
+    if (flock(lock_fd, LOCK_EX | LOCK_NB) == 0)
+        return 1;
+    describe_holder(holder, size);
+    return 0;
 }
 
 static void give_lock(void *context)
@@ -265,7 +328,16 @@ static int file_open_to_all(void)
     const ssize_t n = getxattr("/proc/self/exe", "security.capability", &caps, sizeof caps);
     const int has_caps =
         n >= (ssize_t)XATTR_CAPS_SZ_1 && (caps.data[0].permitted != 0 || caps.data[0].inheritable != 0);
-    return has_caps || (st.st_mode & (S_ISUID | S_ISGID)) != 0;
+    return has_caps;
+}
+
+/* Set-user-ID or set-group-ID, by the file's mode or by the IDs it runs with: then someone else's
+   rights than its caller's come with it, which the capability alone is meant to give. */
+static int runs_set_id(void)
+{
+    struct stat st;
+    const int set_id_mode = stat("/proc/self/exe", &st) == 0 && (st.st_mode & (S_ISUID | S_ISGID)) != 0;
+    return set_id_mode || getuid() != geteuid() || getgid() != getegid();
 }
 
 /* Standard input, output and error must be open before any other file is: a file opened later
@@ -295,7 +367,6 @@ static int close_other_files(void)
    its replies must not keep the card from everyone else. */
 static void send_reply(void *context, const char *reply, size_t length)
 {
-    (void)context;
     const int64_t deadline = now_ns(NULL) + (int64_t)REPLY_TIMEOUT_MS * 1000000;
     while (length > 0) {
         const int64_t left_ms = (deadline - now_ns(NULL)) / 1000000;
@@ -314,7 +385,7 @@ static void send_reply(void *context, const char *reply, size_t length)
         length -= (size_t)n;
     }
     if (length > 0) {
-        give_lock(NULL);
+        port_request_end(context);
         _exit(0);
     }
 }
@@ -329,8 +400,10 @@ static int serve(struct port_request_session *session)
         const int ready = poll(&input, 1, port_request_idle_ms(session));
         if (ready < 0 && errno == EINTR)
             continue;
-        if (ready < 0)
+        if (ready < 0) {
+            port_request_end(session);
             return 1;
+        }
         if (ready == 0) {
             port_request_idle(session);
             continue;
@@ -338,9 +411,11 @@ static int serve(struct port_request_session *session)
         const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            port_request_end(session);
             return 0;
-        port_request_feed(session, buffer, (size_t)n, send_reply, NULL);
+        }
+        port_request_feed(session, buffer, (size_t)n, send_reply, session);
     }
 }
 
@@ -349,6 +424,11 @@ int main(int argc, char **argv)
     (void)argv;
     if (clearenv() != 0 || open_standard_files() != 0)
         return 1;
+    if (runs_set_id()) {
+        say("tr4410-port-helper: refusing to run set-user-ID or set-group-ID: its cap_sys_rawio capability "
+            "alone gives it port access. Make it root:tr4410, mode 0750 (chmod 0750 on its file).\n");
+        return 1;
+    }
     if (argc != 1) {
         say("tr4410-port-helper takes no options; libvanto32 starts it\n");
         return 2;
@@ -358,7 +438,7 @@ int main(int argc, char **argv)
     open_to_all = file_open_to_all();
     if (open_to_all)
         say("tr4410-port-helper: refusing to work: anyone may run this file, and it gives the port "
-            "capability (or set-user-ID) to whoever does. Make it root:tr4410, mode 0750, or take the "
+            "capability to whoever does. Make it root:tr4410, mode 0750, or take the "
             "capability away with setcap -r.\n");
     if (restrict_privileges(open_to_all) != 0)
         return 1;
@@ -367,7 +447,6 @@ int main(int argc, char **argv)
     session.ops.now_ns = now_ns;
     session.ops.sleep_ns = sleep_ns;
     session.ops.lock = take_lock;
-    session.ops.stamp = stamp;
     session.ops.unlock = give_lock;
     session.ops.in = port_in;
     session.ops.out = port_out;

@@ -123,14 +123,6 @@ static const char *denial_reason(int denial)
     }
 }
 
-static void release(struct port_request_session *s)
-{
-    if (s->locked) {
-        s->ops.unlock(s->ops.context);
-        s->locked = 0;
-    }
-}
-
 static size_t answer(char *reply, size_t capacity, const char *word, const char *reason)
 {
     const int n =
@@ -138,9 +130,8 @@ static size_t answer(char *reply, size_t capacity, const char *word, const char 
     return n < 0 ? 0 : ((size_t)n < capacity ? (size_t)n : capacity - 1);
 }
 
-/* The card needs its settle time after the last write, whichever process made it and whatever
-   pace the client keeps. A time ahead of the clock (the lock file's contents are not trusted) is
-   taken as now. */
+/* The card needs its settle time after the last write, whatever pace the client keeps; a helper
+   before us waited it out before it gave the lock back. */
 static void settle(struct port_request_session *s)
 {
     if (s->last_write_ns <= 0)
@@ -150,6 +141,58 @@ static void settle(struct port_request_session *s)
         since = 0;
     if (since < PORT_REQUEST_SPACING_NS)
         s->ops.sleep_ns(s->ops.context, PORT_REQUEST_SPACING_NS - since);
+}
+
+/* The lock goes back only once the card has settled after our last write: the next holder starts
+   at once. What we told the card's index registers no longer counts then. */
+static void release(struct port_request_session *s)
+{
+    if (!s->locked)
+        return;
+    settle(s);
+    s->ops.unlock(s->ops.context);
+    s->locked = 0;
+    memset(&s->registers, 0, sizeof s->registers);
+}
+
+/* Text another user chose (the holder's program name), fit for one answer line: printable ASCII. */
+static void plain(char *text)
+{
+    for (; *text; ++text) {
+        if (*text < 0x20 || *text > 0x7E)
+            *text = '?';
+    }
+}
+
+/* Takes the lock for a write: NULL when it is ours, else the answer's word, with its reason in
+   reason (of PORT_REQUEST_REPLY_MAX bytes). */
+static const char *take(struct port_request_session *s, char *reason)
+{
+    if (s->locked)
+        return NULL;
+    if (s->cut_off) {
+        s->cut_off = 0;
+        strcpy(reason, "the write lock was given back after 3 s, the longest one sequence may hold it: write "
+                       "the sequence again");
+        return "REFUSED";
+    }
+    char holder[PORT_REQUEST_HOLDER_MAX] = "";
+    const int taken = s->ops.lock(s->ops.context, holder, sizeof holder);
+    if (taken == 0) {
+        holder[sizeof holder - 1] = '\0';
+        plain(holder);
+        snprintf(reason, PORT_REQUEST_REPLY_MAX, "another program is writing to the card%s%s",
+                 holder[0] ? ": " : "", holder);
+        return "BUSY";
+    }
+    if (taken < 0) {
+        strcpy(reason, denial_reason(taken));
+        return "NOACCESS";
+    }
+    s->locked = 1;
+    s->locked_ns = s->ops.now_ns(s->ops.context);
+    memset(&s->registers, 0, sizeof s->registers);
+    return NULL;
 }
 
 size_t port_request_handle(struct port_request_session *s, const char *line, size_t length, char *reply,
@@ -171,14 +214,10 @@ size_t port_request_handle(struct port_request_session *s, const char *line, siz
         return answer(reply, capacity, "OK", byte);
     }
 
-    if (!s->locked) {
-        const int taken = s->ops.lock(s->ops.context, &s->last_write_ns);
-        if (taken == 0)
-            return answer(reply, capacity, "BUSY", "another program is writing to the card");
-        if (taken < 0)
-            return answer(reply, capacity, "NOACCESS", denial_reason(taken));
-        s->locked = 1;
-    }
+    char reason[PORT_REQUEST_REPLY_MAX];
+    const char *word = take(s, reason);
+    if (word)
+        return answer(reply, capacity, word, reason);
     settle(s);
     const int denial = s->ops.out(s->ops.context, request.port, request.value & 0xFFu);
     if (denial != PORT_REQUEST_DONE) {
@@ -187,14 +226,13 @@ size_t port_request_handle(struct port_request_session *s, const char *line, siz
     }
     port_request_carried_out(&s->registers, &request);
     s->last_write_ns = s->ops.now_ns(s->ops.context);
-    s->ops.stamp(s->ops.context, s->last_write_ns);
     return answer(reply, capacity, "OK", NULL);
 }
 
 void port_request_feed(struct port_request_session *s, const char *data, size_t length,
                        port_request_reply_fn emit, void *emit_context)
 {
-    char reply[64];
+    char reply[PORT_REQUEST_REPLY_MAX];
     for (size_t i = 0; i < length; ++i) {
         const char c = data[i];
         if (c != '\n') {
@@ -216,7 +254,9 @@ int port_request_idle_ms(struct port_request_session *s)
 {
     if (!s->locked)
         return -1;
-    const int64_t left = s->last_write_ns + PORT_REQUEST_HOLD_NS - s->ops.now_ns(s->ops.context);
+    const int64_t idle_end = s->last_write_ns + PORT_REQUEST_HOLD_NS;
+    const int64_t hold_end = s->locked_ns + PORT_REQUEST_HOLD_MAX_NS;
+    const int64_t left = (idle_end < hold_end ? idle_end : hold_end) - s->ops.now_ns(s->ops.context);
     if (left <= 0)
         return 0;
     return (int)((left + 999999) / 1000000);
@@ -224,6 +264,17 @@ int port_request_idle_ms(struct port_request_session *s)
 
 void port_request_idle(struct port_request_session *s)
 {
-    if (s->locked && s->ops.now_ns(s->ops.context) - s->last_write_ns >= PORT_REQUEST_HOLD_NS)
+    if (!s->locked)
+        return;
+    const int64_t now = s->ops.now_ns(s->ops.context);
+    const int held_too_long = now - s->locked_ns >= PORT_REQUEST_HOLD_MAX_NS;
+    if (held_too_long || now - s->last_write_ns >= PORT_REQUEST_HOLD_NS) {
+        s->cut_off = held_too_long;
         release(s);
+    }
+}
+
+void port_request_end(struct port_request_session *s)
+{
+    release(s);
 }

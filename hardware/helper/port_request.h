@@ -18,8 +18,12 @@ extern "C" {
 #define PORT_REQUEST_LINE_MAX 32u        /* longest request line, newline not counted */
 #define PORT_REQUEST_SPACING_NS 10000000 /* at least 10 ms from one write to the next */
 #define PORT_REQUEST_HOLD_NS 500000000   /* the card stays ours until 0.5 s without a write */
-/* The machine-wide write lock, made at boot by the package's tmpfiles.d entry; it keeps the time
-   of the last write. */
+/* The longest one conversation keeps the card: a whole sequence of 20 writes takes 0.2 s. */
+#define PORT_REQUEST_HOLD_MAX_NS 3000000000
+#define PORT_REQUEST_REPLY_MAX 160u /* longest answer, newline included */
+#define PORT_REQUEST_HOLDER_MAX 80u /* longest description of the lock's holder */
+/* The machine-wide write lock, made at boot by the package's tmpfiles.d entry. Its contents are
+   never read or written: the lock alone counts. */
 #define PORT_REQUEST_LOCK_PATH "/run/tr4410/write.lock"
 
 enum port_request_kind { PORT_REQUEST_READ = 'R', PORT_REQUEST_WRITE = 'W' };
@@ -41,8 +45,9 @@ struct port_request
     unsigned value; /* writes only */
 };
 
-/* What one conversation has told the card so far: per control base, the register number last
-   written to its index register, 0 for none. */
+/* What one conversation has told the card since it took the write lock: per control base, the
+   register number last written to its index register, 0 for none. Forgotten whenever the lock is
+   given back, as another helper may select another register meanwhile. */
 struct port_request_registers
 {
     unsigned char index[CARD_CONTROL_BASE_COUNT];
@@ -64,11 +69,10 @@ struct port_request_ops
     void *context;
     int64_t (*now_ns)(void *context); /* a monotonic clock that every process on the machine shares */
     void (*sleep_ns)(void *context, int64_t ns);
-    /* 1: the machine-wide write lock is ours, and *last_write_ns holds the time of the last write
-       any holder made (left alone when none is known); 0: someone else holds it; or a
+    /* 1: the machine-wide write lock is ours; 0: someone else holds it, and holder (of size bytes)
+       names them as "PROGRAM (process PID, user NAME)", or is left empty; or a
        port_request_denial. */
-    int (*lock)(void *context, int64_t *last_write_ns);
-    void (*stamp)(void *context, int64_t ns); /* keeps a write's time with the lock */
+    int (*lock)(void *context, char *holder, size_t size);
     void (*unlock)(void *context);
     /* 0 (PORT_REQUEST_DONE), or a port_request_denial without port access */
     int (*in)(void *context, unsigned port, unsigned *value);
@@ -82,7 +86,9 @@ struct port_request_session
     struct port_request_ops ops;
     struct port_request_registers registers;
     int64_t last_write_ns; /* 0 while no write is known */
+    int64_t locked_ns;     /* when the lock was taken */
     int locked;
+    int cut_off; /* the lock was taken back at the bound: the next write is told so */
     char line[PORT_REQUEST_LINE_MAX];
     size_t used;
     int overlong; /* the line being read is too long and is skipped up to its newline */
@@ -91,7 +97,7 @@ struct port_request_session
 typedef void (*port_request_reply_fn)(void *context, const char *reply, size_t length);
 
 /* Handles a complete request line and writes the answer, newline included, into reply (at least
-   64 bytes). Returns the answer's length. */
+   PORT_REQUEST_REPLY_MAX bytes). Returns the answer's length. */
 size_t port_request_handle(struct port_request_session *session, const char *line, size_t length, char *reply,
                            size_t capacity);
 
@@ -102,8 +108,13 @@ void port_request_feed(struct port_request_session *session, const char *data, s
 /* Milliseconds until the write lock is due to be given back, or -1 while none is held. */
 int port_request_idle_ms(struct port_request_session *session);
 
-/* Gives the write lock back once no write has followed for the hold time. */
+/* Gives the write lock back once no write has followed for the hold time, or once it has been
+   held for PORT_REQUEST_HOLD_MAX_NS. */
 void port_request_idle(struct port_request_session *session);
+
+/* Ends the conversation: the lock is given back, but not before the card's settle time after the
+   last write has passed, so that the next holder's first write keeps the spacing too. */
+void port_request_end(struct port_request_session *session);
 
 #ifdef __cplusplus
 }

@@ -4,6 +4,11 @@
 
 #include <QtTest>
 
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // One machine: a clock, the write lock and the port accesses, shared by the helpers running on it.
@@ -11,7 +16,8 @@ struct Machine
 {
     qint64 ns = 1000000000;
     const void *lockOwner = nullptr;
-    qint64 lastWrite = 0;               // the time the lock file keeps
+    QByteArray holder;                  // how the lock's holder is named when it is busy
+    qint64 unlocked = 0;                // when the lock was last given back
     int lockDenial = PORT_REQUEST_DONE; // the lock file cannot be opened
     int denial = PORT_REQUEST_DONE;     // what ioperm() would say
     struct Access
@@ -36,21 +42,22 @@ struct Helper
         session.ops.context = this;
         session.ops.now_ns = [](void *c) { return int64_t(self(c).machine.ns); };
         session.ops.sleep_ns = [](void *c, int64_t ns) { self(c).machine.ns += ns; };
-        session.ops.lock = [](void *c, int64_t *lastWrite) {
+        session.ops.lock = [](void *c, char *holder, size_t size) {
             Machine &m = self(c).machine;
             if (m.lockDenial != PORT_REQUEST_DONE)
                 return m.lockDenial;
-            if (m.lockOwner && m.lockOwner != c)
+            if (m.lockOwner && m.lockOwner != c) {
+                qstrncpy(holder, m.holder.constData(), size);
                 return 0;
+            }
             m.lockOwner = c;
-            if (m.lastWrite > 0)
-                *lastWrite = m.lastWrite;
             return 1;
         };
-        session.ops.stamp = [](void *c, int64_t ns) { self(c).machine.lastWrite = ns; };
         session.ops.unlock = [](void *c) {
-            if (self(c).machine.lockOwner == c)
+            if (self(c).machine.lockOwner == c) {
                 self(c).machine.lockOwner = nullptr;
+                self(c).machine.unlocked = self(c).machine.ns;
+            }
         };
         session.ops.in = [](void *c, unsigned port, unsigned *value) {
             Machine &m = self(c).machine;
@@ -137,13 +144,12 @@ private slots:
         no("the last index counts", "W 302 5", code, {"W 301 9", "W 301 1"});
         ok("W 302 5", "W 302 5", {"W 301 1", "W 301 9"});
         ok("W 302 21", "W 302 21", {"W 301 1", "W 301 B", "W 302 20"}); // refused index: no change
-        for (unsigned value = 0; value <= 0x10; ++value) {
-            const QByteArray line = "W 302 " + QByteArray::number(value, 16).toUpper();
-            if (card_irq_valid(value))
-                ok(line.constData(), line.constData(), {"W 301 9"});
-            else
-                no(("IRQ " + QByteArray::number(value)).constData(), line, irq, {"W 301 9"});
-        }
+        // The card drives IRQ 2 to 7, 10, 11, 12 and 15 (its manual), written out here by hand.
+        for (const char *line : {"W 302 2", "W 302 3", "W 302 4", "W 302 5", "W 302 6", "W 302 7", "W 302 A",
+                                 "W 302 B", "W 302 C", "W 302 F"})
+            ok(line, line, {"W 301 9"});
+        for (const char *value : {"0", "1", "8", "9", "D", "E", "10", "FF"})
+            no(("IRQ 0x" + QByteArray(value)).constData(), "W 302 " + QByteArray(value), irq, {"W 301 9"});
         ok("W 302 0", "W 302 0", {"W 301 A"});
         ok("W 302 FF", "W 302 FF", {"W 301 A", "W 302 0"}); // any byte, as often as wanted
         // Reads: the presence port only.
@@ -245,15 +251,17 @@ private slots:
                                                    {PORT_REQUEST_NO_PORT_IO, "no port I/O in this kernel"}};
         for (const auto &[denial, reason] : denials) {
             machine.denial = denial;
-            QCOMPARE(b.ask("W 302 22\nR 61\n"), QStringLiteral("NOACCESS %1\n").arg(reason).repeated(2));
+            QCOMPARE(b.ask("W 301 2\nR 61\n"), QStringLiteral("NOACCESS %1\n").arg(reason).repeated(2));
             QVERIFY(!machine.lockOwner);
         }
 
-        // A helper that ends gives the lock back; the next one, another process, still waits out
-        // the spacing after the last write, whose time the lock keeps.
+        // A helper that ends gives the lock back only once the card has settled after its last
+        // write: the next one, another process, may write at once.
         machine.denial = PORT_REQUEST_DONE;
         QCOMPARE(b.ask("W 301 3\n"), QStringLiteral("OK\n"));
-        machine.lockOwner = nullptr;
+        port_request_end(&b.session);
+        QVERIFY(!machine.lockOwner);
+        QCOMPARE(machine.unlocked - machine.accesses.last().ns, qint64(PORT_REQUEST_SPACING_NS));
         Helper c(machine);
         QCOMPARE(c.ask("W 301 4\n"), QStringLiteral("OK\n"));
         const qsizetype n = machine.accesses.size();
@@ -268,6 +276,103 @@ private slots:
         for (const Machine::Access &access : std::as_const(machine.accesses))
             QVERIFY(access.kind == 'R' ? access.port == 0x61
                                        : (access.port == 0x301 || access.port == 0x302));
+    }
+
+    void registersCountWithinOneHoldOfTheLock()
+    {
+        Machine machine;
+        Helper a(machine), b(machine);
+        const QString ok = QStringLiteral("OK\n");
+        const QString noIndex = QStringLiteral("REFUSED data write without an index write to this base\n");
+        // The lock given back after the idle time: the index written before it no longer counts,
+        // whether or not another helper selected a register meanwhile.
+        QCOMPARE(a.ask("W 301 9\n"), ok);
+        a.idle(500);
+        QCOMPARE(a.ask("W 302 5\n"), noIndex);
+        QCOMPARE(a.ask("W 301 9\n"), ok);
+        a.idle(500);
+        QCOMPARE(b.ask("W 301 1\n"), ok);
+        b.idle(500);
+        QCOMPARE(a.ask("W 302 E\n"), noIndex);
+        QCOMPARE(machine.accesses.size(), 3);
+
+        // Held 3 s at most, however often it writes; the holder waiting meanwhile is named, in
+        // plain text.
+        QCOMPARE(a.ask("W 301 9\nW 302 5\n"), QStringLiteral("OK\nOK\n"));
+        machine.holder = "flock (process 812, user ann)\n";
+        for (int i = 0; i < 7; ++i) {
+            a.idle(400);
+            QCOMPARE(a.ask("W 301 1\n"), ok);
+        }
+        QCOMPARE(
+            b.ask("W 301 1\n"),
+            QStringLiteral("BUSY another program is writing to the card: flock (process 812, user ann)?\n"));
+        QCOMPARE(port_request_idle_ms(&a.session), 190); // 3 s after the lock was taken, not 0.5 s
+        a.idle(189);
+        QVERIFY(machine.lockOwner == &a);
+        a.idle(1);
+        QVERIFY(!machine.lockOwner);
+        // Told at its next write, which then finds its index forgotten too; after that it may
+        // start again.
+        QCOMPARE(a.ask("W 302 20\nW 301 1\n"),
+                 noIndex + QStringLiteral("REFUSED the write lock was given back after 3 s, the longest one "
+                                          "sequence may hold it: write the sequence again\n"));
+        QCOMPARE(a.ask("W 301 1\nW 302 20\n"), QStringLiteral("OK\nOK\n"));
+    }
+
+    // The helper as a process: the lock's holder named from /proc; a set-ID helper ends at once.
+    void helperProcess_data()
+    {
+        QTest::addColumn<QStringList>("setpriv"); // run through setpriv with these options, as root
+        QTest::addColumn<int>("mode");            // the helper file's mode
+        QTest::addColumn<bool>("holdLock");       // this test holds the write lock meanwhile
+        QTest::addColumn<QString>("answers");     // HOLDER: this test's program, process id and user
+        QTest::addColumn<int>("exitCode");
+        const QString busy = QStringLiteral("BUSY another program is writing to the card: HOLDER\n"
+                                            "REFUSED data write without an index write to this base\n");
+        QTest::newRow("lock free") << QStringList() << 0750 << false << "OK\nOK\n" << 0;
+        QTest::newRow("lock held") << QStringList() << 0750 << true << busy << 0;
+        QTest::newRow("set-user-ID mode") << QStringList() << 04750 << false << QString() << 1;
+        QTest::newRow("set-group-ID mode") << QStringList() << 02750 << false << QString() << 1;
+        QTest::newRow("real user differs") << QStringList{"--ruid=65534"} << 0750 << false << QString() << 1;
+        QTest::newRow("real group differs")
+            << QStringList{"--rgid=65534", "--keep-groups"} << 0750 << false << QString() << 1;
+    }
+    void helperProcess()
+    {
+        QFETCH(QStringList, setpriv);
+        QFETCH(int, mode);
+        QFETCH(bool, holdLock);
+        QFETCH(QString, answers);
+        QFETCH(int, exitCode);
+        if (!setpriv.isEmpty() && geteuid() != 0)
+            QSKIP("needs root to run the helper with real and effective IDs apart");
+        QTemporaryDir dir;
+        const QString helper = dir.filePath(QStringLiteral("tr4410-port-helper"));
+        QVERIFY(QFile::copy(QStringLiteral(PORT_HELPER), helper));
+        QFile lock(QStringLiteral(PORT_HELPER_LOCK));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        QVERIFY(!holdLock || flock(lock.handle(), LOCK_EX) == 0);
+        QVERIFY(chmod(QFile::encodeName(helper).constData(), mode_t(mode)) == 0);
+        QProcess process;
+        if (setpriv.isEmpty())
+            process.start(helper, {});
+        else
+            process.start(QStringLiteral("setpriv"), setpriv + QStringList{helper});
+        process.write("W 301 1\nW 302 20\n");
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(5000));
+        QFile comm(QStringLiteral("/proc/self/comm"));
+        QVERIFY(comm.open(QIODevice::ReadOnly));
+        const QString me = QString::fromLatin1(comm.readAll().trimmed());
+        const QString holder = QStringLiteral("%1 (process %2, user %3)")
+                                   .arg(me)
+                                   .arg(getpid())
+                                   .arg(QString::fromLocal8Bit(getpwuid(getuid())->pw_name));
+        QCOMPARE(QString::fromLatin1(process.readAllStandardOutput()), answers.replace("HOLDER", holder));
+        QCOMPARE(process.exitCode(), exitCode);
+        QCOMPARE(process.readAllStandardError().contains("refusing to run set-user-ID or set-group-ID"),
+                 exitCode == 1);
     }
 };
 
