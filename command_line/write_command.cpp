@@ -136,5 +136,7 @@ int TWriteCommand::failed(WriteFailure failure, int registersWritten)
     // Which of the refusals it is, the system tells apart.
     const Commissioning::AccessState access = noAccess ? PortAccessProbe::cause(failure, TSystemState::read())
                                                        : Commissioning::AccessState::Available;
-    return CtlExit::fail(m_err, code, WriteFailures::commandLineText(failure, registersWritten, access));
+    return CtlExit::fail(
+        m_err, code,
+        WriteFailures::commandLineText(failure, registersWritten, access, PortAccessProbe::busyHolder()));
 }

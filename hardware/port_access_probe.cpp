@@ -36,6 +36,17 @@ WriteFailure failureOf(int portStatus)
     }
 }
 
+QString busyHolder()
+{
+    // Another user's program name is in it: printable ASCII only, and cut.
+    QString holder = QString::fromLatin1(PortBusyHolder()).left(80);
+    for (QChar &c : holder) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7E)
+            c = QLatin1Char('?');
+    }
+    return holder;
+}
+
 Answer read()
 {
     const bool present = PortAccess::probeDriver();

@@ -12,6 +12,9 @@ namespace PortAccessProbe {
 
 // The failure a status code of the port layer (PortStatus) stands for.
 WriteFailure failureOf(int portStatus);
+// Who holds the card after a Busy failure, as the port helper named them, in plain printable
+// text; empty when it could not.
+QString busyHolder();
 
 // The driver probe port read once: whether the driver answered, and what stands in the way of
 // port access (None when nothing does).

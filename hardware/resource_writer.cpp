@@ -41,12 +41,15 @@ bool TResourceWriter::write(quint16 controlBase, const ResourceRules::Values &va
     const PortWriter portWriter = m_portWriter;
     const StatusReader status = m_statusReader;
     m_failure = WriteFailure::None;
+    m_busyHolder.clear();
     m_lastRegister = 0;
     // Start a fresh count: a failed read at start-up is not this sequence's failure.
     status();
     for (qsizetype i = 0; i < writes.size(); ++i) {
         portWriter(writes.at(i).port, writes.at(i).value);
         m_failure = PortAccessProbe::failureOf(status());
+        if (m_failure == WriteFailure::Busy)
+            m_busyHolder = PortAccessProbe::busyHolder();
         // A failed write settles too: the card may have taken it.
         if (!settle())
             return false;

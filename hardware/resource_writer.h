@@ -39,6 +39,8 @@ public:
 
     // Why the last sequence stopped early: None when it did not.
     WriteFailure failure() const { return m_failure; }
+    // After a Busy failure, who holds the card as the port layer named them; else empty.
+    QString busyHolder() const { return m_busyHolder; }
     // The last register (1..10) whose index and data writes were both carried out; 0 for none.
     int lastRegister() const { return m_lastRegister; }
 
@@ -55,5 +57,6 @@ private:
     StatusReader m_statusReader;
     bool m_busy = false;
     WriteFailure m_failure = WriteFailure::None;
+    QString m_busyHolder;
     int m_lastRegister = 0;
 };

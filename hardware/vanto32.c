@@ -24,11 +24,17 @@ static int status = VANTO32_STATUS_OK;
 static int helper_fd = -1;
 static pid_t helper_pid = -1;
 static int helper_answered; /* the running helper has answered at least once */
+static char busy_holder[96];
 
 static void fail(int code)
 {
     if (status == VANTO32_STATUS_OK)
         status = code;
+}
+
+const char *PortBusyHolder(void)
+{
+    return busy_holder;
 }
 
 int PortStatus(void)
@@ -141,8 +147,12 @@ static int classify(const char *answer)
 {
     if (strncmp(answer, "OK", 2) == 0 && (answer[2] == '\0' || answer[2] == ' '))
         return VANTO32_STATUS_OK;
-    if (strncmp(answer, "BUSY", 4) == 0)
+    if (strncmp(answer, "BUSY", 4) == 0) {
+        /* "BUSY another program is writing to the card: HOLDER" */
+        const char *holder = strstr(answer, ": ");
+        snprintf(busy_holder, sizeof busy_holder, "%s", holder ? holder + 2 : "");
         return VANTO32_STATUS_BUSY;
+    }
     if (strcmp(answer, "NOACCESS kernel locked down") == 0)
         return VANTO32_STATUS_LOCKED_DOWN;
     if (strncmp(answer, "NOACCESS", 8) == 0)
@@ -179,7 +189,7 @@ void OutPortB(uint32_t port, uint32_t value)
         fail(VANTO32_STATUS_REFUSED);
         return;
     }
-    char request[24], answer[64];
+    char request[24], answer[192];
     snprintf(request, sizeof request, "W %X %X\n", (unsigned)port, (unsigned)(value & 0xFFu));
     int code = ask(request, answer, sizeof answer);
     if (code == 0)

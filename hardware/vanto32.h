@@ -27,6 +27,10 @@ void OutPortB(uint32_t port, uint32_t value);
 
 int PortStatus(void);
 
+/* Who holds the card, as the port helper named them in its latest BUSY answer ("flock (process
+   812, user ann)"), or "" when it could not. PortStatus() leaves it as it is. */
+const char *PortBusyHolder(void);
+
 #ifdef __cplusplus
 }
 #endif

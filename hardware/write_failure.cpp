@@ -42,7 +42,7 @@ QString commandLineWritten(int registersWritten)
         .arg(registersWritten);
 }
 
-QString commandLineReason(WriteFailure failure, Commissioning::AccessState access)
+QString commandLineReason(WriteFailure failure, Commissioning::AccessState access, const QString &holder)
 {
     switch (failure) {
     case WriteFailure::NoAccess:
@@ -50,7 +50,9 @@ QString commandLineReason(WriteFailure failure, Commissioning::AccessState acces
         return QStringLiteral("no access to the I/O ports (see PORT ACCESS in tr4410ctl(1)): ") +
                Commissioning::accessFinding(access).message;
     case WriteFailure::Busy:
-        return QStringLiteral("another program is writing to the card; try again when it has finished");
+        return QStringLiteral("another program is writing to the card") +
+               (holder.isEmpty() ? QString() : QStringLiteral(" (held by %1)").arg(holder)) +
+               QStringLiteral("; try again when it has finished");
     case WriteFailure::Refused:
         return QStringLiteral("the port layer refused a write");
     default:
@@ -67,7 +69,7 @@ QString windowNoAccessText(Commissioning::AccessState access)
         .arg(Commissioning::accessCause(access), Commissioning::accessRemedy(access));
 }
 
-QString windowText(WriteFailure failure, int lastRegister)
+QString windowText(WriteFailure failure, int lastRegister, const QString &holder)
 {
     const QString text =
         failure == WriteFailure::Busy
@@ -76,12 +78,17 @@ QString windowText(WriteFailure failure, int lastRegister)
                              "with \"Use These Resources\".")
             : QStringLiteral("Writing the port resources to the card broke off: ") + windowReason(failure) +
                   QStringLiteral(".\n\n%1 Repeat the write with \"Use These Resources\".");
-    return text.arg(windowWritten(lastRegister));
+    const QString heldBy = failure == WriteFailure::Busy && !holder.isEmpty()
+                               ? QStringLiteral("\n\nThe card is held by %1.").arg(holder)
+                               : QString();
+    return text.arg(windowWritten(lastRegister)) + heldBy;
 }
 
-QString commandLineText(WriteFailure failure, int registersWritten, Commissioning::AccessState access)
+QString commandLineText(WriteFailure failure, int registersWritten, Commissioning::AccessState access,
+                        const QString &holder)
 {
-    return commandLineReason(failure, access) + QStringLiteral("; ") + commandLineWritten(registersWritten);
+    return commandLineReason(failure, access, holder) + QStringLiteral("; ") +
+           commandLineWritten(registersWritten);
 }
 
 } // namespace WriteFailures

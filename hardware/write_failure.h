@@ -21,10 +21,12 @@ namespace WriteFailures {
 
 // The window's box when the card cannot be reached at all: nothing has been written.
 QString windowNoAccessText(Commissioning::AccessState access);
-// The window's "Write Failed" box after `lastRegister` registers went through.
-QString windowText(WriteFailure failure, int lastRegister);
+// The window's "Write Failed" box after `lastRegister` registers went through; `holder` names who
+// holds the card after a Busy failure, where known.
+QString windowText(WriteFailure failure, int lastRegister, const QString &holder = QString());
 
 // tr4410ctl's message; `access` is the cause of a NoAccess or LockedDown failure.
-QString commandLineText(WriteFailure failure, int registersWritten, Commissioning::AccessState access);
+QString commandLineText(WriteFailure failure, int registersWritten, Commissioning::AccessState access,
+                        const QString &holder = QString());
 
 } // namespace WriteFailures

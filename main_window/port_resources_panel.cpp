@@ -394,7 +394,7 @@ void TPortResourcesPanel::showWriteFailure() const
         return;
     }
     showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("Write Failed"),
-                WriteFailures::windowText(failure, last), QMessageBox::Ok);
+                WriteFailures::windowText(failure, last, m_writer->busyHolder()), QMessageBox::Ok);
 }
 
 void TPortResourcesPanel::BaseUDChangingEx(TUpDown *Sender, bool &AllowChange, int NewValue, int Direction)

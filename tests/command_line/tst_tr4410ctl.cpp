@@ -379,6 +379,14 @@ private slots:
                                    << "tr4410ctl: another program is writing to the card; try again when it "
                                       "has finished; nothing has been written"
                                    << 0;
+        QTest::newRow("card busy, holder named")
+            << ExampleCard << over({})
+            << QStringList{"FAKE_VANTO32_STATUS=3", "FAKE_VANTO32_BUSY_HOLDER=flock (process 812, user ann)"}
+            << QByteArray() << 4
+            << "tr4410ctl: another program is writing to the card (held by flock (process 812, user ann)); "
+               "try "
+               "again when it has finished; nothing has been written"
+            << 0;
         QTest::newRow("broke off") << ExampleCard << over({})
                                    << QStringList{"FAKE_VANTO32_CARD_BASE=300", "FAKE_VANTO32_FAIL_AFTER=5"}
                                    << QByteArray() << 5 << "Register 1 of 10 written." << 6;

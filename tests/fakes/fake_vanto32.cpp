@@ -49,6 +49,7 @@ struct Card
 //   FAKE_VANTO32_FAIL_AFTER  writes carried out before every later one fails
 //   FAKE_VANTO32_FAIL_STATUS what those writes report (default VANTO32_STATUS_FAILED)
 //   FAKE_VANTO32_LOCKED_DOWN 1: every access is refused with VANTO32_STATUS_LOCKED_DOWN
+//   FAKE_VANTO32_BUSY_HOLDER what PortBusyHolder() answers
 //   FAKE_VANTO32_REPORT      the report file: "call R|W port value" lines, then "register k value"
 //                            for the ten registers (-1: never written) and "stray n"
 void configureFromEnvironment(Card &c)
@@ -152,6 +153,12 @@ void OutPortB(uint32_t port, uint32_t value)
     } else {
         ++c.strayWrites;
     }
+}
+
+const char *PortBusyHolder(void)
+{
+    const char *holder = getenv("FAKE_VANTO32_BUSY_HOLDER");
+    return holder ? holder : "";
 }
 
 int PortStatus(void)
