@@ -154,7 +154,7 @@ trap 'stop_writer; dpkg --purge tr4410-settings >/dev/null 2>&1; [ $keep_run = 1
 dpkg_install() { dpkg -i "$deb" >"$out/dpkg.log" 2>&1 || { cat "$out/dpkg.log" >&2 && fail "dpkg -i $*"; }; }
 dpkg_install
 modes=$(stat -c '%n %U:%G %a' "$helper" /run/tr4410 "$lock" | tr '\n' ' ')
-[ "$modes" = "$helper root:tr4410 750 /run/tr4410 root:tr4410 750 $lock root:tr4410 660 " ] || fail "installed: $modes"
+[ "$modes" = "$helper root:tr4410 750 /run/tr4410 root:tr4410 750 $lock root:tr4410 640 " ] || fail "installed: $modes"
 caps=$(dpkg -L tr4410-settings | xargs -d '\n' getcap 2>/dev/null || true)
 [ -z "$caps" ] || [ "$caps" = "$helper cap_sys_rawio=ep" ] || fail "capabilities: $caps"
 ask() { # ask GROUPS: the installed helper's answer to a write, for user 65534 in those groups
@@ -164,7 +164,7 @@ flock "$lock" sleep 120 &
 writer=$!
 dpkg_install "while a writer holds the card"
 busy=$(ask "$(getent group tr4410 | cut -d: -f3)")
-[ "$busy" = "BUSY another program is writing to the card" ] || fail "after the upgrade, another writer got '$busy'"
+grep -Eqx "BUSY another program is writing to the card: flock \(process $writer, user root\)" <<<"$busy" || fail "after the upgrade, another writer got '$busy'"
 stop_writer
 free=$(ask "$(getent group tr4410 | cut -d: -f3)")
 grep -Eqx 'OK|NOACCESS no (port I/O in this kernel|capability)' <<<"$free" || fail "a member then got '$free'"
