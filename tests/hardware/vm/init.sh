@@ -15,7 +15,7 @@ outsider=1002
 # Before the write lock exists, a write is refused, and the answer says why.
 printf 'W 301 1\n' | /bin/vm_helper as $member "$helper" | sed 's/^/NOLOCK /'
 write_lock && chown 0:1001 /run/tr4410 /run/tr4410/write.lock
-chmod 0750 /run/tr4410 && chmod 0660 /run/tr4410/write.lock
+chmod 0750 /run/tr4410 && chmod 0640 /run/tr4410/write.lock
 
 /bin/port_probe ROOT || echo "VMTEST probe failed as root"
 /bin/vm_helper as $member /bin/port_probe MEMBER || echo "VMTEST probe failed as a member"
@@ -25,6 +25,9 @@ chmod 0750 /run/tr4410 && chmod 0660 /run/tr4410/write.lock
 # 14), then ones that pass.
 printf 'W 21 FF\nW F1 1\nW F2 58\nR 21\nW 301 1\nW 302 E\nW 301 9\nW 302 E\nW 301 A\nW 302 48\nW 302 A\n' >/tmp/requests
 /bin/vm_helper as $member "$helper" </tmp/requests | sed 's/^/HAND /'
+# An index write, then a pause past the lock's idle time, then a data write that would put IRQ 14
+# into whatever register another helper selected meanwhile: refused.
+{ printf 'W 301 9\n' && sleep 0.7 && printf 'W 302 E\n'; } | /bin/vm_helper as $member "$helper" | sed 's/^/STALE /'
 
 # Two clients at once: the second is refused while the first one's sequence runs.
 /bin/vm_helper as $member /bin/port_probe LLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLL &

@@ -8,6 +8,8 @@
 #   a hand-written client        without the write lock its write is refused with the reason; port
 #                                0x21, a base of 0x0F0, a port address code of 0x0E and IRQ 14 are
 #                                refused, nothing arrives;
+#   a pause between index and    the data write after the lock was given back is refused;
+#   data write
 #   two clients at once          the second is refused while the first one writes;
 #   two helpers in a row         each with a single write, they land at least 10 ms apart (by
 #                                QEMU's trace) on a second UART at 0x311, an index register;
@@ -116,6 +118,8 @@ check "a hand-written client is refused port 0x21 and a base of 0x0F0" \
 check "W 301 1 / W 302 E (port A at the clock's 0x070) and W 301 9 / W 302 E (IRQ 14) are refused" \
     'grep -q "^HAND REFUSED port address code must be 20 to 7F" <<<"$hand" && grep -q "^HAND REFUSED IRQ must be" <<<"$hand"'
 check "the same client's allowed writes pass" '[ "$(grep -c "^HAND OK" <<<"$hand")" = 5 ]'
+check "after the lock was given back, a data write without a new index write is refused" \
+    '[ "$(grep "^STALE " <<<"$log" | tr "\n" /)" = "STALE OK/STALE REFUSED data write without an index write to this base/" ]'
 check "a second client writing meanwhile is told: busy" '[ "$(field "$second_line" write)" = 3 ]'
 # When the UARTs took the two helpers' bytes (0x01 and 0x02 go nowhere else), by QEMU's trace.
 at() { sed -n "s/^[0-9]*@\([0-9]*\)\.\([0-9]*\):serial_write write addr 0x00 val $1\$/\1\2/p" "$uart" | head -n 1; }
