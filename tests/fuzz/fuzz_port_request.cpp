@@ -1,9 +1,11 @@
 // The port helper's input handling over arbitrary bytes: whatever arrives, no port outside the
-// allowed ones reaches the port layer, no data write without its index write and no value outside
-// its register's range, writes stay 10 ms apart, every answer is one well-formed line, and
-// nothing crashes.
+// allowed ones reaches the port layer, no data write without its index write within the same hold
+// of the write lock and no value outside its register's range, writes stay 10 ms apart also across
+// a release, the lock is held 3 s at most, every answer is one well-formed line, and nothing
+// crashes.
 #include "port_request.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,9 +15,12 @@ struct Machine
 {
     int64_t ns = 0;
     int64_t lastWrite = -1;
-    bool lockFree = true;
+    bool locked = false;
+    int64_t lockedAt = 0;
     unsigned calls = 0;
-    unsigned char index[CARD_CONTROL_BASE_COUNT] = {}; // what reached each base's index register
+    // What reached each base's index register in this hold of the lock; 0 after a release, when
+    // another helper may have selected any register.
+    unsigned char index[CARD_CONTROL_BASE_COUNT] = {};
 };
 
 Machine &machine(void *c)
@@ -58,10 +63,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
         machine(c).ns += ns;
     };
-    // Another writer holds the card now and then.
-    session.ops.lock = [](void *c, int64_t *) { return (++machine(c).calls % 3) != 0 ? 1 : 0; };
-    session.ops.stamp = [](void *, int64_t) {};
-    session.ops.unlock = [](void *) {};
+    // Another writer holds the card now and then, and names itself with a line break in it.
+    session.ops.lock = [](void *c, char *holder, size_t size) {
+        Machine &m = machine(c);
+        if (m.locked)
+            std::abort();
+        if (++m.calls % 3 == 0) {
+            std::snprintf(holder, size, "x\n\x1b]0;ok\a");
+            return 0;
+        }
+        m.locked = true;
+        m.lockedAt = m.ns;
+        return 1;
+    };
+    session.ops.unlock = [](void *c) {
+        Machine &m = machine(c);
+        // The card has settled before the next holder may write.
+        if (!m.locked || (m.lastWrite >= 0 && m.ns - m.lastWrite < PORT_REQUEST_SPACING_NS))
+            std::abort();
+        m.locked = false;
+        std::memset(m.index, 0, sizeof m.index);
+    };
     session.ops.in = [](void *c, unsigned port, unsigned *value) {
         if (port != PORT_REQUEST_PROBE_PORT)
             std::abort();
@@ -70,7 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     };
     session.ops.out = [](void *c, unsigned port, unsigned value) {
         Machine &m = machine(c);
-        if (!allowedWrite(m, port, value))
+        if (!m.locked || m.ns - m.lockedAt > PORT_REQUEST_HOLD_MAX_NS + 2 * PORT_REQUEST_SPACING_NS ||
+            !allowedWrite(m, port, value))
             std::abort();
         if (m.lastWrite >= 0 && m.ns - m.lastWrite < PORT_REQUEST_SPACING_NS)
             std::abort();
@@ -84,7 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         port_request_feed(&session, reinterpret_cast<const char *>(data) + at, n, checkAnswer, nullptr);
         if (data[at] == '.')
             m.ns += PORT_REQUEST_HOLD_NS; // a pause: the lock may be given back
+        if (data[at] == ',')
+            m.ns += PORT_REQUEST_HOLD_NS - PORT_REQUEST_SPACING_NS; // a shorter one: the hold goes on
         port_request_idle(&session);
     }
+    port_request_end(&session);
     return 0;
 }
