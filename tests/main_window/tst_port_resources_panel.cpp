@@ -436,6 +436,9 @@ private slots:
         QTest::newRow("busy later") << "300" << 12 << VANTO32_STATUS_BUSY << "Write Failed"
                                     << "another program is writing to the card.\n\nThe last register "
                                        "written was register 5";
+        QTest::newRow("busy, holder named")
+            << "300" << 1 << VANTO32_STATUS_BUSY << "Write Failed"
+            << "\"Use These Resources\".\n\nThe card is held by flock (process 812, user ann).";
         QTest::newRow("access lost later")
             << "300" << 7 << VANTO32_STATUS_NO_ACCESS << "Write Failed"
             << "lost its access to the I/O ports.\n\nThe last register written was register 3";
@@ -451,6 +454,9 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, caption);
         QFETCH(QString, says);
+        qputenv("FAKE_VANTO32_BUSY_HOLDER", QTest::currentDataTag() == QByteArray("busy, holder named")
+                                                ? "flock (process 812, user ann)"
+                                                : "");
         Fixture f;
         f.logic->writer()->setStatusReader([&] { return int(f.writes.size()) == failAt ? status : 0; });
         f.baseEdit->setText(baseText);
