@@ -54,11 +54,11 @@
  * At start it clears its environment, makes sure standard input, output and error are open, and
  * ends at once, saying why, when it runs set-user-ID or set-group-ID (its file mode, or real and
  * effective IDs that differ): only the capability may give it privilege. It closes every other
- * file, and refuses to work when its own file gives privilege (a file
- * capability) to anyone who may run it: then it says so on standard error and
- * answers NOACCESS. It keeps CAP_SYS_RAWIO only (permitted and effective; the inheritable and
- * ambient sets empty) and sets no-new-privileges. It takes no options. It exits when its input
- * closes. Each port is opened with ioperm() for the one access and given back right after.
+ * file, and refuses to work when its own file gives privilege (a file capability) to anyone who
+ * may run it: then it says so on standard error and answers NOACCESS. It keeps CAP_SYS_RAWIO
+ * only (permitted and effective; the inheritable and ambient sets empty) and sets
+ * no-new-privileges. It takes no options. It exits when its input closes. Each port is opened
+ * with ioperm() for the one access and given back right after.
  */
 
 #define _GNU_SOURCE
