@@ -4,6 +4,7 @@
 #include "card_file.h"
 #include "card_stack.h"
 #include "ctl_cards.h"
+#include "ctl_json.h"
 #include "ctl_options.h"
 #include "ctl_text.h"
 #include "linux_setup.h"
@@ -17,9 +18,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTextStream>
 
 using namespace CtlExit;
@@ -27,47 +25,6 @@ using namespace CtlExit;
 namespace {
 
 const QString Program = QStringLiteral("tr4410ctl");
-
-QByteArray testJson(const QList<TLinuxSetup::Device> &devices, const QList<TSerialPortTest::Result> &results,
-                    const QList<TSerialPortTest::Interrupts> &counted, bool passed)
-{
-    QJsonArray ports;
-    for (qsizetype i = 0; i < results.size(); ++i) {
-        const TSerialPortTest::Result &r = results.at(i);
-        const TLinuxSetup::Device &device = devices.at(i);
-        ports.append(QJsonObject{
-            {QStringLiteral("card"),
-             QJsonObject{{QStringLiteral("file"), device.cardFile},
-                         {QStringLiteral("controlBase"), TCardConfig::addressText(device.controlBase)}}},
-            {QStringLiteral("port"), QString(ResourceRules::portLetter(r.port))},
-            {QStringLiteral("address"), TCardConfig::addressText(r.address)},
-            {QStringLiteral("stableName"), TLinuxSetup::stableName(device.controlBase, device.port)},
-            {QStringLiteral("device"), r.device},
-            {QStringLiteral("uart"), r.uart},
-            {QStringLiteral("irq"), r.irq},
-            {QStringLiteral("busy"), r.busy},
-            {QStringLiteral("passed"), r.passed},
-            {QStringLiteral("reason"), r.reason}});
-    }
-    QJsonArray interrupts;
-    for (const TSerialPortTest::Interrupts &irq : counted)
-        interrupts.append(QJsonObject{{QStringLiteral("irq"), irq.irq},
-                                      {QStringLiteral("before"), qint64(irq.before)},
-                                      {QStringLiteral("after"), qint64(irq.after)}});
-    return QJsonDocument(QJsonObject{{QStringLiteral("ports"), ports},
-                                     {QStringLiteral("interrupts"), interrupts},
-                                     {QStringLiteral("passed"), passed}})
-        .toJson(QJsonDocument::Indented);
-}
-
-// {"file": ..., "controlBase": "0x300"}, null for a finding about the machine.
-QJsonValue cardJson(const std::optional<Commissioning::CardRef> &card)
-{
-    if (!card)
-        return QJsonValue::Null;
-    return QJsonObject{{QStringLiteral("file"), card->file},
-                       {QStringLiteral("controlBase"), TCardConfig::addressText(card->controlBase)}};
-}
 
 // Writes the files of the Linux set-up into a folder of the caller's own, as root may: never
 // through a link, each file's mode set on the file. Lists each file, or says why not.
@@ -109,6 +66,9 @@ TCtlTool::~TCtlTool() = default;
 
 int TCtlTool::fail(CtlExit::Code code, const QString &message)
 {
+    // A script asking for JSON gets its error as JSON too; people still read it on stderr.
+    if (m_json)
+        *m_out << CtlJson::errorDocument(m_command, code, message) << Qt::flush;
     return CtlExit::fail(*m_err, code, message);
 }
 
@@ -117,7 +77,10 @@ int TCtlTool::run(const QStringList &arguments)
     QCommandLineParser parser;
     CtlOptions::addTo(parser);
 
-    if (!parser.parse(arguments))
+    const bool parsed = parser.parse(arguments);
+    m_json =
+        parsed ? parser.isSet(QStringLiteral("json")) : arguments.mid(1).contains(QStringLiteral("--json"));
+    if (!parsed)
         return fail(InvalidInput, parser.errorText() + QStringLiteral("\nTry 'tr4410ctl --help'."));
     if (parser.isSet(QStringLiteral("help"))) {
         *m_out << parser.helpText() << Qt::flush;
@@ -173,6 +136,7 @@ QString TCtlTool::commandOf(const QCommandLineParser &parser)
                  .arg(command));
         return {};
     }
+    m_command = command;
 
     // Options that belong to some commands only.
     const std::pair<const char *, const char *> onlyFor[] = {{"yes", "write"},       {"dry-run", "write"},
@@ -393,15 +357,7 @@ int TCtlTool::check(bool json)
         Commissioning::checkStack(cards, system, PortAccessProbe::probe(system));
     const bool problem = Commissioning::count(findings, Commissioning::Severity::Problem) > 0;
     if (json) {
-        QJsonArray list;
-        for (const Commissioning::Finding &finding : findings)
-            list.append(
-                QJsonObject{{QStringLiteral("severity"), Commissioning::severityName(finding.severity)},
-                            {QStringLiteral("topic"), finding.topic},
-                            {QStringLiteral("message"), finding.message},
-                            {QStringLiteral("card"), cardJson(finding.card)}});
-        const QJsonObject document{{QStringLiteral("findings"), list}, {QStringLiteral("ok"), !problem}};
-        *m_out << QJsonDocument(document).toJson(QJsonDocument::Indented) << Qt::flush;
+        *m_out << CtlJson::checkDocument(findings, !problem) << Qt::flush;
     } else {
         *m_out << CtlText::checkLines(findings, cards.size() > 1) << Commissioning::severityList(findings)
                << Qt::endl;
@@ -474,7 +430,7 @@ int TCtlTool::test(bool json, bool external)
     const qint64 ms = took.elapsed();
     const bool passed = std::all_of(results.begin(), results.end(), [](const auto &r) { return r.passed; });
     if (json)
-        *m_out << testJson(setup.devices(), results, counted, passed) << Qt::flush;
+        *m_out << CtlJson::testDocument(setup.devices(), results, counted, passed) << Qt::flush;
     else
         *m_out << CtlText::testTable(setup.devices(), results, counted)
                << QStringLiteral("Tested in %1 ms.\n").arg(ms) << Qt::flush;

@@ -48,4 +48,6 @@ private:
     TCardConfig m_config;
     QString m_cardFile;               // the one card file read into m_config, if any
     QList<TLinuxSetup::Card> m_stack; // the cards of several card files
+    bool m_json = false;              // --json: results and errors as JSON documents
+    QString m_command;                // the command given, once it is known
 };
