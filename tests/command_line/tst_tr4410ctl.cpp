@@ -3,9 +3,13 @@
 // it received in a file when the program ends.
 
 #include "command_line/card_file_cases.h"
+#include "ctl_json.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -30,6 +34,64 @@ struct Run
     QString err;
     QStringList report; // the fake card's report; empty when the program never touched a port
 };
+
+// The keys of one --json document as tr4410ctl(1) lists them under JSON OUTPUT, with their types:
+// ".BR findings[].card \" (object or null)\"" under ".SS \"check ...\"" (or "Every document").
+QHash<QString, QStringList> manualSchema(const QString &section)
+{
+    QFile file(QStringLiteral(TR4410CTL_MANUAL));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read the manual page");
+    const QString json = QString::fromUtf8(file.readAll()).section(QStringLiteral("\n.SH JSON OUTPUT\n"), 1);
+    static const QRegularExpression heading(QStringLiteral(R"re(^\.SS "(\w+))re"));
+    static const QRegularExpression key(QStringLiteral(R"re(^\.BR (\S+) " \(([a-z ]+)\)"$)re"));
+    QHash<QString, QStringList> schema;
+    QString current;
+    for (const QString &line : json.section(QStringLiteral("\n.SH "), 0, 0).split(QLatin1Char('\n'))) {
+        if (const auto match = heading.match(line); match.hasMatch())
+            current = match.captured(1);
+        else if (const auto match = key.match(line);
+                 match.hasMatch() && (current == "Every" || current == section))
+            schema.insert(match.captured(1), match.captured(2).split(QStringLiteral(" or ")));
+    }
+    return schema;
+}
+
+// Each key's path ("ports[].irq") with the types it has; "" and -1 stand for a value not known.
+void collectKeys(const QJsonValue &value, const QString &path, QHash<QString, QSet<QString>> &found)
+{
+    static const char *const types[] = {"null", "boolean", "number", "string", "array", "object"};
+    const bool unknown = value == QJsonValue(QString()) || value == QJsonValue(-1);
+    found[path].insert(unknown ? QStringLiteral("\"\" or -1") : QString::fromLatin1(types[value.type()]));
+    for (const QJsonValue &element : value.toArray())
+        collectKeys(element, path + QStringLiteral("[]"), found);
+    const QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it)
+        collectKeys(it.value(), path.isEmpty() ? it.key() : path + '.' + it.key(), found);
+}
+
+QStringList schemaErrors(const QJsonObject &document, const QString &section)
+{
+    const QHash<QString, QStringList> schema = manualSchema(section);
+    QHash<QString, QSet<QString>> found;
+    collectKeys(document, {}, found);
+    QStringList errors;
+    for (auto it = found.begin(); it != found.end(); ++it) {
+        for (const QString &type : it.value()) {
+            if (!it.key().isEmpty() && !it.key().endsWith(QLatin1String("[]")) &&
+                !schema.value(it.key()).contains(type))
+                errors << it.key() + " is " + type + ", the manual page says " +
+                              schema.value(it.key(), {"nothing"}).join(" or ");
+        }
+    }
+    // A key is there whenever the object it belongs to is.
+    for (auto it = schema.begin(); it != schema.end(); ++it) {
+        const QString owner = it.key().section(QLatin1Char('.'), 0, -2);
+        if (!found.contains(it.key()) && found.value(owner).contains(QStringLiteral("object")))
+            errors << it.key() + " is missing";
+    }
+    return errors;
+}
 
 } // namespace
 
@@ -533,6 +595,60 @@ private slots:
                  QStringList({"register 1 127", "register 2 95", "register 3 125", "register 4 93",
                               "register 5 32", "register 6 33", "register 7 34", "register 8 35",
                               "register 9 10", "register 10 " + mask, "stray 0"}));
+    }
+
+    // Under --json every result and every error is a document as tr4410ctl(1) describes it.
+    void jsonDocumentsFollowTheManualPage_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // empty: a port that passed, as on a real machine
+        QTest::addColumn<QString>("section");       // of JSON OUTPUT
+        QTest::addColumn<QString>("command");       // empty: null
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("check passes") << QStringList{"check", "--json", "--card", "%1"} << "check"
+                                      << "check" << 0;
+        QTest::newRow("check finds a problem")
+            << QStringList{"check", "--json", "--card", "%1", "--port", "E=170"} << "check"
+            << "check" << 6;
+        QTest::newRow("test before the set-up") << QStringList{"test", "--json", "--card", "%1"} << "test"
+                                                << "test" << 7;
+        QTest::newRow("a port that passed") << QStringList() << "test"
+                                            << "test" << 0;
+        QTest::newRow("no IRQ") << QStringList{"test", "--json", "--ports", "3F8,2F8,3E8,2E8,100,108,110,118"}
+                                << "error"
+                                << "test" << 1;
+        QTest::newRow("--json for plan") << QStringList{"plan", "--json"} << "error"
+                                         << "plan" << 1;
+        QTest::newRow("unknown option") << QStringList{"--json", "--speed", "9600", "check"} << "error"
+                                        << "" << 1;
+    }
+    void jsonDocumentsFollowTheManualPage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, section);
+        QFETCH(QString, command);
+        QFETCH(int, exitCode);
+        const QString path = cardFile(ExampleCard);
+        for (QString &argument : arguments)
+            argument.replace(QStringLiteral("%1"), path);
+        Run result{0,
+                   QString::fromUtf8(CtlJson::testDocument(
+                       {{0, 0x3F8, "ttyS0", "16550A", 4, false, true, {}}}, {{4, 10, 12}}, true)),
+                   {},
+                   {}};
+        if (!arguments.isEmpty())
+            result = run(arguments);
+        QCOMPARE(result.exitCode, exitCode);
+        const QJsonObject document = QJsonDocument::fromJson(result.out.toUtf8()).object();
+        const QStringList errors = schemaErrors(document, section);
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n') + '\n' + result.out));
+        QCOMPARE(document.value("version"), QJsonValue(1));
+        QCOMPARE(document.value("command"), command.isEmpty() ? QJsonValue() : QJsonValue(command));
+        if (section == "error") {
+            QCOMPARE(document["error"]["exitCode"], QJsonValue(exitCode));
+            QCOMPARE("tr4410ctl: " + document["error"]["message"].toString() + '\n', result.err);
+        } else {
+            QCOMPARE(document.value("passed"), QJsonValue(exitCode == 0));
+        }
     }
 
     void helpAndVersion()
