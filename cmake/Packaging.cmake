@@ -16,6 +16,9 @@ install(FILES ${TR4410_ASSETS}/icons/tr4410-settings.svg
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tr4410-settings)
 # The Ansible role and its example playbook, for the controller of a fleet.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/deploy/ansible/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tr4410-settings/ansible)
+# tr4410ctl's bash completion, where bash-completion loads it on the first <Tab> after the name.
+install(FILES ${TR4410_ASSETS}/bash-completion/tr4410ctl
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 # The manual pages, compressed as Debian keeps them (-n: the same bytes on every build).
 find_program(TR4410_GZIP gzip REQUIRED)
 set(TR4410_MAN_PAGES)

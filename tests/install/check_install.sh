@@ -24,6 +24,7 @@ program=$prefix/$bindir/tr4410-settings
 library=$prefix/$libdir/libvanto32.so
 for f in "$program" "$library" "$prefix/$bindir/tr4410ctl" \
     "$prefix/$datadir/man/man1/tr4410-settings.1.gz" "$prefix/$datadir/man/man1/tr4410ctl.1.gz" \
+    "$prefix/$datadir/bash-completion/completions/tr4410ctl" \
     "$prefix/$datadir/applications/tr4410-settings.desktop" \
     "$prefix/$datadir/metainfo/$appstream_id.metainfo.xml" \
     "$prefix/$datadir/tr4410-settings/ansible/roles/tr4410/tasks/main.yml" \

@@ -47,6 +47,7 @@ dpkg-deb -f "$deb" Description | grep -q 'cap_sys_rawio' || fail "the descriptio
 contents=$(dpkg-deb -c "$deb")
 for f in "$bindir/tr4410-settings" "$bindir/tr4410ctl" "$libdir/libvanto32.so" \
     "$datadir/man/man1/tr4410-settings.1.gz" "$datadir/man/man1/tr4410ctl.1.gz" \
+    "$datadir/bash-completion/completions/tr4410ctl" \
     "$datadir/applications/tr4410-settings.desktop" \
     "$datadir/metainfo/$appstream_id.metainfo.xml" "$datadir/icons/hicolor/scalable/apps/tr4410-settings.svg" \
     "$datadir/doc/tr4410-settings/README.md.gz" "$datadir/doc/tr4410-settings/copyright" \
