@@ -24,20 +24,15 @@ while IFS='|' read -r line expected; do
 done <<'CASES'
 tr4410ctl |apply check linux plan test write
 tr4410ctl --irq 5 |apply check linux plan test write
-tr4410ctl --clock = X8 li|linux
 tr4410ctl write |
+tr4410ctl --clock = X8 li|linux
 tr4410ctl write --d|--df --dry-run
 tr4410ctl plan --d|--df
 tr4410ctl --card card.json test --e|--external
-tr4410ctl check --j|--json
 tr4410ctl plan --j|
 tr4410ctl check --protocol RS-4|RS-422 RS-485
-tr4410ctl --termination |both none on receive transmit
 tr4410ctl test --irq 1|10 11 12 15
 tr4410ctl check --clock = |X1 X8
-tr4410ctl write --df |fitted removed
-tr4410ctl --auto-rts o|off on
-tr4410ctl plan --paper |A4 Letter
 tr4410ctl check --card |card.json cards.d
 tr4410ctl linux --output |cards.d
 tr4410ctl plan --sheet n|notes.txt
