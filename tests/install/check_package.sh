@@ -42,7 +42,7 @@ for d in libqt6widgets6 libqt6gui6 libqt6core6 libjpeg62-turbo fonts-wine libcap
     grep -Eq "(^|, )$d( |,|$)" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Recommends)" = setserial ] || fail "the package does not recommend setserial"
-dpkg-deb -f "$deb" Description | grep -q 'cap_sys_rawio' || fail "the description does not mention the capability"
+grep -q cap_sys_rawio <<<"$(dpkg-deb -f "$deb" Description)" || fail "the description does not mention the capability"
 
 contents=$(dpkg-deb -c "$deb")
 for f in "$bindir/tr4410-settings" "$bindir/tr4410ctl" "$libdir/libvanto32.so" \
