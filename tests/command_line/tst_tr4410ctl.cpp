@@ -175,10 +175,11 @@ private slots:
                 << QStringList() << QByteArray() << (c.message.isEmpty() ? 0 : 1)
                 << (c.message.isEmpty() ? QString() : "tr4410ctl: " + c.message + tail) << 0;
         }
-        QTest::newRow("card file a device")
-            << QByteArray() << QStringList{"write", "--card", "/dev/null"} << QStringList() << QByteArray()
-            << 1 << "tr4410ctl: /dev/null: cannot be read: it is a device, not a regular file; nothing has been done"
-            << 0;
+        QTest::newRow("card file a device") << QByteArray() << QStringList{"write", "--card", "/dev/null"}
+                                            << QStringList() << QByteArray() << 1
+                                            << "tr4410ctl: /dev/null: cannot be read: it is a device, not a "
+                                               "regular file; nothing has been done"
+                                            << 0;
         QTest::newRow("not an object")
             << QByteArray("[1]") << write << QStringList() << QByteArray() << 1
             << "tr4410ctl: %1: must hold one JSON object; nothing has been done" << 0;
@@ -607,6 +608,7 @@ private slots:
             argument.replace(QStringLiteral("%1"), path);
         Run result{0,
                    QString::fromUtf8(CtlJson::testDocument(
+                       {{0, "card.json", 0x300, 0, 0, 0x3F8, 4, 115200}},
                        {{0, 0x3F8, "ttyS0", "16550A", 4, false, true, {}}}, {{4, 10, 12}}, true)),
                    {},
                    {}};
