@@ -2,6 +2,7 @@
 
 #include "board_palette.h"
 #include "board_parts.h"
+#include "jumper_places.h"
 #include "silkscreen_text.h"
 
 #include <QLinearGradient>
@@ -88,14 +89,8 @@ void lineDrivers(QPainter &p)
 // The eight port jumper columns: two columns of four ports.
 void portJumperColumns(QPainter &p)
 {
-    portJumpers(p, 138, 219, 40, 260, 18, true);
-    portJumpers(p, 138, 159, 39, 197, 18, true);
-    portJumpers(p, 138, 98, 38, 136, 18, true);
-    portJumpers(p, 138, 43, 32, 75, 18, true);
-    portJumpers(p, 243, 43, 32, 75, 18, false);
-    portJumpers(p, 243, 98, 38, 136, 18, false);
-    portJumpers(p, 243, 159, 39, 197, 18, false);
-    portJumpers(p, 243, 219, 40, 260, 18, false);
+    for (const JumperPlaces::Column &column : JumperPlaces::Columns)
+        portJumpers(p, column);
 }
 
 // The interface chip with its clock and glue logic above it.
@@ -124,9 +119,9 @@ void jumperRow(QPainter &p)
     plasticBody(p, QRectF(94, 283, 24, 19));
     static const char *const rowNames[8] = {"A4", "A5", "A6", "A7", "A8", "A9", "DF", "X8"};
     for (int i = 0; i < 8; ++i) {
-        const double cx = i < 6 ? 52 + 40 * (i + 0.5) / 6 : (i == 6 ? 99.5 : 112.5);
+        const double cx = JumperPlaces::rowX(i);
         // Shipped at control base address 300.
-        jumper(p, cx, 292.5, false, i < 4);
+        jumper(p, cx, JumperPlaces::RowY, false, i < 4);
         drawTextUp(p, cx - 3.5 * 0.7, 316, rowNames[i], 0.7);
     }
     silkBox(p, QRectF(50, 280, 71, 38));

@@ -190,20 +190,20 @@ void serialConnector(QPainter &p, const QRectF &ring, bool keyOnLeft, const char
     drawText(p, keyOnLeft ? ring.left() + 3 : ring.right() - 7, ring.bottom() + 2, "1", 0.8);
 }
 
-void portJumpers(QPainter &p, double left, double modeTop, double modeHeight, double loadTop,
-                 double loadHeight, bool labelsLeft)
+void portJumpers(QPainter &p, const JumperPlaces::Column &column)
 {
-    const double cx = left + 9;
-    const QRectF body(cx - 7.5, modeTop + 0.5, 15, loadTop + loadHeight - modeTop - 1);
+    const double cx = JumperPlaces::columnX(column);
+    const QRectF body(cx - 7.5, column.modeTop + 0.5, 15,
+                      column.loadTop + column.loadHeight - column.modeTop - 1);
     plasticBody(p, body);
-    static const char *const names[7] = {"32", "85", "R8", "4x", "42", "RL", "TL"};
-    for (int i = 0; i < 7; ++i) {
-        const double cy =
-            i < 5 ? modeTop + modeHeight * (i + 0.5) / 5 : loadTop + loadHeight * (i - 5 + 0.5) / 2;
+    static const char *const names[JumperPlaces::ColumnPositions] = {"32", "85", "R8", "4x",
+                                                                     "42", "RL", "TL"};
+    for (int i = 0; i < JumperPlaces::ColumnPositions; ++i) {
+        const double cy = JumperPlaces::columnY(column, i);
         // Shipped for RS-232: the 32 jumper fitted.
         jumper(p, cx, cy, true, i == 0);
         const double px = 0.62;
-        const double tx = labelsLeft ? left - 2 - textWidth(names[i], px) : left + 20;
+        const double tx = column.labelsLeft ? column.left - 2 - textWidth(names[i], px) : column.left + 20;
         drawText(p, tx, cy - 3.5 * px, names[i], px);
     }
 }

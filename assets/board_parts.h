@@ -1,5 +1,7 @@
 #pragma once
 
+#include "jumper_places.h"
+
 class QColor;
 class QPainter;
 class QPen;
@@ -31,7 +33,6 @@ void stackConnector(QPainter &p, double left, int pairs, const char *name);
 void serialConnector(QPainter &p, const QRectF &ring, bool keyOnLeft, const char *label);
 // One port's jumper column: five mode positions (32 85 R8 4x 42) under the mode ring and two load
 // positions (RL TL) under the load ring.
-void portJumpers(QPainter &p, double left, double modeTop, double modeHeight, double loadTop,
-                 double loadHeight, bool labelsLeft);
+void portJumpers(QPainter &p, const JumperPlaces::Column &column);
 
 } // namespace BoardDrawing
