@@ -11,6 +11,7 @@
 #include "port_access_probe.h"
 #include "safe_file.h"
 #include "serial_port_test.h"
+#include "sheet_command.h"
 #include "write_command.h"
 
 #include <QCommandLineParser>
@@ -102,7 +103,8 @@ int TCtlTool::run(const QStringList &arguments)
     if (const TCardError error = m_config.check())
         return fail(InvalidInput, error.message());
     if (command == QLatin1String("plan"))
-        return plan();
+        return SheetCommand::plan(
+            parser, m_config, [this] { return plan(); }, *m_out, *m_err);
     const bool json = parser.isSet(QStringLiteral("json"));
     if (command == QLatin1String("check"))
         return check(json);
@@ -139,9 +141,9 @@ QString TCtlTool::commandOf(const QCommandLineParser &parser)
     m_command = command;
 
     // Options that belong to some commands only.
-    const std::pair<const char *, const char *> onlyFor[] = {{"yes", "write"},       {"dry-run", "write"},
-                                                             {"force", "write"},     {"output", "linux"},
-                                                             {"json", "check|test"}, {"external", "test"}};
+    const std::pair<const char *, const char *> onlyFor[] = {
+        {"yes", "write"},       {"dry-run", "write"}, {"force", "write"}, {"output", "linux"},
+        {"json", "check|test"}, {"external", "test"}, {"sheet", "plan"},  {"paper", "plan"}};
     for (const auto &[option, owners] : onlyFor) {
         const QStringList owner = QString::fromLatin1(owners).split(QLatin1Char('|'));
         if (parser.isSet(QString::fromLatin1(option)) && !owner.contains(command)) {

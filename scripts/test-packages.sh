@@ -12,6 +12,8 @@ packages+=(clang-14 libclang-rt-14-dev)
 # The benchmarks (bench/README.md) and the tests on a real X server: the server, a window manager,
 # and the tools that read back what the window system received.
 packages+=(xvfb openbox x11-utils)
+# The jumper sheet's PDF, rendered to compare it with its PNG.
+packages+=(poppler-utils)
 # The accessibility tests: Qt's platform layer (private headers) for the in-process events, and a
 # real AT-SPI client on the virtual X server with its own session and accessibility buses.
 packages+=(qt6-base-private-dev at-spi2-core python3-pyatspi dbus-x11)

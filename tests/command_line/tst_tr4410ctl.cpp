@@ -1,15 +1,18 @@
 // tr4410ctl from the outside: bad input of every kind with its message and exit code, the dry run's
-// twenty writes, and real writes through the fake port-I/O library, whose card model reports what
-// it received in a file when the program ends.
+// twenty writes, the jumper sheet, and real writes through the fake port-I/O library, whose card model
+// reports what it received in a file when the program ends.
 
 #include "command_line/card_file_cases.h"
 #include "ctl_json.h"
+#include "jumper_places.h"
+#include "jumper_sheet.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -142,6 +145,26 @@ class TestTr4410ctl : public QObject
     static int portWrites(const Run &run)
     {
         return int(run.report.filter(QRegularExpression(QStringLiteral("^call W "))).size());
+    }
+
+    // What the page shows at each jumper's centre: F a black shunt, O the white between open pins,
+    // ? anything else; the jumper row, then the eight port columns.
+    static QString shunts(const QImage &page, const QSizeF &paperMm)
+    {
+        const QRectF board = JumperSheet::boardRect(paperMm);
+        const auto at = [&](double x, double y) {
+            const QPointF mm = board.topLeft() + QPointF(x * board.width() / JumperPlaces::FrameWidth,
+                                                         y * board.height() / JumperPlaces::FrameHeight);
+            const int grey = qGray(page.pixel((mm * page.width() / paperMm.width()).toPoint()));
+            return grey < 60 ? QLatin1Char('F') : grey > 200 ? QLatin1Char('O') : QLatin1Char('?');
+        };
+        QString seen;
+        for (int i = 0; i < JumperPlaces::RowCount; ++i)
+            seen += at(JumperPlaces::rowX(i), JumperPlaces::RowY);
+        for (const JumperPlaces::Column &column : JumperPlaces::Columns)
+            for (int i = 0; i < JumperPlaces::ColumnPositions; ++i)
+                seen += at(JumperPlaces::columnX(column), JumperPlaces::columnY(column, i));
+        return seen;
     }
 
 private slots:
@@ -330,6 +353,24 @@ private slots:
         QTest::newRow("option of another command")
             << QByteArray() << QStringList{"plan", "--dry-run"} << QStringList() << QByteArray() << 1
             << "tr4410ctl: --dry-run applies to 'write' only" << 0;
+        QTest::newRow("--paper without --sheet")
+            << QByteArray() << QStringList{"plan", "--paper", "A4"} << QStringList() << QByteArray() << 1
+            << "tr4410ctl: --paper applies to --sheet only" << 0;
+        QTest::newRow("--paper unknown")
+            << QByteArray() << QStringList{"plan", "--sheet", "%1.pdf", "--paper", "A5"} << QStringList()
+            << QByteArray() << 1 << "tr4410ctl: --paper: \"A5\" is not one of A4, Letter" << 0;
+        QTest::newRow("--sheet neither PDF nor PNG")
+            << QByteArray() << QStringList{"plan", "--sheet", "plan.jpg"} << QStringList() << QByteArray()
+            << 1 << "tr4410ctl: --sheet: \"plan.jpg\" names no PDF or PNG: end the name in .pdf or .png" << 0;
+        QTest::newRow("--sheet into no folder")
+            << QByteArray() << QStringList{"plan", "--sheet", "/nonexistent/plan.png"} << QStringList()
+            << QByteArray() << 1
+            << "tr4410ctl: /nonexistent/plan.png: the jumper sheet cannot be written: No such file or "
+               "directory"
+            << 0;
+        QTest::newRow("--sheet with linux")
+            << ExampleCard << QStringList{"linux", "--sheet", "plan.pdf"} << QStringList() << QByteArray()
+            << 1 << "tr4410ctl: --sheet applies to 'plan' only" << 0;
         QTest::newRow("Auto RTS with RS-422")
             << QByteArray() << QStringList{"write", "--protocol", "RS-422", "--auto-rts", "on"}
             << QStringList() << QByteArray() << 1
@@ -634,6 +675,60 @@ private slots:
         } else {
             QCOMPARE(document.value("passed"), QJsonValue(exitCode == 0));
         }
+    }
+
+    // The sheet shows at each jumper's place what the plan prints for it, in its PNG and in its PDF
+    // (through poppler), on the paper asked for or the locale's.
+    void sheetShowsThePlan_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QSizeF>("paper"); // millimetres
+        const QSizeF a4(210, 297);
+        const QSizeF letter(215.9, 279.4);
+        QTest::newRow("defaults, US locale") << QStringList() << "en_US.UTF-8" << letter;
+        QTest::newRow("RS-422 both, X8, 3F0, German locale")
+            << QStringList{"--card", "%1", "--base", "3F0", "--termination", "both", "--clock", "X8"}
+            << "de_DE.UTF-8" << a4;
+        QTest::newRow("RS-232, DF, base 100, --paper A4")
+            << QStringList{"--protocol", "RS-232", "--base", "100", "--df", "fitted", "--paper", "a4"}
+            << "en_US.UTF-8" << a4;
+        QTest::newRow("RS-485 on, Auto RTS off, --paper Letter")
+            << QStringList{"--termination", "on", "--auto-rts", "off", "--paper", "Letter"} << "C" << letter;
+    }
+    void sheetShowsThePlan()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, locale);
+        QFETCH(QSizeF, paper);
+        options.replaceInStrings(QStringLiteral("%1"), cardFile(ExampleCard));
+        const QString png = m_dir.filePath(QStringLiteral("sheet.png"));
+        const QString pdf = m_dir.filePath(QStringLiteral("sheet.pdf"));
+        const QStringList environment{QStringLiteral("LC_ALL=") + locale};
+        const Run plan = run(QStringList{"plan", "--sheet", png} + options, environment);
+        QCOMPARE(plan.exitCode, 0);
+        QCOMPARE(plan.err, QString());
+        QCOMPARE(run(QStringList{"plan", "--sheet", pdf} + options, environment).exitCode, 0);
+        QString planned; // "fit " or "open" for A4 ... X8, then 32 ... TL
+        for (const QString &line : plan.out.split(QLatin1Char('\n')))
+            if (line.startsWith(QLatin1String("  ")))
+                planned += line.mid(6, 4) == QLatin1String("fit ") ? QLatin1Char('F') : QLatin1Char('O');
+        QCOMPARE(planned.size(), JumperPlaces::RowCount + JumperPlaces::ColumnPositions);
+        const QImage fromPng(png);
+        const double dpi = fromPng.dotsPerMeterX() * 0.0254;
+        QCOMPARE(qRound(fromPng.width() / dpi * 25.4), qRound(paper.width()));
+        QCOMPARE(qRound(fromPng.height() / dpi * 25.4), qRound(paper.height()));
+        QCOMPARE(shunts(fromPng, paper),
+                 planned.left(JumperPlaces::RowCount) +
+                     planned.mid(JumperPlaces::RowCount).repeated(JumperPlaces::ColumnCount));
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+            QSKIP("pdftoppm (poppler-utils) is not installed");
+        QCOMPARE(QProcess::execute(QStringLiteral("pdftoppm"),
+                                   {"-r", QString::number(qRound(dpi)), "-png", "-singlefile", pdf,
+                                    m_dir.filePath(QStringLiteral("poppler"))}),
+                 0);
+        QCOMPARE(shunts(QImage(m_dir.filePath(QStringLiteral("poppler.png"))), paper),
+                 shunts(fromPng, paper));
     }
 
     void helpAndVersion()
