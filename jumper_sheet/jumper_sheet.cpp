@@ -15,6 +15,7 @@ constexpr double Unit = 10;
 constexpr double Margin = 120;
 constexpr double HeaderHeight = 110;
 constexpr double BoardWidth = 1860;
+constexpr double BelowBoard = 650;
 constexpr double PinOffset = 3.6; // from a jumper's centre, in the photograph's frame
 
 QFont sheetFont(int tenthsOfMm, bool bold = false)
@@ -120,7 +121,10 @@ double drawLegend(QPainter &p, const QPointF &at)
 
 QRectF boardRect(const QSizeF &pageMm)
 {
-    const double width = std::min(BoardWidth, pageMm.width() * Unit - 2 * Margin);
+    // Room below for the legend and the tables, also on a page turned to landscape.
+    const double fitsHeight = (pageMm.height() * Unit - 2 * Margin - HeaderHeight - BelowBoard) *
+                              JumperPlaces::FrameWidth / JumperPlaces::FrameHeight;
+    const double width = std::min({BoardWidth, pageMm.width() * Unit - 2 * Margin, fitsHeight});
     const double height = width * JumperPlaces::FrameHeight / JumperPlaces::FrameWidth;
     const QRectF inUnits((pageMm.width() * Unit - width) / 2, Margin + HeaderHeight, width, height);
     return QRectF(inUnits.topLeft() / Unit, inUnits.size() / Unit);

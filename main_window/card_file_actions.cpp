@@ -5,10 +5,12 @@
 #include "hex_address.h"
 #include "message_box.h"
 #include "port_resources_panel.h"
+#include "sheet_printer.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 
 namespace {
@@ -164,4 +166,14 @@ void TCardFileActions::save()
         return;
     }
     m_lastFile = path;
+}
+
+void TCardFileActions::printSheet(const QImage &photograph)
+{
+    JumperSheet::Content content{{}, QFileInfo(m_lastFile).fileName(), QDate::currentDate()};
+    if (const TCardError error = windowConfig(content.config)) {
+        warn(error.message(), QStringLiteral("Nothing has been printed."));
+        return;
+    }
+    SheetPrinter::print(m_controls.window, content, photograph);
 }

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class QCheckBox;
+class QImage;
 class QComboBox;
 class QLineEdit;
 class QWidget;
@@ -25,9 +26,9 @@ struct TCardFileControls
     QPointer<TPortResourcesPanel> portResources;
 };
 
-// File > Open Card File... and Save Card File...: a card file's choices become the window's, made
-// as a user makes them so that every handler runs, and its port resources the next entry's; the
-// window's choices and valid port resources go into a card file, which tr4410ctl reads.
+// File > Open Card File..., Save Card File... and Print Jumper Sheet...: a card file's choices become the
+// window's, made as a user makes them so that every handler runs, and its port resources the next entry's;
+// the window's choices and valid port resources go into a card file, which tr4410ctl reads.
 class TCardFileActions : public QObject
 {
     Q_OBJECT
@@ -39,6 +40,9 @@ public:
     void save();
     // Takes the card file into the window; false, with the warning shown, for a bad file.
     bool openFile(const QString &path);
+    // Prints the jumper sheet of the window's choices and valid port resources, named after the
+    // card file last opened or saved.
+    void printSheet(const QImage &photograph);
 
 private:
     QString askFileName(bool saving);

@@ -233,6 +233,13 @@ void TMainForm::SaveCardFile1Click(QObject *)
     m_cardFiles->save();
 }
 
+void TMainForm::PrintJumperSheet1Click(QObject *)
+{
+    // The photograph at twice its size, as high-density screens show it, for the printer.
+    const QImage sharp = ui->BoardImage1->highDensityPicture();
+    m_cardFiles->printSheet(sharp.isNull() ? ui->BoardImage1->Picture() : sharp);
+}
+
 void TMainForm::Exit2Click(QObject *)
 {
     close();

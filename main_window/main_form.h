@@ -33,6 +33,7 @@ public slots:
     void FormCreate(QObject *Sender = nullptr);
     void OpenCardFile1Click(QObject *Sender = nullptr);
     void SaveCardFile1Click(QObject *Sender = nullptr);
+    void PrintJumperSheet1Click(QObject *Sender = nullptr);
     void Exit2Click(QObject *Sender = nullptr);
     void Howtousethisprogram1Click(QObject *Sender = nullptr);
     void TechnicalSupport1Click(QObject *Sender = nullptr);

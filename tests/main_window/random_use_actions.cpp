@@ -148,9 +148,9 @@ void TestRandomUse::triggerMenuItem()
             continue;
         }
         // File > Exit has its own action, which shows the window again afterwards; the card file
-        // items wait in a file dialog.
+        // items wait in a file dialog, the jumper sheet in the print dialog.
         static const QStringList own{QStringLiteral("Exit2"), QStringLiteral("OpenCardFile1"),
-                                     QStringLiteral("SaveCardFile1")};
+                                     QStringLiteral("SaveCardFile1"), QStringLiteral("PrintJumperSheet1")};
         if (!action->isSeparator() && action->isEnabled() && !own.contains(action->objectName()))
             items.append(action);
     }

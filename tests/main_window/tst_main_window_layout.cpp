@@ -410,7 +410,8 @@ void TestMainWindowLayout::boardAndMenu()
     }
     QCOMPARE(menus,
              (QStringList{"&File", "  &Open Card File... OpenCardFile1", "  &Save Card File... SaveCardFile1",
-                          "   ", "  &Exit Exit2", "&Help", "  H&ow to use this program Howtousethisprogram1",
+                          "  &Print Jumper Sheet... PrintJumperSheet1", "   ", "  &Exit Exit2", "&Help",
+                          "  H&ow to use this program Howtousethisprogram1",
                           "  &Technical Support TechnicalSupport1"}));
 }
 
