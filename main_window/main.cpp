@@ -1,5 +1,6 @@
 #include "main_form.h"
 #include "port_privilege.h"
+#include "program_options.h"
 #include "termination_watch.h"
 #include "window_placement.h"
 
@@ -13,6 +14,8 @@ int main(int argc, char *argv[])
     // The program holds no privilege (the port helper does); should someone start it with one
     // all the same, its user's environment must not pick the code Qt loads.
     TPortPrivilege::RestrictEnvironment();
+    if (const std::optional<int> answered = ProgramOptions::answer(argc, argv))
+        return *answered;
     // The preferred platform goes in as an argument, so that programs started from this one
     // inherit no choice of it.
     QByteArray platform = WindowPlacement::preferredPlatform(argc, argv);
