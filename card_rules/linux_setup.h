@@ -83,6 +83,8 @@ public:
     // The stable names, for the window's box after a write: a comment line a port with the line it
     // has now.
     QString stableNameText() const;
+    // text() and the stable names, as the window shows them after a write.
+    QString textWithStableNames() const { return text() + QLatin1Char('\n') + stableNameText(); }
     // All three with short instructions, for printing or copying: as a whole it is a shell script
     // that sets the ports up now and at every boot (the kernel parameter takes
     // update-grub and a restart).

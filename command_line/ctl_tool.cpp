@@ -8,8 +8,8 @@
 #include "ctl_options.h"
 #include "ctl_text.h"
 #include "linux_setup.h"
+#include "linux_setup_files.h"
 #include "port_access_probe.h"
-#include "safe_file.h"
 #include "serial_port_test.h"
 #include "sheet_command.h"
 #include "write_command.h"
@@ -26,32 +26,6 @@ using namespace CtlExit;
 namespace {
 
 const QString Program = QStringLiteral("tr4410ctl");
-
-// Writes the files of the Linux set-up into a folder of the caller's own, as root may: never
-// through a link, each file's mode set on the file. Lists each file, or says why not.
-bool writeSetupFiles(QTextStream &out, QTextStream &err, const QString &folder,
-                     const QList<std::pair<QString, QString>> &files)
-{
-    if (const QString reason = SafeFile::privateFolder(folder); !reason.isEmpty()) {
-        CtlExit::fail(err, InvalidInput,
-                      QStringLiteral("%1: not a folder for the set-up: %2; give a folder of your own "
-                                     "that no one else may write, such as one made by mktemp -d")
-                          .arg(TCardError::escaped(folder), reason));
-        return false;
-    }
-    for (const auto &[name, content] : files) {
-        const QString path = QDir(folder).filePath(name);
-        const mode_t mode = name.endsWith(QLatin1String(".sh")) ? 0755 : 0644;
-        if (const QString reason = SafeFile::write(path, content.toUtf8(), mode); !reason.isEmpty()) {
-            CtlExit::fail(err, InvalidInput,
-                          QStringLiteral("%1: cannot be written: %2").arg(TCardError::escaped(path), reason));
-            return false;
-        }
-        out << path << '\n';
-    }
-    out << Qt::flush;
-    return true;
-}
 
 } // namespace
 
@@ -402,13 +376,14 @@ int TCtlTool::linuxSetup(const QString &outputDir)
         *m_out << setup.text() << Qt::flush;
         return Success;
     }
-    const QList<std::pair<QString, QString>> files = {
-        {QStringLiteral("kernel-parameter.txt"), setup.kernelParameter() + QLatin1Char('\n')},
-        {QFileInfo(QLatin1String(TLinuxSetup::GrubDropIn)).fileName(), setup.grubDropIn()},
-        {QStringLiteral("tr4410-setserial.sh"), setup.setserialScript()},
-        {QString::fromLatin1(TLinuxSetup::UnitName), setup.systemdUnit()},
-    };
-    return writeSetupFiles(*m_out, *m_err, outputDir, files) ? Success : InvalidInput;
+    QStringList written;
+    const QString error = LinuxSetupFiles::write(setup, outputDir, &written);
+    for (const QString &path : written)
+        *m_out << path << '\n';
+    if (!error.isEmpty())
+        return fail(InvalidInput, error);
+    *m_out << Qt::flush;
+    return Success;
 }
 
 int TCtlTool::test(bool json, bool external)

@@ -4,6 +4,7 @@
 #include "error_report.h"
 #include "hex_address.h"
 #include "linux_setup.h"
+#include "linux_setup_window.h"
 #include "message_box.h"
 #include "radio_panel.h"
 #include "resource_rules.h"
@@ -354,8 +355,12 @@ void TPortResourcesPanel::writeResources(const ResourceRules::Addresses &address
         // As gathered before the first write, whatever changed during the waits.
         m_written = resourceValues(addresses, irq, values.back());
         flipControls();
-        const bool save = confirmWritten(linuxSetup.text() + QLatin1Char('\n') + linuxSetup.stableNameText());
-        if (save && self)
+        const bool save = confirmWritten(linuxSetup.textWithStableNames());
+        if (!self)
+            return;
+        // The set-up stays at hand, beside the window, to copy or save while setting Linux up.
+        (new TLinuxSetupWindow(linuxSetup, dialogParent()))->show();
+        if (save)
             emit saveWrittenRequested();
         if (!self)
             return;

@@ -1,9 +1,11 @@
 // The port-resources logic on the panel of port_panel_fixture.h.
 #include "linux_setup.h"
+#include "linux_setup_window.h"
 #include "main_window/port_panel_fixture.h"
 #include "vanto32.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestPortResourcesPanel : public QObject
@@ -296,6 +298,24 @@ private slots:
         QVERIFY2(details.endsWith(QStringLiteral("#   /dev/tr4410/%1/H  (ttyS7)\n")
                                       .arg(QString::number(indexPort - 1, 16).toUpper())),
                  qPrintable(details));
+        // And in a resizable window of its own, whose Save... writes the files of linux --output.
+        auto *setup = f.window.findChild<TLinuxSetupWindow *>();
+        QVERIFY(setup && setup->isVisible());
+        QCOMPARE(setup->text(), done.details);
+        QVERIFY(setup->minimumSize() != setup->maximumSize());
+        QTemporaryDir saved;
+        QVERIFY(setup->saveInto(saved.filePath(QStringLiteral("new"))));
+        QCOMPARE(QDir(saved.filePath(QStringLiteral("new"))).entryList(QDir::Files),
+                 QStringList(
+                     {"kernel-parameter.txt", "tr4410-serial.service", "tr4410-setserial.sh", "tr4410.cfg"}));
+        // A folder that holds a folder of the script's name: the two files before it are saved.
+        QVERIFY(QDir(saved.path()).mkpath(QStringLiteral("taken/tr4410-setserial.sh")));
+        answers.expect(QMessageBox::Ok);
+        QVERIFY(!setup->saveInto(saved.filePath(QStringLiteral("taken"))));
+        QCOMPARE(answers.seen().size(), 3);
+        QVERIFY2(answers.seen().at(2).text.endsWith(QStringLiteral(
+                     "\n\nChoose a folder you may write into; 2 of the files have been saved.")),
+                 qPrintable(answers.seen().at(2).text));
 
         const QList<int> values{0x7F, 0x5F, 0x7D, 0x5D, 0x20, 0x21, 0x22, 0x23, 10, mask};
         QCOMPARE(f.writes.size(), 20);
