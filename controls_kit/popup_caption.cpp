@@ -13,7 +13,8 @@ TPopupCaption::TPopupCaption(QWidget *popup)
     m_close = new QToolButton(this);
     m_close->setObjectName(QStringLiteral("PopupCloseButton"));
     m_close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton, nullptr, this));
-    m_close->setAutoRaise(true);
+    // Raised on the caption's colour, as a window manager's close button stands out on its title bar.
+    m_close->setAutoRaise(false);
     m_close->setToolTip(tr("Close"));
     m_close->setAccessibleName(tr("Close"));
     // The keyboard closes the popup with Done; the caption's button is for the pointer.

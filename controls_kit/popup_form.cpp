@@ -4,6 +4,7 @@
 #include "board_image.h"
 #include "kit_objects.h"
 #include "popup_caption.h"
+#include "popup_frame.h"
 #include "radio_panel.h"
 #include "window_placement.h"
 
@@ -67,6 +68,7 @@ TPopupForm::TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString
             applyPlace();
         });
         connect(qApp, &QApplication::focusChanged, this, &TPopupForm::focusChanged);
+        new TPopupFrame(this);
     } else {
         // A window does not inherit its parent's font; the panel was laid out in the main window's.
         if (owner)

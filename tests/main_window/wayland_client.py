@@ -1,5 +1,6 @@
 """The program on weston: popups opened from the "Settings" menu and by a ring's press action (AT-SPI)
-lie wholly on the compositor's screen (its screenshots), each beside its ring, lit there."""
+lie wholly on the compositor's screen (its screenshots), each beside its ring, lit there, and framed
+so that two popups stay apart."""
 
 import subprocess
 import tempfile
@@ -31,6 +32,18 @@ def caption_at(before, after, width):  # a new strip as wide as the popup, 20 ro
     return None
 
 
+def framed(after, popup):  # a dark outline of one colour two pixels out, on each side on the screen
+    x, y, w, h = popup
+    sides = [[(x + i, y - 2) for i in range(w)], [(x + i, y + h + 1) for i in range(w)],
+             [(x - 2, y + j) for j in range(h)], [(x + w + 1, y + j) for j in range(h)]]
+    for side in sides:
+        if all(0 <= px < len(after[0]) and 0 <= py < len(after) for px, py in side):
+            colours = {after[py][px] for px, py in side}
+            if len(colours) != 1 or sum(colours.pop()) > 150:
+                return False
+    return True
+
+
 def box(node, shift=(0, 0)):
     extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     return extents.x + shift[0], extents.y + shift[1], extents.width, extents.height
@@ -53,6 +66,8 @@ def check(app, title, open_it):
     popup = corner + inside[2:] if corner else inside
     if not corner or popup[0] + popup[2] > len(after[0]) or popup[1] + popup[3] > len(after):
         fail("the %s popup (%s in the window) is not wholly on the screen" % (title, inside))
+    if not framed(after, popup):
+        fail("the %s popup %s has no frame around it" % (title, popup))
     shift = (corner[0] - inside[0], corner[1] - inside[1])
     rings = [box(node, shift) for node in pyatspi.findAllDescendants(
         app, lambda n: n.getRoleName() == "push button" and n.name == title)]
