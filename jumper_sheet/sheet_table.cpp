@@ -76,7 +76,9 @@ QList<QStringList> resourceRows(const TCardConfig &config)
         return {};
     const quint8 rs422 = config.rs422MaskOrDefault();
     const TLinuxSetup setup(addresses, *config.irq.value, config.clock.value.value_or(0) != 0);
-    // The stable name column (TLinuxSetup::stableName) joins this heading and each row below.
+    // STABLE NAMES: once TLinuxSetup::stableName(controlBase, port) is there, its
+    // /dev/tr4410/<base>/<letter> joins here as a fifth column, in the heading and in each row
+    // (draw() keeps a tab for it).
     QList<QStringList> rows{{QStringLiteral("Port"), QStringLiteral("Address"), QStringLiteral("RS-422"),
                              QStringLiteral("Linux")}};
     for (const TLinuxSetup::Device &device : setup.devices())
@@ -105,7 +107,8 @@ void draw(QPainter &p, const QRectF &area, const CardJumpers::Options &options, 
                      {QStringLiteral("come from a card file or the options")}};
     else
         resources.prepend({QStringLiteral("Port resources")});
-    drawRows(p, QPointF(area.left() + half, area.top()), {0, 110, 280, 420}, resources, font, bold, true);
+    drawRows(p, QPointF(area.left() + half, area.top()), {0, 110, 280, 420, 600}, resources, font, bold,
+             true);
 }
 
 } // namespace SheetTable
