@@ -76,16 +76,16 @@ QList<QStringList> resourceRows(const TCardConfig &config)
         return {};
     const quint8 rs422 = config.rs422MaskOrDefault();
     const TLinuxSetup setup(addresses, *config.irq.value, config.clock.value.value_or(0) != 0);
-    // STABLE NAMES: once TLinuxSetup::stableName(controlBase, port) is there, its
-    // /dev/tr4410/<base>/<letter> joins here as a fifth column, in the heading and in each row
-    // (draw() keeps a tab for it).
+    // The line is what a machine with COM1 to COM4 alone gives; the stable name holds on any.
+    const quint32 controlBase = config.controlBase.value.value_or(CardJumpers::Options().controlBase);
     QList<QStringList> rows{{QStringLiteral("Port"), QStringLiteral("Address"), QStringLiteral("RS-422"),
-                             QStringLiteral("Linux")}};
+                             QStringLiteral("Linux"), QStringLiteral("Stable name")}};
     for (const TLinuxSetup::Device &device : setup.devices())
         rows.append({QString(ResourceRules::portLetter(device.port)),
                      TCardConfig::addressText(device.address),
                      rs422 & (1u << device.port) ? QStringLiteral("yes") : QStringLiteral("no"),
-                     QStringLiteral("/dev/ttyS%1").arg(device.ttyNumber)});
+                     QStringLiteral("/dev/ttyS%1").arg(device.ttyNumber),
+                     TLinuxSetup::stableName(controlBase, device.port)});
     rows.append({QStringLiteral("IRQ %1").arg(*config.irq.value)});
     rows.append({QStringLiteral("RS-422 ports: ") + lettersOf(rs422)});
     rows.append({QStringLiteral("Kernel parameter: ") + setup.kernelParameter()});
