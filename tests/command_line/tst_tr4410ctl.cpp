@@ -9,15 +9,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -175,6 +176,11 @@ private slots:
         QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("open")));
         QVERIFY(chmod(QFile::encodeName(m_dir.filePath(QStringLiteral("open"))).constData(), 0777) == 0);
         QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("open")), m_dir.filePath(QStringLiteral("link"))));
+        // As root: a private folder another user made first, where root's run must not write.
+        if (geteuid() == 0)
+            QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("theirs")) &&
+                    chown(QFile::encodeName(m_dir.filePath(QStringLiteral("theirs"))).constData(), 65534,
+                          65534) == 0);
     }
 
     // Each refusal names what is wrong and ends with its exit code before a port is written.
@@ -270,6 +276,13 @@ private slots:
             << ExampleCard << output + QStringList{"%2/link"} << QStringList() << QByteArray() << 1
             << "tr4410ctl: %2/link: not a folder for the set-up: it is a symbolic link, not a folder" + notOwn
             << 0;
+        if (geteuid() == 0)
+            QTest::newRow("--output another user's folder")
+                << ExampleCard << output + QStringList{"%2/theirs"} << QStringList() << QByteArray() << 1
+                << "tr4410ctl: %2/theirs: not a folder for the set-up: it belongs to another user (uid "
+                   "65534)" +
+                       notOwn
+                << 0;
         QTest::newRow("--output below a folder others may write")
             << ExampleCard << output + QStringList{"%2/open/new"} << QStringList() << QByteArray() << 1
             << "tr4410ctl: %2/open/new: not a folder for the set-up: the folder above it, %2/open: group or "
