@@ -18,7 +18,9 @@ std::optional<int> answer(int argc, char **argv)
                        "photograph of the card; tr4410ctl does the same from a shell."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    // Qt's own options are unknown here and stay for QApplication.
+    // Qt's own options are unknown here and stay for QApplication; read as words, so that
+    // -platformpluginpath is not taken for -p -l ... -h.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.parse(arguments);
     const bool helpAsked = parser.isSet(help) || parser.isSet(QStringLiteral("help-all"));
     if (!helpAsked && !parser.isSet(version))
