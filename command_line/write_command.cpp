@@ -4,6 +4,7 @@
 #include "ctl_exit.h"
 #include "port_access_probe.h"
 #include "resource_writer.h"
+#include "write_texts.h"
 
 #include <QTextStream>
 
@@ -102,9 +103,7 @@ bool TWriteCommand::checksPass(const Commissioning::Setup &setup, bool force)
 // The question before the write; only "y" or "yes" writes.
 bool TWriteCommand::confirmed()
 {
-    m_err << "The setup program will now write the port resources. If they conflict with another device in "
-             "your system, neither may function once the DF jumper is removed.\n"
-          << "Write them to the card? [y/N] " << Qt::flush;
+    m_err << WriteTexts::commandLineQuestion() << Qt::flush;
     QTextStream in(m_in);
     const QString answer = in.readLine().trimmed().toLower();
     return answer == QLatin1String("y") || answer == QLatin1String("yes");
@@ -120,10 +119,7 @@ int TWriteCommand::writeCard(quint16 controlBase, const ResourceRules::Values &v
     });
     if (!writer.write(controlBase, values))
         return failed(writer.failure(), writer.lastRegister());
-    m_out << "The resources have been written to the card. You will now need to shut down the stack, remove "
-             "the DF jumper, and start back up. Your card will then be ready for use!\n"
-          << "The Linux set-up of these ports: tr4410ctl linux with the same settings.\n"
-          << Qt::flush;
+    m_out << WriteTexts::commandLineWritten() << Qt::flush;
     return CtlExit::Success;
 }
 

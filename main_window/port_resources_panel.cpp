@@ -12,6 +12,7 @@
 #include "two_jumper.h"
 #include "up_down.h"
 #include "write_failure.h"
+#include "write_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -223,12 +224,8 @@ bool TPortResourcesPanel::confirmWritten(const QString &linuxSetup) const
         extras.actionText = QStringLiteral("Save Card File...");
         extras.actionChosen = &save;
     }
-    showMessageBox(
-        dialogParent(), QMessageBox::Information, QStringLiteral("Confirmation"),
-        QStringLiteral("The resources have been written to the card. You will now need to shut down "
-                       "the stack, remove the DF jumper, and start back up. Your card will then be "
-                       "ready for use!"),
-        QMessageBox::Ok | QMessageBox::Cancel, extras);
+    showMessageBox(dialogParent(), QMessageBox::Information, QStringLiteral("Confirmation"),
+                   WriteTexts::windowWritten(), QMessageBox::Ok | QMessageBox::Cancel, extras);
     return save;
 }
 
@@ -325,14 +322,11 @@ bool TPortResourcesPanel::confirmWrite(const ResourceRules::Addresses &addresses
     // headed by a sentence when one is a problem.
     const QList<Commissioning::Finding> findings = commissioningFindings(addresses, irq);
     const bool problem = Commissioning::count(findings, Commissioning::Severity::Problem) > 0;
-    const auto answer = showMessage(
-        dialogParent(), QMessageBox::Question, QStringLiteral("Confirmation"),
-        QStringLiteral("The setup program will now write the port resources. If they conflict with another "
-                       "device in your system, neither may function once the DF jumper is removed. Are you "
-                       "sure you want to use these resources?"),
-        QMessageBox::Ok | QMessageBox::Cancel,
-        (problem ? QStringLiteral("The checks of this Linux found a problem:\n") : QString()) +
-            Commissioning::wrapped(Commissioning::findingLines(findings, false), 56, 2));
+    const auto answer =
+        showMessage(dialogParent(), QMessageBox::Question, QStringLiteral("Confirmation"),
+                    WriteTexts::windowQuestion(), QMessageBox::Ok | QMessageBox::Cancel,
+                    (problem ? QStringLiteral("The checks of this Linux found a problem:\n") : QString()) +
+                        Commissioning::wrapped(Commissioning::findingLines(findings, false), 56, 2));
     return answer == QMessageBox::Ok;
 }
 
