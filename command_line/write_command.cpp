@@ -38,7 +38,7 @@ int TWriteCommand::run(const Commissioning::Setup &setup, quint8 rs422Mask, bool
     // Whether the ports can be reached at all, before anyone is asked.
     const PortAccessProbe::Answer probe = PortAccessProbe::read();
     if (probe.failure != WriteFailure::None)
-        return failed(probe.failure, 0);
+        return failed(refusedAccess(probe.failure));
     if (!yes && !confirmed())
         return CtlExit::fail(m_err, CtlExit::NotConfirmed,
                              QStringLiteral("not confirmed; nothing has been written"));
@@ -117,22 +117,33 @@ int TWriteCommand::writeCard(quint16 controlBase, const ResourceRules::Values &v
     QObject::connect(&writer, &TResourceWriter::registerWritten, [this](int reg) {
         m_err << "Register " << reg << " of " << ResourceRules::RegisterCount << " written." << Qt::endl;
     });
-    if (!writer.write(controlBase, values))
-        return failed(writer.failure(), writer.lastRegister());
+    if (!writer.write(controlBase, values)) {
+        TWriteResult result;
+        result.failure = writer.failure();
+        result.lastRegister = writer.lastRegister();
+        result.busyHolder = writer.busyHolder();
+        result.access = PortAccessProbe::failureCause(result.failure);
+        return failed(result);
+    }
     m_out << WriteTexts::commandLineWritten() << Qt::flush;
     return CtlExit::Success;
 }
 
-int TWriteCommand::failed(WriteFailure failure, int registersWritten)
+// No access found before the first write: nothing has been written.
+TWriteResult TWriteCommand::refusedAccess(WriteFailure failure)
 {
-    const bool noAccess = failure == WriteFailure::NoAccess || failure == WriteFailure::LockedDown;
-    const CtlExit::Code code = noAccess                        ? CtlExit::NoPortAccess
-                               : failure == WriteFailure::Busy ? CtlExit::CardBusy
-                                                               : CtlExit::WriteFailed;
-    // Which of the refusals it is, the system tells apart.
-    const Commissioning::AccessState access = noAccess ? PortAccessProbe::cause(failure, TSystemState::read())
-                                                       : Commissioning::AccessState::Available;
-    return CtlExit::fail(
-        m_err, code,
-        WriteFailures::commandLineText(failure, registersWritten, access, PortAccessProbe::busyHolder()));
+    TWriteResult result;
+    result.failure = failure;
+    result.access = PortAccessProbe::failureCause(failure);
+    if (failure == WriteFailure::Busy)
+        result.busyHolder = PortAccessProbe::busyHolder();
+    return result;
+}
+
+int TWriteCommand::failed(const TWriteResult &result)
+{
+    const CtlExit::Code code = isAccessFailure(result.failure)        ? CtlExit::NoPortAccess
+                               : result.failure == WriteFailure::Busy ? CtlExit::CardBusy
+                                                                      : CtlExit::WriteFailed;
+    return CtlExit::fail(m_err, code, WriteFailures::commandLineText(result));
 }

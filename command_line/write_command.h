@@ -2,7 +2,7 @@
 
 #include "commissioning_check.h"
 #include "resource_rules.h"
-#include "write_failure.h"
+#include "write_result.h"
 
 #include <cstdio>
 
@@ -25,7 +25,8 @@ private:
     bool checksPass(const Commissioning::Setup &setup, bool force);
     bool confirmed();
     int writeCard(quint16 controlBase, const ResourceRules::Values &values);
-    int failed(WriteFailure failure, int registersWritten);
+    static TWriteResult refusedAccess(WriteFailure failure);
+    int failed(const TWriteResult &result);
 
     FILE *m_in;
     QTextStream &m_out;

@@ -81,6 +81,17 @@ AccessState cause(WriteFailure failure, const TSystemState &system)
     return AccessState::NoCapability;
 }
 
+AccessState failureCause(WriteFailure failure, std::optional<AccessState> known)
+{
+    if (!isAccessFailure(failure))
+        return AccessState::Available;
+    if (failure == WriteFailure::LockedDown)
+        return AccessState::LockedDown;
+    if (known)
+        return *known == AccessState::Available ? AccessState::NotInGroup : *known;
+    return cause(failure, TSystemState::read());
+}
+
 bool kernelHasPortIo(const TSystemState &system)
 {
     if (system.kernelPortIo)

@@ -4,6 +4,8 @@
 #include "system_state.h"
 #include "write_failure.h"
 
+#include <optional>
+
 // Why this user's programs do or do not reach the ports. The port layer tells a lockdown apart;
 // the other refusals look alike to it, and are told apart here from what the system shows: a
 // kernel without port I/O, a user outside the group tr4410, or else a helper without its
@@ -29,6 +31,11 @@ Answer read();
 Commissioning::AccessState probe(const TSystemState &system);
 // The cause of a refusal the port layer reported as `failure`.
 Commissioning::AccessState cause(WriteFailure failure, const TSystemState &system);
+// The cause of an access failure, Available for any other failure: a lockdown the port layer
+// reported; else what a start-up test found, where one was made (an ordinary user's lack of the
+// group when it found access, since it was lost since); else what the system shows now.
+Commissioning::AccessState failureCause(WriteFailure failure,
+                                        std::optional<Commissioning::AccessState> known = std::nullopt);
 // Whether the kernel offers port I/O at all: its config where it is found, else a call that asks
 // for no access (and so needs no privilege).
 bool kernelHasPortIo(const TSystemState &system);

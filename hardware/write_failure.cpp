@@ -1,6 +1,12 @@
 #include "write_failure.h"
 
 #include "resource_rules.h"
+#include "write_result.h"
+
+bool isAccessFailure(WriteFailure failure)
+{
+    return failure == WriteFailure::NoAccess || failure == WriteFailure::LockedDown;
+}
 
 namespace WriteFailures {
 
@@ -44,11 +50,11 @@ QString commandLineWritten(int registersWritten)
 
 QString commandLineReason(WriteFailure failure, Commissioning::AccessState access, const QString &holder)
 {
-    switch (failure) {
-    case WriteFailure::NoAccess:
-    case WriteFailure::LockedDown:
+    if (isAccessFailure(failure)) {
         return QStringLiteral("no access to the I/O ports (see PORT ACCESS in tr4410ctl(1)): ") +
                Commissioning::accessFinding(access).message;
+    }
+    switch (failure) {
     case WriteFailure::Busy:
         return QStringLiteral("another program is writing to the card") +
                (holder.isEmpty() ? QString() : QStringLiteral(" (held by %1)").arg(holder)) +
@@ -58,15 +64,6 @@ QString commandLineReason(WriteFailure failure, Commissioning::AccessState acces
     default:
         return QStringLiteral("the port access broke off");
     }
-}
-
-} // namespace
-
-QString windowNoAccessText(Commissioning::AccessState access)
-{
-    return QStringLiteral("The card could not be reached: %1, so nothing has been written to the card.\n\n%2 "
-                          "Your settings are kept.")
-        .arg(Commissioning::accessCause(access), Commissioning::accessRemedy(access));
 }
 
 QString windowText(WriteFailure failure, int lastRegister, const QString &holder)
@@ -84,11 +81,28 @@ QString windowText(WriteFailure failure, int lastRegister, const QString &holder
     return text.arg(windowWritten(lastRegister)) + heldBy;
 }
 
-QString commandLineText(WriteFailure failure, int registersWritten, Commissioning::AccessState access,
-                        const QString &holder)
+} // namespace
+
+QString windowNoAccessText(Commissioning::AccessState access)
 {
-    return commandLineReason(failure, access, holder) + QStringLiteral("; ") +
-           commandLineWritten(registersWritten);
+    return QStringLiteral("The card could not be reached: %1, so nothing has been written to the card.\n\n%2 "
+                          "Your settings are kept.")
+        .arg(Commissioning::accessCause(access), Commissioning::accessRemedy(access));
+}
+
+WindowBox windowBox(const TWriteResult &result)
+{
+    // Nothing went through: the card cannot be reached, as before any write.
+    if (isAccessFailure(result.failure) && result.lastRegister == 0)
+        return {QStringLiteral("No Port Access"), windowNoAccessText(result.access)};
+    return {QStringLiteral("Write Failed"),
+            windowText(result.failure, result.lastRegister, result.busyHolder)};
+}
+
+QString commandLineText(const TWriteResult &result)
+{
+    return commandLineReason(result.failure, result.access, result.busyHolder) + QStringLiteral("; ") +
+           commandLineWritten(result.lastRegister);
 }
 
 } // namespace WriteFailures

@@ -15,18 +15,30 @@ enum class WriteFailure {
     BrokeOff,   // the access broke off (the port helper went away)
 };
 
+struct TWriteResult;
+
+// No port access at all, for this user or for anyone (a lockdown): the failures whose cause the
+// system tells.
+bool isAccessFailure(WriteFailure failure);
+
 // The texts that explain a failure to the user, the window's and tr4410ctl's, and the state of
 // the card they report: the registers (1 to 10, in order) whose index and data were both written.
 namespace WriteFailures {
 
+// A box of the window: its caption and text.
+struct WindowBox
+{
+    QString caption;
+    QString text;
+};
+
 // The window's box when the card cannot be reached at all: nothing has been written.
 QString windowNoAccessText(Commissioning::AccessState access);
-// The window's "Write Failed" box after `lastRegister` registers went through; `holder` names who
-// holds the card after a Busy failure, where known.
-QString windowText(WriteFailure failure, int lastRegister, const QString &holder = QString());
+// The window's box after a failed sequence: "No Port Access" when the first write found no
+// access, else "Write Failed" with how far the sequence got.
+WindowBox windowBox(const TWriteResult &result);
 
-// tr4410ctl's message; `access` is the cause of a NoAccess or LockedDown failure.
-QString commandLineText(WriteFailure failure, int registersWritten, Commissioning::AccessState access,
-                        const QString &holder = QString());
+// tr4410ctl's message after a failed sequence, or a failed access test before it.
+QString commandLineText(const TWriteResult &result);
 
 } // namespace WriteFailures

@@ -6,12 +6,14 @@
 #include "linux_setup.h"
 #include "linux_setup_window.h"
 #include "message_box.h"
+#include "port_access_probe.h"
 #include "radio_panel.h"
 #include "resource_rules.h"
 #include "resource_writer.h"
 #include "two_jumper.h"
 #include "up_down.h"
 #include "write_failure.h"
+#include "write_result.h"
 #include "write_texts.h"
 
 #include <QCheckBox>
@@ -383,17 +385,14 @@ void TPortResourcesPanel::showNoPortAccess(Commissioning::AccessState access) co
 
 void TPortResourcesPanel::showWriteFailure() const
 {
-    const WriteFailure failure = m_writer->failure();
-    const int last = m_writer->lastRegister();
-    if ((failure == WriteFailure::NoAccess || failure == WriteFailure::LockedDown) && last == 0) {
-        showNoPortAccess(failure == WriteFailure::LockedDown ? Commissioning::AccessState::LockedDown
-                         : m_access == Commissioning::AccessState::Available
-                             ? Commissioning::AccessState::NotInGroup
-                             : m_access);
-        return;
-    }
-    showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("Write Failed"),
-                WriteFailures::windowText(failure, last, m_writer->busyHolder()), QMessageBox::Ok);
+    TWriteResult result;
+    result.failure = m_writer->failure();
+    result.lastRegister = m_writer->lastRegister();
+    result.busyHolder = m_writer->busyHolder();
+    // A refusal is explained by what the start-up test found.
+    result.access = PortAccessProbe::failureCause(result.failure, m_access);
+    const WriteFailures::WindowBox box = WriteFailures::windowBox(result);
+    showMessage(dialogParent(), QMessageBox::Critical, box.caption, box.text, QMessageBox::Ok);
 }
 
 void TPortResourcesPanel::BaseUDChangingEx(TUpDown *Sender, bool &AllowChange, int NewValue, int Direction)
