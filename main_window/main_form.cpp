@@ -160,7 +160,6 @@ void TMainForm::setUpPortResources()
     controls.rs422Checks = {ui->LockRTSCheckA, ui->LockRTSCheckB, ui->LockRTSCheckC, ui->LockRTSCheckD,
                             ui->LockRTSCheckE, ui->LockRTSCheckF, ui->LockRTSCheckG, ui->LockRTSCheckH};
     m_portResources = new TPortResourcesPanel(controls, this);
-    connect(m_portResources, &TPortResourcesPanel::sequenceFinished, this, &TMainForm::closeWhenSequenceEnds);
 }
 
 void TMainForm::setUpCardFiles()
@@ -484,7 +483,9 @@ void TMainForm::closeEvent(QCloseEvent *event)
 {
     // A resource write cut short would leave the card half configured: close once it has ended.
     if (m_portResources && m_portResources->busy()) {
-        m_closePending = true;
+        // Not from inside the write's own call chain.
+        connect(m_portResources, &TPortResourcesPanel::sequenceFinished, this, &QWidget::close,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection | Qt::SingleShotConnection));
         event->ignore();
         return;
     }
@@ -535,13 +536,4 @@ void TMainForm::fitFrameToWorkArea()
     setFixedSize(client);
     FrameHints::forbidResizing(windowHandle());
     move(workArea.topLeft());
-}
-
-void TMainForm::closeWhenSequenceEnds()
-{
-    if (!m_closePending)
-        return;
-    m_closePending = false;
-    // Not from inside the write's own call chain.
-    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }

@@ -80,7 +80,6 @@ private:
     void setUpCardFiles();
     std::array<TTwoJumper *, 6> addressMasters() const;
     void setBaseEditValid(bool valid);
-    void closeWhenSequenceEnds();
     void fitFrameToWorkArea();
 
     std::unique_ptr<Ui::TMainForm> ui;
@@ -88,7 +87,6 @@ private:
     TPortResourcesPanel *m_portResources = nullptr;
     TCardFileActions *m_cardFiles = nullptr;
     bool m_driverPresent = true;
-    bool m_closePending = false;
     bool m_fillWorkArea = false;
     bool m_fitting = false;
 };
