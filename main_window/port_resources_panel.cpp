@@ -59,29 +59,6 @@ QMessageBox::StandardButton showMessage(QWidget *parent, QMessageBox::Icon icon,
     return showMessageBox(parent, icon, caption, text, buttons, extras);
 }
 
-// Marks a click handler as running for as long as it runs, unless the panel went meanwhile.
-class ClickGuard
-{
-public:
-    ClickGuard(TPortResourcesPanel *panel, bool &flag)
-        : m_panel(panel)
-        , m_flag(flag)
-    {
-        m_flag = true;
-    }
-    ~ClickGuard()
-    {
-        if (m_panel)
-            m_flag = false;
-    }
-    ClickGuard(const ClickGuard &) = delete;
-    ClickGuard &operator=(const ClickGuard &) = delete;
-
-private:
-    const QPointer<TPortResourcesPanel> m_panel;
-    bool &m_flag;
-};
-
 } // namespace
 
 TPortResourcesPanel::TPortResourcesPanel(const TPortResourcesControls &controls, QObject *parent)
@@ -90,6 +67,15 @@ TPortResourcesPanel::TPortResourcesPanel(const TPortResourcesControls &controls,
     , m_writer(new TResourceWriter(this))
 {
     setObjectName(QStringLiteral("PortResources"));
+    if (m_controls.panel) {
+        const auto controls =
+            m_controls.panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+        for (const QWidget *control : controls) {
+            // isHidden() is a control's own flag, independent of whether the panel is on screen.
+            if (!control->isHidden())
+                m_overviewControls.insert(control);
+        }
+    }
     for (QLineEdit *edit : m_controls.portEdits) {
         if (edit)
             edit->installEventFilter(this);
@@ -103,11 +89,6 @@ void TPortResourcesPanel::setPortAccess(bool available)
 {
     // Without a cause, the one an ordinary user meets.
     m_access = available ? Commissioning::AccessState::Available : Commissioning::AccessState::NotInGroup;
-}
-
-bool TPortResourcesPanel::busy() const
-{
-    return m_sequenceRunning || m_writer->busy();
 }
 
 QWidget *TPortResourcesPanel::dialogParent() const
@@ -127,25 +108,32 @@ TUpDown *TPortResourcesPanel::portSpinner(int port) const
 
 void TPortResourcesPanel::ConfigButtonClick()
 {
-    // Entering afresh while a sequence runs would move the register address under it.
-    if (busy() || m_inClick || !m_controls.panel)
+    // Only from the overview: entering afresh while a sequence runs would move the register
+    // address under it.
+    if (m_state != State::Overview || !m_controls.panel)
         return;
-    const ClickGuard running(this, m_inClick);
+    setState(State::Entering);
     const QPointer<TPortResourcesPanel> self(this);
     const auto answer = showMessage(
         dialogParent(), QMessageBox::Question, QStringLiteral("Access Warning"),
         QStringLiteral("The setup program will now try to access the card. Only continue if the base address "
                        "has been set correctly(Settings | Base Address) and the card is installed."),
         QMessageBox::Ok | QMessageBox::Cancel);
-    if (!self || answer != QMessageBox::Ok)
-        return;
+    // The box ran an event loop of its own, in which the window may have gone.
+    if (self)
+        enterAfterWarning(answer == QMessageBox::Ok);
+}
 
+void TPortResourcesPanel::enterAfterWarning(bool accepted)
+{
     const QString text = m_controls.baseEdit ? m_controls.baseEdit->text() : QString();
     const std::optional<quint32> value = parseHexAddress(text);
-    if (!value) {
-        showException(QLatin1Char('"') + text + QLatin1Char('"') +
-                          QStringLiteral(" is not a valid hexadecimal value."),
-                      dialogParent());
+    if (!accepted || !value) {
+        setState(State::Overview);
+        if (accepted)
+            showException(QLatin1Char('"') + text + QLatin1Char('"') +
+                              QStringLiteral(" is not a valid hexadecimal value."),
+                          dialogParent());
         return;
     }
     // The card answers at the address its jumpers set, whatever else was typed.
@@ -157,7 +145,7 @@ void TPortResourcesPanel::ConfigButtonClick()
 // "***", no IRQ, the protocol's RS-422 marks, then the values of an opened card file.
 void TPortResourcesPanel::startConfiguration()
 {
-    flipControls();
+    setState(State::Configuring);
     for (int port = 0; port < PortCount; ++port) {
         if (TUpDown *spinner = portSpinner(port))
             spinner->setPosition(EntryRequest);
@@ -203,10 +191,8 @@ void TPortResourcesPanel::startWithPlanned()
 
 TPortResourceValues TPortResourcesPanel::validResources() const
 {
-    const QLineEdit *first = portEdit(0);
-    const bool configuring = first && !first->isHidden();
     const QComboBox *irq = m_controls.irqCombo;
-    bool valid = configuring && irq && irq->currentIndex() >= 0;
+    bool valid = !overviewShown() && irq && irq->currentIndex() >= 0;
     for (int port = 0; valid && port < PortCount; ++port)
         valid =
             portEdit(port) && portSpinner(port) && ResourceRules::resourceTextValid(portEdit(port)->text());
@@ -247,30 +233,39 @@ bool TPortResourcesPanel::checkResource(const QString &text, const QString &labe
 
 void TPortResourcesPanel::UseButtonClick()
 {
-    // The waits of a running sequence and the message boxes let this click in again; a second
-    // sequence would mix its index and data writes with the first one's.
-    if (busy() || m_inClick || !m_controls.panel)
+    // Only in the configuration: the boxes before the write and the write itself let clicks in
+    // again, and a second sequence would mix its index and data writes with the first one's.
+    if (m_state != State::Configuring || !m_controls.panel)
         return;
-    const ClickGuard running(this, m_inClick);
+    setState(State::Confirming);
     const QPointer<TPortResourcesPanel> self(this);
+    const ResourceRules::Addresses addresses = portAddresses();
+    const int irq =
+        m_controls.irqCombo ? ResourceRules::irqOfItem(m_controls.irqCombo->currentText()).value_or(0) : 0;
+    const bool confirmed = writeConfirmed(addresses, irq);
+    // The boxes ran event loops of their own, in which the window may have gone.
+    if (self && confirmed && m_controls.panel)
+        startWrite(addresses, irq);
+    else if (self)
+        setState(State::Configuring);
+}
 
+// The checks of the choices and of the card's reach, then the question; a failed check has shown
+// its box.
+bool TPortResourcesPanel::writeConfirmed(const ResourceRules::Addresses &addresses, int irq) const
+{
     if (!choicesValid())
-        return;
+        return false;
     if (!portAccess()) {
         // Writing would silently do nothing: say so instead of reporting success.
         showNoPortAccess(m_access);
-        return;
+        return false;
     }
     if (!CardJumpers::controlBaseUsable(m_controlBase)) {
         showUnusableControlBase();
-        return;
+        return false;
     }
-    const ResourceRules::Addresses addresses = portAddresses();
-    const int irq = ResourceRules::irqOfItem(m_controls.irqCombo->currentText()).value_or(0);
-    const bool confirmed = confirmWrite(addresses, irq);
-    if (!self || !confirmed || !m_controls.panel)
-        return;
-    writeResources(addresses, irq);
+    return confirmWrite(addresses, irq);
 }
 
 // The resource check of each port and the IRQ, and no two ports at one address; a failed check
@@ -332,42 +327,67 @@ bool TPortResourcesPanel::confirmWrite(const ResourceRules::Addresses &addresses
     return answer == QMessageBox::Ok;
 }
 
-// The write sequence and the box that closes it.
-void TPortResourcesPanel::writeResources(const ResourceRules::Addresses &addresses, int irq)
+// The write sequence; writeFinished() tells how it ended.
+void TPortResourcesPanel::startWrite(const ResourceRules::Addresses &addresses, int irq)
 {
-    const QPointer<TPortResourcesPanel> self(this);
     // Everything is gathered before the first write: changes made during the waits do not alter
     // the sequence under way.
     const ResourceRules::Values values = ResourceRules::registerValues(addresses, irq, rs422Mask());
     const bool x8Clock =
         m_controls.clockCombo && CardJumpers::clockJumper(m_controls.clockCombo->currentIndex());
-    const TLinuxSetup linuxSetup({{QString(), m_controlBase, addresses, irq, x8Clock}}, TSystemState::read());
-
-    m_sequenceRunning = true;
+    m_linuxSetup.emplace(QList<TLinuxSetup::Card>{{QString(), m_controlBase, addresses, irq, x8Clock}},
+                         TSystemState::read());
+    m_writing = resourceValues(addresses, irq, values.back());
+    setState(State::Writing);
+    const QPointer<TPortResourcesPanel> self(this);
     const bool written = m_writer->write(m_controlBase, values);
+    // The waits let other handlers in, in which the window may have gone.
     if (!self)
         return;
-    if (written) {
-        // As gathered before the first write, whatever changed during the waits.
-        m_written = resourceValues(addresses, irq, values.back());
-        flipControls();
-        const bool save = confirmWritten(linuxSetup.textWithStableNames());
-        if (!self)
-            return;
-        // The set-up stays at hand, beside the window, to copy or save while setting Linux up.
-        (new TLinuxSetupWindow(linuxSetup, dialogParent()))->show();
-        if (save)
-            emit saveWrittenRequested();
-        if (!self)
-            return;
-    } else if (m_writer->failure() != WriteFailure::None) {
-        // Nothing more was written; the panel stays in configuration with the user's values.
-        showWriteFailure();
-        if (!self)
-            return;
-    }
-    m_sequenceRunning = false;
+    TWriteResult result;
+    result.failure = written ? WriteFailure::None : m_writer->failure();
+    result.lastRegister = m_writer->lastRegister();
+    result.busyHolder = m_writer->busyHolder();
+    // A refusal during the writes is explained by what the start-up test found.
+    result.access = PortAccessProbe::failureCause(result.failure, m_access);
+    writeFinished(result);
+}
+
+void TPortResourcesPanel::writeFinished(const TWriteResult &result)
+{
+    // The boxes, and the card file dialog the closing box may lead to, run event loops of their
+    // own, in which the window may go, and the panel with it.
+    const QPointer<TPortResourcesPanel> self(this);
+    const bool save = reportEnd(result);
+    if (self && result.succeeded())
+        keepLinuxSetup(save);
+    if (!self)
+        return;
+    setState(result.succeeded() ? State::Overview : State::Configuring);
     emit sequenceFinished();
+}
+
+// The box that ends a sequence; true when the user chose to save the values written.
+bool TPortResourcesPanel::reportEnd(const TWriteResult &result)
+{
+    if (result.succeeded()) {
+        // As gathered before the first write, whatever changed during the waits.
+        m_written = m_writing;
+        setState(State::Written);
+        return confirmWritten(m_linuxSetup->textWithStableNames());
+    }
+    // Nothing more was written; the panel stays in configuration with the user's values.
+    if (!result.cancelled)
+        showWriteFailure(result);
+    return false;
+}
+
+// The set-up stays at hand, beside the window, to copy or save while setting Linux up.
+void TPortResourcesPanel::keepLinuxSetup(bool save)
+{
+    (new TLinuxSetupWindow(*m_linuxSetup, dialogParent()))->show();
+    if (save)
+        emit saveWrittenRequested();
 }
 
 QList<Commissioning::Finding>
@@ -383,14 +403,8 @@ void TPortResourcesPanel::showNoPortAccess(Commissioning::AccessState access) co
                 WriteFailures::windowNoAccessText(access), QMessageBox::Ok);
 }
 
-void TPortResourcesPanel::showWriteFailure() const
+void TPortResourcesPanel::showWriteFailure(const TWriteResult &result) const
 {
-    TWriteResult result;
-    result.failure = m_writer->failure();
-    result.lastRegister = m_writer->lastRegister();
-    result.busyHolder = m_writer->busyHolder();
-    // A refusal is explained by what the start-up test found.
-    result.access = PortAccessProbe::failureCause(result.failure, m_access);
     const WriteFailures::WindowBox box = WriteFailures::windowBox(result);
     showMessage(dialogParent(), QMessageBox::Critical, box.caption, box.text, QMessageBox::Ok);
 }
@@ -458,15 +472,25 @@ bool TPortResourcesPanel::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void TPortResourcesPanel::flipControls()
+void TPortResourcesPanel::setState(State state)
+{
+    m_state = state;
+    showState();
+}
+
+bool TPortResourcesPanel::overviewShown() const
+{
+    return m_state == State::Overview || m_state == State::Entering || m_state == State::Written;
+}
+
+void TPortResourcesPanel::showState()
 {
     if (!m_controls.panel)
         return;
-    // The state lives in the controls' own visibility; isHidden() is a control's own flag,
-    // independent of whether the panel itself is on screen.
+    const bool overview = overviewShown();
     const auto controls = m_controls.panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget *control : controls)
-        control->setVisible(control->isHidden());
+        control->setVisible(m_overviewControls.contains(control) == overview);
 }
 
 ResourceRules::Addresses TPortResourcesPanel::portAddresses() const

@@ -2,11 +2,13 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 
 #include <array>
 #include <optional>
 
 #include "commissioning_check.h"
+#include "linux_setup.h"
 #include "resource_rules.h"
 
 class QCheckBox;
@@ -17,6 +19,7 @@ class QWidget;
 class TRadioPanel;
 class TResourceWriter;
 class TTwoJumper;
+struct TWriteResult;
 class TUpDown;
 
 // The main window's controls that the port-resources logic reads and sets.
@@ -49,15 +52,28 @@ class TPortResourcesPanel : public QObject
 {
     Q_OBJECT
 public:
+    // Where the panel stands; its controls show the overview or the configuration accordingly.
+    // Each click is taken in one state only, so a click during a box or a write is ignored.
+    enum class State {
+        Overview,    // the RS-422 boxes and the configure button
+        Entering,    // the access warning before an entry is open, over the overview
+        Configuring, // the address edits, spinners and IRQ, and the use button
+        Confirming,  // the checks and the question before a write are open
+        Writing,     // the write sequence runs, then the box of its failure
+        Written,     // the closing box of a write that went through, over the overview
+    };
+
     TPortResourcesPanel(const TPortResourcesControls &controls, QObject *parent);
+
+    State state() const { return m_state; }
 
     // Whether the start-up presence test found port access; without it nothing is written.
     void setPortAccess(bool available);
     bool portAccess() const { return m_access == Commissioning::AccessState::Available; }
     // The same with the cause of a refusal, which the messages name with its remedy.
     void setPortAccessState(Commissioning::AccessState access) { m_access = access; }
-    // True while a write sequence runs.
-    bool busy() const;
+    // True from the first write until the box that ends the sequence has closed.
+    bool busy() const { return m_state == State::Writing || m_state == State::Written; }
     // The card's control base address taken at the last entry into the configuration state.
     quint16 controlBase() const { return m_controlBase; }
     // The procedure that writes the registers (tests may give it another port writer).
@@ -93,15 +109,23 @@ private:
     // The checks against this Linux, for the details of the question before the write.
     QList<Commissioning::Finding> commissioningFindings(const ResourceRules::Addresses &addresses,
                                                         int irq) const;
-    void showWriteFailure() const;
+    void showWriteFailure(const TWriteResult &result) const;
     bool choicesValid() const;
     void showUnusableControlBase() const;
+    bool writeConfirmed(const ResourceRules::Addresses &addresses, int irq) const;
     bool confirmWrite(const ResourceRules::Addresses &addresses, int irq) const;
-    void writeResources(const ResourceRules::Addresses &addresses, int irq);
+    void startWrite(const ResourceRules::Addresses &addresses, int irq);
+    void writeFinished(const TWriteResult &result);
+    bool reportEnd(const TWriteResult &result);
+    void keepLinuxSetup(bool save);
+    void enterAfterWarning(bool accepted);
     QLineEdit *portEdit(int port) const;
     TUpDown *portSpinner(int port) const;
     bool checkResource(const QString &text, const QString &label) const;
-    void flipControls();
+    void setState(State state);
+    // The controls of the overview or of the configuration, as the state has it.
+    void showState();
+    bool overviewShown() const;
     void startConfiguration();
     void startWithPlanned();
     bool offersSave() const;
@@ -117,8 +141,12 @@ private:
     std::optional<TPortResourceValues> m_planned;
     std::optional<TPortResourceValues> m_written;
     Commissioning::AccessState m_access = Commissioning::AccessState::Available;
-    bool m_sequenceRunning = false;
-    // Set while ConfigButtonClick or UseButtonClick runs: their message boxes run nested event
-    // loops, in which a second click would start the handler again.
-    bool m_inClick = false;
+    State m_state = State::Overview;
+    // The panel's controls that the overview shows, as the layout left them; the others belong
+    // to the configuration.
+    QSet<const QWidget *> m_overviewControls;
+    // The sequence under way: its values and the Linux set-up of its ports, gathered before the
+    // first write.
+    std::optional<TPortResourceValues> m_writing;
+    std::optional<TLinuxSetup> m_linuxSetup;
 };
