@@ -6,6 +6,7 @@
 #include "resource_writer.h"
 #include "write_texts.h"
 
+#include <QEventLoop>
 #include <QTextStream>
 
 namespace {
@@ -117,14 +118,17 @@ int TWriteCommand::writeCard(quint16 controlBase, const ResourceRules::Values &v
     QObject::connect(&writer, &TResourceWriter::registerWritten, [this](int reg) {
         m_err << "Register " << reg << " of " << ResourceRules::RegisterCount << " written." << Qt::endl;
     });
-    if (!writer.write(controlBase, values)) {
-        TWriteResult result;
-        result.failure = writer.failure();
-        result.lastRegister = writer.lastRegister();
-        result.busyHolder = writer.busyHolder();
-        result.access = PortAccessProbe::failureCause(result.failure);
+    TWriteResult result;
+    QEventLoop wait;
+    QObject::connect(&writer, &TResourceWriter::finished, &wait, [&](const TWriteResult &end) {
+        result = end;
+        wait.quit();
+    });
+    // The command has nothing else to do meanwhile: it waits here for the sequence to end.
+    writer.start(controlBase, values);
+    wait.exec();
+    if (!result.succeeded())
         return failed(result);
-    }
     m_out << WriteTexts::commandLineWritten() << Qt::flush;
     return CtlExit::Success;
 }

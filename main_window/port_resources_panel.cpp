@@ -6,14 +6,12 @@
 #include "linux_setup.h"
 #include "linux_setup_window.h"
 #include "message_box.h"
-#include "port_access_probe.h"
 #include "radio_panel.h"
 #include "resource_rules.h"
 #include "resource_writer.h"
 #include "two_jumper.h"
 #include "up_down.h"
 #include "write_failure.h"
-#include "write_result.h"
 #include "write_texts.h"
 
 #include <QCheckBox>
@@ -76,6 +74,7 @@ TPortResourcesPanel::TPortResourcesPanel(const TPortResourcesControls &controls,
                 m_overviewControls.insert(control);
         }
     }
+    connect(m_writer, &TResourceWriter::finished, this, &TPortResourcesPanel::writeFinished);
     for (QLineEdit *edit : m_controls.portEdits) {
         if (edit)
             edit->installEventFilter(this);
@@ -89,6 +88,13 @@ void TPortResourcesPanel::setPortAccess(bool available)
 {
     // Without a cause, the one an ordinary user meets.
     m_access = available ? Commissioning::AccessState::Available : Commissioning::AccessState::NotInGroup;
+}
+
+TPortResourcesPanel::~TPortResourcesPanel()
+{
+    // A window that goes during a write stops it at once; there is nobody left to tell.
+    disconnect(m_writer, nullptr, this, nullptr);
+    m_writer->cancel();
 }
 
 QWidget *TPortResourcesPanel::dialogParent() const
@@ -339,18 +345,9 @@ void TPortResourcesPanel::startWrite(const ResourceRules::Addresses &addresses, 
                          TSystemState::read());
     m_writing = resourceValues(addresses, irq, values.back());
     setState(State::Writing);
-    const QPointer<TPortResourcesPanel> self(this);
-    const bool written = m_writer->write(m_controlBase, values);
-    // The waits let other handlers in, in which the window may have gone.
-    if (!self)
-        return;
-    TWriteResult result;
-    result.failure = written ? WriteFailure::None : m_writer->failure();
-    result.lastRegister = m_writer->lastRegister();
-    result.busyHolder = m_writer->busyHolder();
     // A refusal during the writes is explained by what the start-up test found.
-    result.access = PortAccessProbe::failureCause(result.failure, m_access);
-    writeFinished(result);
+    m_writer->setKnownAccess(m_access);
+    m_writer->start(m_controlBase, values);
 }
 
 void TPortResourcesPanel::writeFinished(const TWriteResult &result)

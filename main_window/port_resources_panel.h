@@ -64,6 +64,7 @@ public:
     };
 
     TPortResourcesPanel(const TPortResourcesControls &controls, QObject *parent);
+    ~TPortResourcesPanel() override;
 
     State state() const { return m_state; }
 

@@ -1,6 +1,7 @@
 #include "resource_writer.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
 #include <QtTest>
@@ -35,6 +36,24 @@ class TestResourceWriter : public QObject
         return {0x7F, 0x5F, 0x7D, 0x5D, 0x20, 0x21, 0x22, 0x23, 0x0A, 0xFF};
     }
 
+    // Runs a sequence to its end as tr4410ctl waits for it; false when it was refused, failed,
+    // or the writer went meanwhile.
+    static bool write(TResourceWriter *writer, quint16 controlBase, const ResourceRules::Values &values)
+    {
+        const QPointer<TResourceWriter> alive(writer);
+        bool succeeded = false;
+        QEventLoop wait;
+        QObject::connect(writer, &TResourceWriter::finished, &wait, [&](const TWriteResult &result) {
+            succeeded = result.succeeded();
+            wait.quit();
+        });
+        QObject::connect(writer, &QObject::destroyed, &wait, &QEventLoop::quit);
+        if (!writer->start(controlBase, values))
+            return false;
+        wait.exec();
+        return alive && succeeded;
+    }
+
 private slots:
     void init()
     {
@@ -46,7 +65,7 @@ private slots:
     {
         TResourceWriter writer;
         record(writer);
-        QVERIFY(writer.write(0x300, sample()));
+        QVERIFY(write(&writer, 0x300, sample()));
         QCOMPARE(m_writes.size(), 20);
         const auto values = sample();
         for (int k = 1; k <= 10; ++k) {
@@ -65,7 +84,7 @@ private slots:
         // The top of the port space: the registers are base + 1 and + 2 without wrapping to 0.
         TResourceWriter writer;
         record(writer);
-        QVERIFY(writer.write(0xFFF0, sample()));
+        QVERIFY(write(&writer, 0xFFF0, sample()));
         QCOMPARE(m_writes.first().port, 0xFFF1u);
         QCOMPARE(m_writes.at(1).port, 0xFFF2u);
     }
@@ -90,7 +109,7 @@ private slots:
             pending = 0;
             return status;
         });
-        QCOMPARE(writer.write(0x300, sample()), failAt <= 0);
+        QCOMPARE(write(&writer, 0x300, sample()), failAt <= 0);
         QCOMPARE(m_writes.size(), failAt <= 0 ? 20 : failAt);
         const qint64 end = m_clock.nsecsElapsed();
         const qint64 settle = qint64(TResourceWriter::SettleMilliseconds) * 1000000;
@@ -107,7 +126,7 @@ private slots:
         const std::clock_t cpuStart = std::clock();
         QElapsedTimer wall;
         wall.start();
-        QVERIFY(writer.write(0x300, sample()));
+        QVERIFY(write(&writer, 0x300, sample()));
         const double cpuMs = 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
         const qint64 wallMs = wall.elapsed();
         QVERIFY(wallMs >= 200);
@@ -128,7 +147,7 @@ private slots:
                 QMetaObject::invokeMethod(
                     this, [&] { writesBeforePosted = int(m_writes.size()); }, Qt::QueuedConnection);
         });
-        QVERIFY(writer.write(0x300, sample()));
+        QVERIFY(write(&writer, 0x300, sample()));
         // Both ran inside the sequence, not after it.
         QVERIFY(writesBeforeTimer > 0 && writesBeforeTimer < 20);
         QCOMPARE(writesBeforePosted, 3);
@@ -144,9 +163,9 @@ private slots:
         QTimer::singleShot(25, this, [&] {
             busyInside = writer.busy();
             writesAtSecond = int(m_writes.size());
-            secondAccepted = writer.write(0x200, sample());
+            secondAccepted = writer.start(0x200, sample());
         });
-        QVERIFY(writer.write(0x300, sample()));
+        QVERIFY(write(&writer, 0x300, sample()));
         QVERIFY(busyInside);
         QVERIFY(!secondAccepted);
         QVERIFY(writesAtSecond > 0);
@@ -154,8 +173,31 @@ private slots:
         for (const Write &w : std::as_const(m_writes))
             QVERIFY(w.port == 0x301 || w.port == 0x302);
         // Free again afterwards.
-        QVERIFY(writer.write(0x300, sample()));
+        QVERIFY(write(&writer, 0x300, sample()));
         QCOMPARE(m_writes.size(), 40);
+    }
+
+    void cancelEndsTheSequenceAtOnce()
+    {
+        TResourceWriter writer;
+        record(writer);
+        QSignalSpy finished(&writer, &TResourceWriter::finished);
+        // Cancelled as the third register is told, from inside the sequence's own signal.
+        connect(&writer, &TResourceWriter::registerWritten, &writer, [&](int reg) {
+            if (reg == 3)
+                writer.cancel();
+        });
+        QVERIFY(!write(&writer, 0x300, sample()));
+        QCOMPARE(finished.count(), 1);
+        const auto result = finished.first().first().value<TWriteResult>();
+        QVERIFY(result.cancelled);
+        QCOMPARE(result.failure, WriteFailure::None);
+        QCOMPARE(result.lastRegister, 3);
+        QVERIFY(!writer.busy());
+        // Nothing more goes out, and no second end is told.
+        QTest::qWait(30);
+        QCOMPARE(m_writes.size(), 6);
+        QCOMPARE(finished.count(), 1);
     }
 
     void writerDestroyedDuringAWait()
@@ -163,7 +205,7 @@ private slots:
         QPointer<TResourceWriter> writer = new TResourceWriter;
         record(*writer);
         QTimer::singleShot(35, this, [&] { delete writer.data(); });
-        QVERIFY(!writer->write(0x300, sample()));
+        QVERIFY(!write(writer, 0x300, sample()));
         QVERIFY(writer.isNull());
         QVERIFY(m_writes.size() < 20);
     }

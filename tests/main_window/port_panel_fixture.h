@@ -30,6 +30,15 @@ struct PortWrite
 
 inline const QString Ports = QStringLiteral("ABCDEFGH");
 
+// Clicks "Use These Resources" and waits until the sequence it started, if any, has ended or the
+// logic has gone.
+inline void useAndWait(TPortResourcesPanel *logic)
+{
+    const QPointer<TPortResourcesPanel> alive(logic);
+    logic->UseButtonClick();
+    QTRY_VERIFY(!alive || !alive->busy());
+}
+
 // The main window's COMBasePanel with its controls and the two controls the logic reads from
 // other panels, BaseEdit and RS422JumperA.
 struct Fixture
@@ -137,6 +146,8 @@ struct Fixture
         return panel->findChild<QCheckBox *>(QStringLiteral("LockRTSCheck") + Ports.at(i));
     }
     bool inConfiguration() const { return !useButton->isHidden() && configButton->isHidden(); }
+
+    void use() { useAndWait(logic.get()); }
 
     // Enters the configuration state answering the warning with OK.
     void enter()

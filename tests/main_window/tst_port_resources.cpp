@@ -152,7 +152,12 @@ public:
         combo->setCurrentIndex(combo->findText(irq));
     }
 
-    void use() const { get<QPushButton>(QStringLiteral("UseButton"))->click(); }
+    // Clicks "Use These Resources" and waits until the sequence it started, if any, has ended.
+    void use() const
+    {
+        get<QPushButton>(QStringLiteral("UseButton"))->click();
+        QTRY_VERIFY(!logic->busy());
+    }
 
     // File > Open or Save Card File..., its dialog answered with the path; the dialog's filter.
     QString cardFileMenu(const QString &action, const QString &path) const
@@ -330,7 +335,7 @@ private slots:
         AfterWrites again(3, [&] {
             writesAtSecondClick = int(FakePorts::writes().size());
             QVERIFY(w.logic->busy());
-            w.use();
+            w.get<QPushButton>(QStringLiteral("UseButton"))->click();
             w.form->ConfigButtonClick();
         });
         MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});

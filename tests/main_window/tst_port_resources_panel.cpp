@@ -96,7 +96,7 @@ private slots:
         {
             MessageBoxAnswerer toOverview({QMessageBox::Ok, QMessageBox::Ok});
             f.choose(ExamplePorts, QStringLiteral("5"));
-            f.logic->UseButtonClick();
+            f.use();
             QVERIFY(!f.inConfiguration());
         }
         f.writes.clear();
@@ -122,7 +122,7 @@ private slots:
         {
             // Straight after entering: port A still shows "***".
             MessageBoxAnswerer answers({QMessageBox::Ok});
-            f.logic->UseButtonClick();
+            f.use();
             QCOMPARE(answers.seen().size(), 1);
             const auto &box = answers.seen().first();
             QCOMPARE(box.caption, QStringLiteral("Invalid Setting"));
@@ -137,7 +137,7 @@ private slots:
             // Set to the value it already holds: no request, the edit still shows "***".
             f.spinner(5)->setPosition(1016);
             MessageBoxAnswerer answers({QMessageBox::Ok});
-            f.logic->UseButtonClick();
+            f.use();
             QCOMPARE(answers.seen().size(), 1);
             QCOMPARE(answers.seen().first().text,
                      QStringLiteral("Error: base address for port F is invalid."));
@@ -146,7 +146,7 @@ private slots:
             // All ports set, no IRQ.
             f.choose(ExamplePorts, QString());
             MessageBoxAnswerer answers({QMessageBox::Ok});
-            f.logic->UseButtonClick();
+            f.use();
             QCOMPARE(answers.seen().size(), 1);
             QCOMPARE(answers.seen().first().text, QStringLiteral("Error: IRQ for all ports is invalid."));
             QCOMPARE(answers.seen().first().icon, QMessageBox::Warning);
@@ -158,7 +158,7 @@ private slots:
             shared[2] = shared[6] = shared[0];
             f.choose(shared, QStringLiteral("3"));
             MessageBoxAnswerer answers({QMessageBox::Ok});
-            f.logic->UseButtonClick();
+            f.use();
             QCOMPARE(answers.seen().size(), 1);
             QCOMPARE(answers.seen().first().caption, QStringLiteral("Invalid Setting"));
             QCOMPARE(answers.seen().first().text,
@@ -169,7 +169,7 @@ private slots:
             // Everything valid, but the question answered with Cancel.
             f.choose(ExamplePorts, QStringLiteral("3"));
             MessageBoxAnswerer answers({QMessageBox::Cancel});
-            f.logic->UseButtonClick();
+            f.use();
             QCOMPARE(answers.seen().size(), 1);
             QCOMPARE(answers.seen().first().caption, QStringLiteral("Confirmation"));
             QCOMPARE(answers.seen().first().icon, QMessageBox::Question);
@@ -269,7 +269,7 @@ private slots:
         f.choose(ExamplePorts, QStringLiteral("A"));
         QSignalSpy finished(f.logic.get(), &TPortResourcesPanel::sequenceFinished);
         MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Cancel});
-        f.logic->UseButtonClick();
+        f.use();
         QCOMPARE(answers.unexpected(), 0);
         QCOMPARE(answers.seen().size(), 2);
         QCOMPARE(answers.seen().at(0).text,
@@ -345,7 +345,7 @@ private slots:
         f.check(3)->setChecked(true);
         f.check(7)->setChecked(true);
         MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
-        f.logic->UseButtonClick();
+        f.use();
         QCOMPARE(f.writes.size(), 20);
         QCOMPARE(int(f.writes.at(17).value), 15);
         QCOMPARE(int(f.writes.at(19).value), 0x89);
@@ -364,7 +364,7 @@ private slots:
             f.baseEdit->setText(QStringLiteral("200"));
         };
         MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
-        f.logic->UseButtonClick();
+        f.use();
         QCOMPARE(f.writes.size(), 20);
         QCOMPARE(int(f.writes.at(15).value), 0x23);
         QCOMPARE(int(f.writes.at(17).value), 10);
@@ -392,7 +392,7 @@ private slots:
             f.logic->ConfigButtonClick();
         };
         MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
-        f.logic->UseButtonClick();
+        f.use();
         QVERIFY(busyDuring);
         QVERIFY(writesBefore > 0 && writesBefore < 20);
         QCOMPARE(finishedDuring, 0);
@@ -412,7 +412,7 @@ private slots:
         f.enter();
         f.choose(ExamplePorts, QStringLiteral("7"));
         MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
-        f.logic->UseButtonClick();
+        f.use();
         QVERIFY(f.writes.isEmpty());
         QCOMPARE(answers.seen().size(), 1);
         const auto &box = answers.seen().first();
@@ -428,7 +428,7 @@ private slots:
         // Once access is there, the same click writes.
         f.logic->setPortAccess(true);
         MessageBoxAnswerer again({QMessageBox::Ok, QMessageBox::Ok});
-        f.logic->UseButtonClick();
+        f.use();
         QCOMPARE(f.writes.size(), 20);
     }
 
@@ -483,7 +483,7 @@ private slots:
         f.enter();
         f.choose(ExamplePorts, QStringLiteral("A"));
         MessageBoxAnswerer answers({QMessageBox::Ok, QMessageBox::Ok});
-        f.logic->UseButtonClick();
+        f.use();
         QCOMPARE(answers.seen().size(), failAt == 0 ? 1 : 2);
         const auto &box = answers.seen().last();
         QCOMPARE(box.caption, caption);
@@ -508,7 +508,7 @@ private slots:
         f->triggerAt = 4;
         f->trigger = [&] { f.reset(); };
         MessageBoxAnswerer answers({QMessageBox::Ok});
-        logic->UseButtonClick();
+        useAndWait(logic);
         QVERIFY(logic.isNull());
         QCOMPARE(answers.unexpected(), 0);
     }

@@ -400,6 +400,7 @@ void TestRandomUse::secondUseClickWhileAnswering()
     {
         AnswerThenClick answerer(use);
         use->click();
+        QTRY_VERIFY(!form->portResources()->busy());
         // The question, then the closing message: no second question, no second sequence.
         QCOMPARE(answerer.captions,
                  QStringList({QStringLiteral("Confirmation"), QStringLiteral("Confirmation")}));

@@ -87,7 +87,12 @@ int main(int argc, char *argv[])
         });
         killer.start();
     }
+    // The writes run on in the event loop; the boxes are told once the sequence has ended.
+    QEventLoop sequence;
+    QObject::connect(panel, &TPortResourcesPanel::sequenceFinished, &sequence, &QEventLoop::quit);
     panel->UseButtonClick();
+    if (panel->busy())
+        sequence.exec();
     for (const MessageBoxAnswerer::Seen &box : answers.seen())
         std::printf("WINDOW %s box %s: %s\n", tag, qPrintable(box.caption),
                     qPrintable(box.text.left(90).replace(QLatin1Char('\n'), QLatin1Char(' '))));
