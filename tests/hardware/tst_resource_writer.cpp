@@ -1,4 +1,5 @@
 #include "resource_writer.h"
+#include "vanto32.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -7,6 +8,8 @@
 #include <QtTest>
 
 #include <ctime>
+
+Q_DECLARE_METATYPE(Commissioning::AccessState)
 
 namespace {
 struct Write
@@ -175,6 +178,39 @@ private slots:
         // Free again afterwards.
         QVERIFY(write(&writer, 0x300, sample()));
         QCOMPARE(m_writes.size(), 40);
+    }
+
+    // The result names the cause of an access failure, and only of one.
+    void resultNamesTheCause_data()
+    {
+        using Commissioning::AccessState;
+        QTest::addColumn<int>("status"); // of the third write
+        QTest::addColumn<AccessState>("known");
+        QTest::addColumn<AccessState>("cause");
+        QTest::newRow("no access, as found at start-up")
+            << VANTO32_STATUS_NO_ACCESS << AccessState::NoPortIo << AccessState::NoPortIo;
+        // Found at start-up, lost since: the cause an ordinary user meets.
+        QTest::newRow("no access, lost")
+            << VANTO32_STATUS_NO_ACCESS << AccessState::Available << AccessState::NotInGroup;
+        QTest::newRow("locked down") << VANTO32_STATUS_LOCKED_DOWN << AccessState::NoPortIo
+                                     << AccessState::LockedDown;
+        QTest::newRow("refused") << VANTO32_STATUS_REFUSED << AccessState::NoPortIo << AccessState::Available;
+    }
+    void resultNamesTheCause()
+    {
+        QFETCH(int, status);
+        QFETCH(Commissioning::AccessState, known);
+        QFETCH(Commissioning::AccessState, cause);
+        TResourceWriter writer;
+        record(writer);
+        writer.setStatusReader([&] { return m_writes.size() == 3 ? status : 0; });
+        writer.setKnownAccess(known);
+        QSignalSpy finished(&writer, &TResourceWriter::finished);
+        QVERIFY(!write(&writer, 0x300, sample()));
+        const auto result = finished.first().first().value<TWriteResult>();
+        QCOMPARE(result.access, cause);
+        QCOMPARE(result.lastRegister, 1);
+        QCOMPARE(m_writes.size(), 3);
     }
 
     void cancelEndsTheSequenceAtOnce()
