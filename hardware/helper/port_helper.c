@@ -6,9 +6,9 @@
  * ever holds the capability.
  *
  * This folder is the privileged wing, the only code that runs with a capability. What goes here
- * is plain C with the C library alone: no Qt, no C++, nothing from the rest of the tree (the
- * program shares card_registers.h from here, never the other way round). Every request is
- * checked before a port is touched, and one that cannot be checked is refused.
+ * is plain C with the C library alone: no Qt, no C++, nothing from the rest of the tree but the
+ * card's facts in card_registers/card_registers.h, plain C that the program shares. Every request
+ * is checked before a port is touched, and one that cannot be checked is refused.
  *
  * Requests, one per line, ASCII, at most 32 characters before the newline:
  *
