@@ -31,6 +31,13 @@
 /* The IRQs the card can drive, one bit each: 2, 3, 4, 5, 6, 7, 10, 11, 12 and 15. */
 #define CARD_IRQ_MASK 0x9CFCu
 
+/* The one port that tells whether port access works: the driver presence test reads it, and the
+   port helper reads no other. */
+#define CARD_DRIVER_PROBE_PORT 0x61u
+/* The machine-wide write lock the port helper takes for each writer, made at boot by the
+   package's tmpfiles.d entry. Its contents are never read or written: the lock alone counts. */
+#define CARD_WRITE_LOCK_PATH "/run/tr4410/write.lock"
+
 static inline int card_control_base_valid(unsigned base)
 {
     return base >= CARD_CONTROL_BASE_MIN && base <= CARD_CONTROL_BASE_MAX &&

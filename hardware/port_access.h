@@ -1,5 +1,6 @@
 #pragma once
 
+#include "card_registers.h"
 #include "vanto32.h"
 
 #include <cstdint>
@@ -9,7 +10,7 @@
 // 16-bit answer, even one that looks like its byte-swapped halves, means access works.
 namespace PortAccess {
 
-constexpr std::uint16_t DriverProbePort = 0x61;
+constexpr std::uint16_t DriverProbePort = CARD_DRIVER_PROBE_PORT;
 constexpr std::uint16_t DriverAbsent = VANTO32_DRIVER_ABSENT;
 
 constexpr bool driverPresent(std::uint16_t answer)

@@ -200,7 +200,7 @@ void TMainForm::FormCreate(QObject *)
     dittoFont.setBold(true);
     ui->DittoLabel->setFont(dittoFont);
 
-    // Port 0x61 answers the driver-absent value when the maker's kernel driver is not loaded.
+    // The probe port answers the driver-absent value when the maker's kernel driver is not loaded.
     const QPointer<TMainForm> self(this);
     const PortAccessProbe::Answer probe = PortAccessProbe::read();
     m_driverPresent = probe.driverPresent;

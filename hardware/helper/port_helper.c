@@ -29,7 +29,7 @@
  *                         "no write lock: ... is missing", "the helper's file may be run by anyone"
  *
  * What is allowed:
- *   - reads of port 0x61 only (the driver presence test);
+ *   - reads of CARD_DRIVER_PROBE_PORT only (the driver presence test);
  *   - writes to control base + 1 and + 2 only, for a control base the card can take
  *     (card_control_base_valid in card_registers.h); the ports below CARD_CONTROL_BASE_MIN
  *     belong to the system board;
@@ -37,7 +37,7 @@
  *     number, 1 to 10; a data write (base + 2) needs an index write to the same base before it,
  *     and a value that register takes: a port address code 0x20 to 0x7F for registers 1 to 8, an
  *     IRQ the card can drive for register 9, any byte for register 10 (card_registers.h);
- *   - one writer per machine: the first write takes an exclusive lock on /run/tr4410/write.lock
+ *   - one writer per machine: the first write takes an exclusive lock on CARD_WRITE_LOCK_PATH
  *     (made at boot by the package's tmpfiles.d entry, root:tr4410 0640: the group may open it
  *     to lock it, nobody but root may write into it; the helper makes nothing, and opens it read
  *     only) and keeps it until 0.5 s pass without a write, 3 s at most. A write from another
@@ -83,7 +83,7 @@
 #include <unistd.h>
 
 #ifndef PORT_HELPER_LOCK_PATH
-#define PORT_HELPER_LOCK_PATH PORT_REQUEST_LOCK_PATH
+#define PORT_HELPER_LOCK_PATH CARD_WRITE_LOCK_PATH
 #endif
 #define REPLY_TIMEOUT_MS 1000
 

@@ -80,7 +80,7 @@ const char *port_request_check(const char *line, size_t length,
     if (refusal)
         return refusal;
     if (parsed.kind == PORT_REQUEST_READ) {
-        if (parsed.port != PORT_REQUEST_PROBE_PORT)
+        if (parsed.port != CARD_DRIVER_PROBE_PORT)
             return "port may not be read";
         *request = parsed;
         return NULL;
@@ -115,7 +115,7 @@ static const char *denial_reason(int denial)
     case PORT_REQUEST_NO_PORT_IO:
         return "no port I/O in this kernel";
     case PORT_REQUEST_NO_LOCK:
-        return "no write lock: " PORT_REQUEST_LOCK_PATH " is missing";
+        return "no write lock: " CARD_WRITE_LOCK_PATH " is missing";
     case PORT_REQUEST_OPEN_TO_ALL:
         return "the helper's file may be run by anyone";
     default:

@@ -14,7 +14,6 @@
 extern "C" {
 #endif
 
-#define PORT_REQUEST_PROBE_PORT 0x61u    /* the only port that may be read */
 #define PORT_REQUEST_LINE_MAX 32u        /* longest request line, newline not counted */
 #define PORT_REQUEST_SPACING_NS 10000000 /* at least 10 ms from one write to the next */
 #define PORT_REQUEST_HOLD_NS 500000000   /* the card stays ours until 0.5 s without a write */
@@ -22,9 +21,6 @@ extern "C" {
 #define PORT_REQUEST_HOLD_MAX_NS 3000000000
 #define PORT_REQUEST_REPLY_MAX 160u /* longest answer, newline included */
 #define PORT_REQUEST_HOLDER_MAX 80u /* longest description of the lock's holder */
-/* The machine-wide write lock, made at boot by the package's tmpfiles.d entry. Its contents are
-   never read or written: the lock alone counts. */
-#define PORT_REQUEST_LOCK_PATH "/run/tr4410/write.lock"
 
 enum port_request_kind { PORT_REQUEST_READ = 'R', PORT_REQUEST_WRITE = 'W' };
 

@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::memset(m.index, 0, sizeof m.index);
     };
     session.ops.in = [](void *c, unsigned port, unsigned *value) {
-        if (port != PORT_REQUEST_PROBE_PORT)
+        if (port != CARD_DRIVER_PROBE_PORT)
             std::abort();
         *value = machine(c).calls & 0xFFu;
         return 0;

@@ -268,7 +268,7 @@ private slots:
         machine.lockDenial = PORT_REQUEST_NO_LOCK;
         Helper d(machine);
         QCOMPARE(d.ask("W 301 4\n"),
-                 QStringLiteral("NOACCESS no write lock: " PORT_REQUEST_LOCK_PATH " is missing\n"));
+                 QStringLiteral("NOACCESS no write lock: " CARD_WRITE_LOCK_PATH " is missing\n"));
         QCOMPARE(machine.accesses.size(), n);
         for (const Machine::Access &access : std::as_const(machine.accesses))
             QVERIFY(access.kind == 'R' ? access.port == 0x61
