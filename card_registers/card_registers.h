@@ -20,11 +20,14 @@
    (address bits 3 to 9); register 9: the IRQ of all eight ports; register 10: the RS-422 mask,
    bit 0 port A to bit 7 port H. */
 #define CARD_REGISTER_COUNT 10
+#define CARD_REGISTER_PORT_A 1 /* port B's is the next, up to port H's */
+#define CARD_REGISTER_PORT_H (CARD_REGISTER_PORT_A + CARD_PORT_COUNT - 1)
 #define CARD_REGISTER_IRQ 9
 #define CARD_REGISTER_RS422_MASK 10
 #define CARD_PORT_COUNT 8
 #define CARD_PORT_ADDRESS_MIN 0x100u
 #define CARD_PORT_ADDRESS_MAX 0x3F8u
+/* A port takes eight addresses from its base on, so its bases lie this far apart. */
 #define CARD_PORT_ADDRESS_STEP 8u
 #define CARD_PORT_CODE_MIN (CARD_PORT_ADDRESS_MIN / CARD_PORT_ADDRESS_STEP) /* 0x20 */
 #define CARD_PORT_CODE_MAX (CARD_PORT_ADDRESS_MAX / CARD_PORT_ADDRESS_STEP) /* 0x7F */
@@ -49,10 +52,16 @@ static inline int card_irq_valid(unsigned irq)
     return irq < 16u && ((CARD_IRQ_MASK >> irq) & 1u) != 0;
 }
 
+/* Whether this is the number of a resource register, 1 to 10. */
+static inline int card_register_number_valid(unsigned reg)
+{
+    return reg >= CARD_REGISTER_PORT_A && reg <= CARD_REGISTER_COUNT;
+}
+
 /* Whether a value may go into the resource register of this number (1 to 10). */
 static inline int card_register_value_valid(int reg, unsigned value)
 {
-    if (reg >= 1 && reg <= CARD_PORT_COUNT)
+    if (reg >= CARD_REGISTER_PORT_A && reg <= CARD_REGISTER_PORT_H)
         return value >= CARD_PORT_CODE_MIN && value <= CARD_PORT_CODE_MAX;
     if (reg == CARD_REGISTER_IRQ)
         return card_irq_valid(value);

@@ -62,7 +62,7 @@ static const char *register_refusal(const struct port_request_registers *registe
                                     unsigned offset, unsigned value)
 {
     if (offset == CARD_INDEX_OFFSET)
-        return value >= 1 && value <= CARD_REGISTER_COUNT ? NULL : "index must be a register number, 1 to 10";
+        return card_register_number_valid(value) ? NULL : "index must be a register number, 1 to 10";
     const int reg = registers->index[base_slot(base)];
     if (reg == 0)
         return "data write without an index write to this base";
@@ -87,8 +87,8 @@ const char *port_request_check(const char *line, size_t length,
     }
     /* Only a card's index and data registers, only at a base above the system board's ports, and
        only what the card's protocol takes. */
-    const unsigned base = parsed.port & ~0xFu;
-    const unsigned offset = parsed.port & 0xFu;
+    const unsigned offset = parsed.port % CARD_CONTROL_BASE_STEP;
+    const unsigned base = parsed.port - offset;
     if (offset != CARD_INDEX_OFFSET && offset != CARD_DATA_OFFSET)
         return "port is not a card register";
     if (!card_control_base_valid(base))
@@ -102,8 +102,9 @@ const char *port_request_check(const char *line, size_t length,
 
 void port_request_carried_out(struct port_request_registers *registers, const struct port_request *request)
 {
-    if (request->kind == PORT_REQUEST_WRITE && (request->port & 0xFu) == CARD_INDEX_OFFSET)
-        registers->index[base_slot(request->port & ~0xFu)] = (unsigned char)request->value;
+    const unsigned offset = request->port % CARD_CONTROL_BASE_STEP;
+    if (request->kind == PORT_REQUEST_WRITE && offset == CARD_INDEX_OFFSET)
+        registers->index[base_slot(request->port - offset)] = (unsigned char)request->value;
 }
 
 /* The NOACCESS answer's reason: the client tells the causes apart by these words. */
