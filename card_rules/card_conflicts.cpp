@@ -3,6 +3,7 @@
 #include "card_jumpers.h"
 #include "card_registers.h"
 #include "card_stack.h"
+#include "resource_rules.h"
 
 namespace CardConflicts {
 
@@ -11,8 +12,8 @@ namespace {
 using Commissioning::Finding;
 using Commissioning::Severity;
 
-// A port's eight registers, the card's control registers from its base to the data register.
-constexpr quint32 PortSize = CARD_PORT_ADDRESS_STEP;
+using ResourceRules::PortSize;
+// The card's control registers, from its base to the data register.
 constexpr quint32 ControlSize = CARD_DATA_OFFSET + 1;
 
 bool overlap(quint32 first, quint32 size, quint32 otherFirst, quint32 otherSize)

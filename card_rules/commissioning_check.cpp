@@ -11,10 +11,10 @@ namespace Commissioning {
 
 namespace {
 
-// The index and data registers, at control base + 1 and + 2.
-constexpr quint32 IndexRegister = 1;
-constexpr quint32 DataRegister = 2;
-constexpr quint32 PortSize = 8;
+using ResourceRules::dataRegister;
+using ResourceRules::indexRegister;
+using ResourceRules::PortSize;
+
 constexpr quint32 StandardPorts[] = {0x3F8, 0x2F8, 0x3E8, 0x2E8}; // COM1 to COM4
 
 QString hex(quint32 value)
@@ -91,12 +91,12 @@ Finding portFinding(const Setup &setup, const TSystemState &system, int port)
     if (!other.isEmpty())
         return {Severity::Problem, topic, where + QStringLiteral(" overlaps ") + other};
     const quint32 control = CardJumpers::settableAddress(setup.controlBase);
-    if (overlap(address, address + PortSize - 1, control + IndexRegister, control + DataRegister))
+    if (overlap(address, address + PortSize - 1, indexRegister(control), dataRegister(control)))
         return {Severity::Problem, topic,
                 where +
                     QStringLiteral(" overlaps the card's own control registers at %1 and %2: choose another "
                                    "address")
-                        .arg(hex(control + IndexRegister), hex(control + DataRegister))};
+                        .arg(hex(indexRegister(control)), hex(dataRegister(control)))};
     if (const auto line = system.lineAt(address); line && realLine(*line))
         return {Severity::Ok, topic,
                 where + QStringLiteral(" is ttyS%1, IRQ %2, %3, set up for this card")
@@ -108,8 +108,9 @@ Finding portFinding(const Setup &setup, const TSystemState &system, int port)
 
 Finding controlBlockFinding(const Setup &setup, const TSystemState &system)
 {
-    const quint32 first = CardJumpers::settableAddress(setup.controlBase) + IndexRegister;
-    const quint32 last = first + DataRegister - IndexRegister;
+    const quint32 control = CardJumpers::settableAddress(setup.controlBase);
+    const quint32 first = indexRegister(control);
+    const quint32 last = dataRegister(control);
     const QString where =
         QStringLiteral("the card's control registers at %1 and %2").arg(hex(first), hex(last));
     const QString other = collision(setup, system, first, last);

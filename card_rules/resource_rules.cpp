@@ -84,18 +84,18 @@ Values registerValues(const Addresses &addresses, int irq, quint8 rs422Mask)
 {
     Values values{};
     for (int port = 0; port < PortCount; ++port)
-        values[std::size_t(port)] = quint8(addresses[std::size_t(port)] / 8);
-    values[CARD_REGISTER_IRQ - 1] = quint8(irq);
-    values[CARD_REGISTER_RS422_MASK - 1] = rs422Mask;
+        values[registerSlot(CARD_REGISTER_PORT_A + port)] = quint8(addresses[std::size_t(port)] / PortSize);
+    values[IrqSlot] = quint8(irq);
+    values[Rs422MaskSlot] = rs422Mask;
     return values;
 }
 
 QList<PortWrite> portWrites(quint16 controlBase, const Values &values)
 {
     QList<PortWrite> writes;
-    for (int k = 1; k <= RegisterCount; ++k) {
-        writes.append({quint32(controlBase) + 1, quint8(k)});
-        writes.append({quint32(controlBase) + 2, values[std::size_t(k - 1)]});
+    for (int k = CARD_REGISTER_PORT_A; k <= RegisterCount; ++k) {
+        writes.append({indexRegister(controlBase), quint8(k)});
+        writes.append({dataRegister(controlBase), values[registerSlot(k)]});
     }
     return writes;
 }

@@ -20,9 +20,28 @@ constexpr quint32 PortAddressMin = CARD_PORT_ADDRESS_MIN;
 constexpr quint32 PortAddressMax = CARD_PORT_ADDRESS_MAX;
 // A port base address is a multiple of 8 up to 0x3F8: address bits 3 to 9, all set in the highest.
 constexpr quint32 PortAddressMask = CARD_PORT_ADDRESS_MAX;
+// The addresses a port takes from its base on.
+constexpr quint32 PortSize = CARD_PORT_ADDRESS_STEP;
+
+// The two ports through which the registers of a card at this control base are written.
+constexpr quint32 indexRegister(quint32 controlBase)
+{
+    return controlBase + CARD_INDEX_OFFSET;
+}
+constexpr quint32 dataRegister(quint32 controlBase)
+{
+    return controlBase + CARD_DATA_OFFSET;
+}
 
 using Addresses = std::array<quint16, PortCount>;
 using Values = std::array<quint8, RegisterCount>;
+// Where register k's value stands in Values, and the slots of the IRQ and RS-422 registers.
+constexpr std::size_t registerSlot(int reg)
+{
+    return std::size_t(reg - CARD_REGISTER_PORT_A);
+}
+constexpr std::size_t IrqSlot = registerSlot(CARD_REGISTER_IRQ);
+constexpr std::size_t Rs422MaskSlot = registerSlot(CARD_REGISTER_RS422_MASK);
 
 QChar portLetter(int port);
 // "base address for port A" ... "base address for port H", and "IRQ for all ports".
@@ -54,8 +73,8 @@ std::optional<int> irqOfItem(const QString &item);
 std::optional<std::pair<int, int>> sharedAddress(const Addresses &addresses);
 QString sharedAddressText(int first, int second);
 
-// Register k (1 to 10) holds values[k - 1]: the port address codes (address / 8) of ports A to H,
-// the IRQ number, and the RS-422 mask (bit 0 port A ... bit 7 port H).
+// Register k (1 to 10) holds values[registerSlot(k)]: the port address codes (address / 8) of
+// ports A to H, the IRQ number, and the RS-422 mask (bit 0 port A ... bit 7 port H).
 Values registerValues(const Addresses &addresses, int irq, quint8 rs422Mask);
 
 // The twenty port writes of a write sequence, in order: index k, then value k, for k = 1 to 10.
