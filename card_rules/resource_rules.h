@@ -63,9 +63,9 @@ constexpr bool portAddressValid(quint32 address)
 // The IRQ list as the window offers it ("2" ... "F", read as hexadecimal digits), and the numbers.
 const QStringList &irqItems();
 const QList<int> &irqNumbers();
-constexpr bool irqValid(int irq)
+inline bool irqValid(int irq)
 {
-    return irq >= 0 && irq < 16 && ((CARD_IRQ_MASK >> irq) & 1u) != 0;
+    return irq >= 0 && card_irq_valid(unsigned(irq));
 }
 std::optional<int> irqOfItem(const QString &item);
 

@@ -39,6 +39,10 @@ inline QList<CardFileCase> cardFileCases()
         {"bad df", cardWith("\"df\": \"in\""), "%1: \"df\": \"in\" is not one of fitted, removed", false},
         {"IRQ 13", cardWith("\"irq\": 13"),
          "%1: \"irq\": 13 is not one of the IRQs 2, 3, 4, 5, 6, 7, 10, 11, 12, 15", false},
+        {"IRQ 16", cardWith("\"irq\": 16"),
+         "%1: \"irq\": 16 is not one of the IRQs 2, 3, 4, 5, 6, 7, 10, 11, 12, 15", false},
+        {"IRQ -1", cardWith("\"irq\": -1"),
+         "%1: \"irq\": -1 is not one of the IRQs 2, 3, 4, 5, 6, 7, 10, 11, 12, 15", false},
         {"termination of another protocol", cardWith("\"protocol\": \"RS-422\", \"termination\": \"on\""),
          "%1: \"termination\": \"on\" does not apply to RS-422 (RS-422 takes none, transmit, receive or "
          "both)",
