@@ -13,6 +13,7 @@
 #define CARD_CONTROL_BASE_STEP 0x10u
 #define CARD_CONTROL_BASE_COUNT                                                                              \
     ((CARD_CONTROL_BASE_MAX - CARD_CONTROL_BASE_MIN) / CARD_CONTROL_BASE_STEP + 1u)
+#define CARD_CONTROL_BASE_DEFAULT 0x300u /* as the card ships, and wherever none is given */
 #define CARD_INDEX_OFFSET 1u
 #define CARD_DATA_OFFSET 2u
 

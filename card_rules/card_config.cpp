@@ -192,7 +192,7 @@ TCardError TCardConfig::setRs422(const QStringList &letters, const QString &orig
 std::optional<CardJumpers::Options> TCardConfig::jumperOptions(TCardError *error) const
 {
     CardJumpers::Options options;
-    options.controlBase = controlBase.value.value_or(options.controlBase);
+    options.controlBase = controlBaseOrDefault();
     options.protocol = protocol.value.value_or(options.protocol);
     options.clock = clock.value.value_or(options.clock);
     if (df.value)
@@ -253,4 +253,14 @@ quint8 TCardConfig::rs422MaskOrDefault() const
     if (rs422Mask.value)
         return *rs422Mask.value;
     return protocol.value.value_or(CardJumpers::RS485) == CardJumpers::RS422 ? 0xFF : 0x00;
+}
+
+quint32 TCardConfig::controlBaseOrDefault() const
+{
+    return controlBase.value.value_or(CardJumpers::DefaultControlBase);
+}
+
+bool TCardConfig::x8Clock() const
+{
+    return CardJumpers::clockJumper(clock.value.value_or(0));
 }

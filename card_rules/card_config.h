@@ -59,6 +59,10 @@ public:
     // The RS-422 mask to write: as given, else every port when RS-422 is chosen (as the window
     // presets its boxes), else none.
     quint8 rs422MaskOrDefault() const;
+    // The control base address as given, else the card's default.
+    quint32 controlBaseOrDefault() const;
+    // Whether the X8 jumper is fitted: the high-speed clock was chosen.
+    bool x8Clock() const;
 
     // "0x3F8" or "3F8": the address rule, with or without a 0x prefix. False for anything else.
     static std::optional<quint32> parseAddress(const QString &text);

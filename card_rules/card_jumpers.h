@@ -20,6 +20,8 @@ constexpr quint32 LowestAddressBit = CARD_CONTROL_BASE_STEP;
 // there goes to them, not to the card.
 constexpr quint32 LowestControlBase = CARD_CONTROL_BASE_MIN;
 constexpr quint32 HighestControlBase = CARD_CONTROL_BASE_MAX;
+// Where the card ships, and what is taken wherever no control base is given.
+constexpr quint32 DefaultControlBase = CARD_CONTROL_BASE_DEFAULT;
 
 // A range of addresses in steps, as messages name it.
 struct AddressRange
@@ -100,7 +102,7 @@ constexpr bool dfJumper(int dfIndex)
 // A whole choice of the card's options, as the window holds it.
 struct Options
 {
-    quint32 controlBase = 0x300;
+    quint32 controlBase = DefaultControlBase;
     int protocol = RS485;
     int termination = 0; // index in the protocol's termination list
     bool autoRts = true; // RS-485 only

@@ -50,8 +50,8 @@ TCardError cardOf(const TCardConfig &config, const QString &file, TLinuxSetup::C
 {
     TLinuxSetup::Card result;
     result.file = file;
-    result.controlBase = config.controlBase.value.value_or(0x300);
-    result.x8Clock = config.clock.value.value_or(0) != 0;
+    result.controlBase = config.controlBaseOrDefault();
+    result.x8Clock = config.x8Clock();
     const QString need =
         QStringLiteral(" is missing: a card of the machine needs the addresses of ports A to "
                        "H and its IRQ");

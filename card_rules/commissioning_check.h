@@ -1,5 +1,6 @@
 #pragma once
 
+#include "card_jumpers.h"
 #include "linux_setup.h"
 #include "resource_rules.h"
 #include "system_state.h"
@@ -36,7 +37,7 @@ struct Finding
 
 struct Setup
 {
-    quint32 controlBase = 0x300;
+    quint32 controlBase = CardJumpers::DefaultControlBase;
     ResourceRules::Addresses addresses{};
     int irq = 0;
     bool x8Clock = false;

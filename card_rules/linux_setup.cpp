@@ -30,7 +30,8 @@ std::optional<TSystemState::SerialLine> uartElsewhere(const TSystemState &system
 } // namespace
 
 TLinuxSetup::TLinuxSetup(const ResourceRules::Addresses &addresses, int irq, bool x8Clock)
-    : TLinuxSetup(QList<Card>{{QString(), 0x300, addresses, irq, x8Clock}}, TSystemState())
+    : TLinuxSetup(QList<Card>{{QString(), CardJumpers::DefaultControlBase, addresses, irq, x8Clock}},
+                  TSystemState())
 {
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "card_jumpers.h"
 #include "resource_rules.h"
 #include "system_state.h"
 
@@ -21,7 +22,7 @@ public:
     struct Card
     {
         QString file;
-        quint32 controlBase = 0x300;
+        quint32 controlBase = CardJumpers::DefaultControlBase;
         ResourceRules::Addresses addresses{};
         int irq = 0;
         bool x8Clock = false;
@@ -51,7 +52,7 @@ public:
     static constexpr const char *UnitName = "tr4410-serial.service";
     static constexpr const char *GrubDropIn = "/etc/default/grub.d/tr4410.cfg";
 
-    // One card at 0x300 on a machine with nothing but COM1 to COM4.
+    // One card at the default control base on a machine with nothing but COM1 to COM4.
     TLinuxSetup(const ResourceRules::Addresses &addresses, int irq, bool x8Clock);
     TLinuxSetup(const QList<Card> &cards, const TSystemState &system);
 

@@ -284,8 +284,8 @@ bool TCtlTool::stackCards(QList<TLinuxSetup::Card> &cards)
     }
     TLinuxSetup::Card card;
     card.file = m_cardFile;
-    card.controlBase = m_config.controlBase.value.value_or(0x300);
-    card.x8Clock = m_config.clock.value.value_or(0) != 0;
+    card.controlBase = m_config.controlBaseOrDefault();
+    card.x8Clock = m_config.x8Clock();
     if (!requireResources(card.addresses, card.irq))
         return false;
     cards = {card};
@@ -318,8 +318,8 @@ int TCtlTool::plan()
 
 bool TCtlTool::commissioningSetup(Commissioning::Setup &setup)
 {
-    setup.controlBase = m_config.controlBase.value.value_or(0x300);
-    setup.x8Clock = m_config.clock.value.value_or(0) != 0;
+    setup.controlBase = m_config.controlBaseOrDefault();
+    setup.x8Clock = m_config.x8Clock();
     return requireResources(setup.addresses, setup.irq);
 }
 
@@ -343,7 +343,7 @@ int TCtlTool::check(bool json)
 
 int TCtlTool::write(bool dryRun, bool yes, bool force)
 {
-    const quint32 controlBase = m_config.controlBase.value.value_or(0x300);
+    const quint32 controlBase = m_config.controlBaseOrDefault();
     if (!CardJumpers::controlBaseUsable(controlBase)) {
         const QString origin = m_config.controlBase.origin;
         return fail(InvalidInput,

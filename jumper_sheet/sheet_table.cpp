@@ -75,9 +75,9 @@ QList<QStringList> resourceRows(const TCardConfig &config)
     if (!config.irq.value)
         return {};
     const quint8 rs422 = config.rs422MaskOrDefault();
-    const TLinuxSetup setup(addresses, *config.irq.value, config.clock.value.value_or(0) != 0);
+    const TLinuxSetup setup(addresses, *config.irq.value, config.x8Clock());
     // The line is what a machine with COM1 to COM4 alone gives; the stable name holds on any.
-    const quint32 controlBase = config.controlBase.value.value_or(CardJumpers::Options().controlBase);
+    const quint32 controlBase = config.controlBaseOrDefault();
     QList<QStringList> rows{{QStringLiteral("Port"), QStringLiteral("Address"), QStringLiteral("RS-422"),
                              QStringLiteral("Linux"), QStringLiteral("Stable name")}};
     for (const TLinuxSetup::Device &device : setup.devices())
