@@ -2,6 +2,7 @@
 
 #include "card_conflicts.h"
 #include "card_jumpers.h"
+#include "card_registers.h"
 
 #include <QRegularExpression>
 
@@ -381,7 +382,7 @@ QString accessCause(AccessState access)
     case AccessState::NoPortIo:
         return QStringLiteral("this Linux kernel has no port I/O");
     case AccessState::NoWriteLock:
-        return QStringLiteral("the port helper's write lock /run/tr4410/write.lock is missing");
+        return QStringLiteral("the port helper's write lock " CARD_WRITE_LOCK_PATH " is missing");
     case AccessState::LockedDown:
         return QStringLiteral("Linux is locked down (Secure Boot) and refuses direct port access");
     case AccessState::NotInGroup:
@@ -407,7 +408,7 @@ QString accessRemedy(AccessState access)
             "(CONFIG_X86_IOPL_IOPERM).");
     case AccessState::NoWriteLock:
         return QStringLiteral(
-            "The port helper writes only while it holds the lock /run/tr4410/write.lock, which the "
+            "The port helper writes only while it holds the lock " CARD_WRITE_LOCK_PATH ", which the "
             "package's set-up makes at every start. Run \"sudo systemd-tmpfiles --create\" or restart "
             "(from a build tree: sudo scripts/grant-port-access.sh), then start this program anew.");
     case AccessState::LockedDown:
@@ -444,7 +445,7 @@ Finding accessFinding(AccessState access)
                                "(CONFIG_X86_IOPL_IOPERM)")};
     case AccessState::NoWriteLock:
         return {Severity::Problem, topic,
-                QStringLiteral("the port helper's write lock /run/tr4410/write.lock is missing: run sudo "
+                QStringLiteral("the port helper's write lock " CARD_WRITE_LOCK_PATH " is missing: run sudo "
                                "systemd-tmpfiles --create, or restart")};
     case AccessState::LockedDown:
         break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "card_registers.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -62,7 +64,7 @@ public:
     QString path(const QString &absolute) const;
 
     // The port helper's machine-wide write lock, made at boot by the package's tmpfiles.d entry.
-    static constexpr const char *WriteLockPath = "/run/tr4410/write.lock";
+    static constexpr const char *WriteLockPath = CARD_WRITE_LOCK_PATH;
 
 private:
     void readSerialLines();
