@@ -52,8 +52,9 @@ void TWriteCommand::showValues(const Commissioning::Setup &setup, quint8 rs422Ma
 {
     const quint32 controlBase = setup.controlBase;
     m_out << "Port resources for the card at control base address " << TCardConfig::addressText(controlBase)
-          << " (index register " << TCardConfig::addressText(controlBase + 1) << ", data register "
-          << TCardConfig::addressText(controlBase + 2) << "):\n";
+          << " (index register " << TCardConfig::addressText(ResourceRules::indexRegister(controlBase))
+          << ", data register " << TCardConfig::addressText(ResourceRules::dataRegister(controlBase))
+          << "):\n";
     for (int port = 0; port < ResourceRules::PortCount; ++port) {
         m_out << QStringLiteral("  register %1  %2  port %3 at %4\n")
                      .arg(port + 1, 2)
@@ -61,15 +62,16 @@ void TWriteCommand::showValues(const Commissioning::Setup &setup, quint8 rs422Ma
                      .arg(ResourceRules::portLetter(port))
                      .arg(TCardConfig::addressText(setup.addresses[std::size_t(port)]));
     }
-    m_out
-        << QStringLiteral("  register  9  %1  IRQ %2 for all ports\n").arg(hexByte(values[8])).arg(setup.irq);
+    m_out << QStringLiteral("  register  9  %1  IRQ %2 for all ports\n")
+                 .arg(hexByte(values[ResourceRules::IrqSlot]))
+                 .arg(setup.irq);
     QStringList rs422;
     for (int port = 0; port < ResourceRules::PortCount; ++port) {
         if (rs422Mask & (1u << port))
             rs422.append(ResourceRules::portLetter(port));
     }
     m_out << QStringLiteral("  register 10  %1  RS-422 on %2\n")
-                 .arg(hexByte(values[9]))
+                 .arg(hexByte(values[ResourceRules::Rs422MaskSlot]))
                  .arg(rs422.isEmpty() ? QStringLiteral("no port")
                                       : QStringLiteral("ports ") + rs422.join(QLatin1Char(' ')));
 }
