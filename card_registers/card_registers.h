@@ -2,7 +2,8 @@
 #define CARD_REGISTERS_H
 
 /* The TR-4410's registers as the I/O ports see them, in plain C: the one home of these facts,
-   shared by the port helper's request rules and by the card rules of the program.
+   shared by the port helper's request rules and by the card rules and hardware layer of the
+   program, which give them typed C++ names where they need them.
 
    The card answers at its control base address (address lines A4 to A9). Its ten resource
    registers are reached through two ports: the number of a register goes into the index register
