@@ -84,8 +84,8 @@ int main(int argc, char *argv[])
     settle();
     const TPopupForm *popup = nullptr;
     for (const TBoardHighlight *member : group) {
-        if (member->Popup())
-            popup = member->Popup();
+        if (member->popup())
+            popup = member->popup();
     }
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QPoint away = screen.bottomRight();

@@ -117,7 +117,7 @@ int child(int argc, char **argv)
             return 1;
         }
         // The start-up's first message may open a popup of its own meanwhile: count the ring's.
-        TPopupForm *const built = ring->Popup();
+        TPopupForm *const built = ring->popup();
         if (!built || before.contains(built)) {
             std::fprintf(stderr, "bench_hover_cold: \"%s\" did not build a new popup\n",
                          qPrintable(ring->Title()));
@@ -126,7 +126,7 @@ int child(int argc, char **argv)
         std::printf("hover %.3f %.3f %s\n", ms, builtMs, qPrintable(ring->Title()));
         QTest::mouseMove(&mainForm, away);
         settle(100);
-        if (TPopupForm *const popup = ring->Popup())
+        if (TPopupForm *const popup = ring->popup())
             popup->close();
         settle(50);
     }

@@ -115,7 +115,7 @@ TRadioPanel *TBoardHighlight::RadioPanel() const
     return m_radioPanel;
 }
 
-TPopupForm *TBoardHighlight::Popup() const
+TPopupForm *TBoardHighlight::popup() const
 {
     return m_popup;
 }
@@ -142,7 +142,7 @@ void TBoardHighlight::setRadioPanel(TRadioPanel *value)
     m_radioPanel = value;
 }
 
-QList<TBoardHighlight *> TBoardHighlight::Group() const
+QList<TBoardHighlight *> TBoardHighlight::group() const
 {
     const TBoardImage *board = boardOf(this);
     if (!board)
@@ -160,7 +160,7 @@ QList<TBoardHighlight *> TBoardHighlight::Group() const
 
 QList<QPointer<TBoardHighlight>> TBoardHighlight::guardedGroup() const
 {
-    const QList<TBoardHighlight *> members = Group();
+    const QList<TBoardHighlight *> members = group();
     QList<QPointer<TBoardHighlight>> list;
     list.reserve(members.size());
     for (TBoardHighlight *member : members)
@@ -233,7 +233,7 @@ void TBoardHighlight::paintEvent(QPaintEvent *)
     } else if (!m_initialized) {
         BuildImages();
         m_menu = board ? board->Menu() : nullptr;
-        RegisterMenuItem();
+        registerMenuItem();
         m_initialized = true;
     } else if (m_idleImage.devicePixelRatio() != devicePixelRatioF()) {
         // Moved to a screen of another density: images of the old one would be blurred or cut.
@@ -296,7 +296,7 @@ void TBoardHighlight::Enter(bool Propagated)
     m_hovered = true;
     update();
     if (m_createPopup)
-        ShowPopup();
+        showPopup();
     if (Propagated)
         return;
     for (const QPointer<TBoardHighlight> &member : guardedGroup()) {
@@ -335,20 +335,20 @@ void TBoardHighlight::Pin()
 {
     if (m_popup) {
         m_pinned = true;
-        CheckMenuItem(true);
+        checkMenuItem(true);
     }
     for (const QPointer<TBoardHighlight> &member : guardedGroup()) {
         if (member)
-            member->PinAndFocus();
+            member->pinAndFocus();
     }
 }
 
-void TBoardHighlight::PinAndFocus()
+void TBoardHighlight::pinAndFocus()
 {
     if (!m_popup)
         return;
     m_pinned = true;
-    CheckMenuItem(true);
+    checkMenuItem(true);
     // A hidden window cannot take the focus; it gets it when it is shown again.
     if (m_popup->isVisible())
         m_popup->activate();
@@ -368,24 +368,24 @@ void TBoardHighlight::SetActive(bool Value, bool Propagate)
     }
 }
 
-void TBoardHighlight::ClearHover()
+void TBoardHighlight::clearHover()
 {
     m_hovered = false;
     update();
 }
 
-void TBoardHighlight::PopupClosed()
+void TBoardHighlight::popupClosed()
 {
-    CheckMenuItem(false);
+    checkMenuItem(false);
     if (m_popup)
         m_popup->setCloseOnLeave(false);
     for (const QPointer<TBoardHighlight> &member : guardedGroup()) {
         if (member)
-            member->ClearHover();
+            member->clearHover();
     }
 }
 
-void TBoardHighlight::ShowPopup()
+void TBoardHighlight::showPopup()
 {
     if (m_popup) {
         if (m_popup->isHidden())
@@ -412,9 +412,9 @@ void TBoardHighlight::ShowPopup()
     // The highlight hears of the popup's activation before the panel's handlers do.
     connect(popup, &TPopupForm::OnActivate, this, [this] { SetActive(true, true); });
     connect(popup, &TPopupForm::OnDeactivate, this, [this] { SetActive(false, true); });
-    connect(popup, &TPopupForm::OnClose, this, &TBoardHighlight::PopupClosed);
-    connect(popup, &TPopupForm::PreviousClicked, this, &TBoardHighlight::PreviousClick);
-    connect(popup, &TPopupForm::NextClicked, this, &TBoardHighlight::NextClick);
+    connect(popup, &TPopupForm::OnClose, this, &TBoardHighlight::popupClosed);
+    connect(popup, &TPopupForm::PreviousClicked, this, &TBoardHighlight::previousClick);
+    connect(popup, &TPopupForm::NextClicked, this, &TBoardHighlight::nextClick);
     popup->setPanel(m_radioPanel);
     popup->popup(popup->homePlace());
 }

@@ -61,11 +61,11 @@ public:
     QImage idleImage() const { return m_idleImage; }
     QImage litImage() const { return m_litImage; }
     QImage glowImage() const { return m_glowImage; }
-    TPopupForm *Popup() const;
-    QMenuBar *Menu() const { return m_menu; }
+    TPopupForm *popup() const;
+    QMenuBar *menu() const { return m_menu; }
 
     // The members of this highlight's group in the parent's child order (this one included).
-    QList<TBoardHighlight *> Group() const;
+    QList<TBoardHighlight *> group() const;
     // Derived strings of a title.
     static QString popupCaptionOf(const QString &title);
     static QString nameStemOf(const QString &title);
@@ -75,17 +75,17 @@ public:
     void Leave(bool Propagated);
     void Click();
     void Pin();
-    void PinAndFocus();
+    void pinAndFocus();
     void SetActive(bool Value, bool Propagate);
-    void ClearHover();
-    void PopupClosed();
-    void ShowPopup();
+    void clearHover();
+    void popupClosed();
+    void showPopup();
     // Menus and the guided walk.
-    void RegisterMenuItem();
-    void CheckMenuItem(bool Value);
-    void MenuItemClick(QObject *Sender);
-    void PreviousClick();
-    void NextClick();
+    void registerMenuItem();
+    void checkMenuItem(bool Value);
+    void menuItemClick(QObject *Sender);
+    void previousClick();
+    void nextClick();
     // The group's item in its type menu, or none; typeMenu, when given, receives that menu.
     QAction *menuItem(QMenu **typeMenu = nullptr) const;
 

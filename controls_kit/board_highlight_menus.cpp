@@ -47,7 +47,7 @@ QString freeName(const QObject *owner, const QString &base)
 
 } // namespace
 
-void TBoardHighlight::RegisterMenuItem()
+void TBoardHighlight::registerMenuItem()
 {
     if (!m_menu)
         return;
@@ -98,7 +98,7 @@ void TBoardHighlight::addMenuItem(QMenu *typeMenu)
     // A title without a letter leaves no stem; a bare number is no usable name.
     item->setObjectName(freeName(owner, m_nameStem.isEmpty() ? QStringLiteral("MenuItem") : m_nameStem));
     item->setCheckable(true);
-    connect(item, &TMenuItem::OnClick, this, &TBoardHighlight::MenuItemClick);
+    connect(item, &TMenuItem::OnClick, this, &TBoardHighlight::menuItemClick);
     typeMenu->addAction(item);
 }
 
@@ -121,13 +121,13 @@ QAction *TBoardHighlight::menuItem(QMenu **typeMenu) const
     return nullptr;
 }
 
-void TBoardHighlight::CheckMenuItem(bool Value)
+void TBoardHighlight::checkMenuItem(bool Value)
 {
     if (QAction *item = menuItem())
         item->setChecked(Value);
 }
 
-void TBoardHighlight::MenuItemClick(QObject *Sender)
+void TBoardHighlight::menuItemClick(QObject *Sender)
 {
     const bool checkedItem =
         KitObjects::isExactly(Sender, "TMenuItem") && static_cast<TMenuItem *>(Sender)->isChecked();
@@ -143,8 +143,8 @@ void TBoardHighlight::MenuItemClick(QObject *Sender)
     }
     // The item was bound to this highlight, but another member made the popup.
     for (const QPointer<TBoardHighlight> &member : guardedGroup()) {
-        if (member && member != this && member->Popup())
-            member->MenuItemClick(Sender);
+        if (member && member != this && member->popup())
+            member->menuItemClick(Sender);
     }
 }
 
@@ -167,12 +167,12 @@ void TBoardHighlight::walk(int step)
     }
 }
 
-void TBoardHighlight::PreviousClick()
+void TBoardHighlight::previousClick()
 {
     walk(-1);
 }
 
-void TBoardHighlight::NextClick()
+void TBoardHighlight::nextClick()
 {
     walk(+1);
 }

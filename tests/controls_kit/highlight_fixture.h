@@ -90,5 +90,5 @@ struct BoardWindow
 
 inline QPushButton *popupButton(const TBoardHighlight *h, const char *name)
 {
-    return h->Popup() ? h->Popup()->findChild<QPushButton *>(QLatin1String(name)) : nullptr;
+    return h->popup() ? h->popup()->findChild<QPushButton *>(QLatin1String(name)) : nullptr;
 }

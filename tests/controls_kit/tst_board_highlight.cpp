@@ -36,7 +36,7 @@ private slots:
         QCOMPARE(h.glowIntensity(), 1.0f);
         QVERIFY(h.CreatePopup());
         QVERIFY(!h.Hovered() && !h.Pinned() && !h.Active() && !h.Initialized());
-        QVERIFY(!h.Popup() && !h.Menu() && !h.RadioPanel());
+        QVERIFY(!h.popup() && !h.menu() && !h.RadioPanel());
         QCOMPARE(h.idleImage().size(), QSize(0, 0));
         QCOMPARE(QString::fromLatin1(h.metaObject()->className()), QStringLiteral("TBoardHighlight"));
         QCOMPARE(int(sizeof(TBoardHighlight::THighlightType)), 1);
@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(QColor(h->idleImage().pixel(32, 32)), QColor(138, 138, 118));
         QCOMPARE(QColor(h->idleImage().pixel(0, 0)), QColor(128, 128, 128));
         QCOMPARE(QColor(h->glowImage().pixel(60, 32)), QColor(255, 255, 255));
-        QCOMPARE(h->Menu(), w.bar);
+        QCOMPARE(h->menu(), w.bar);
         // A strip one pixel wide paints the photograph beneath it without a ring.
         QVERIFY(thin->Initialized());
         QCOMPARE(thin->idleImage().size(), QSize(1, 65));
@@ -137,13 +137,13 @@ private slots:
         twin->setTitle(QStringLiteral("Alone"));
         (void)plain.grab();
         QVERIFY(h->Initialized());
-        QVERIFY(!h->Menu());
+        QVERIFY(!h->menu());
         QCOMPARE(QColor(h->idleImage().pixel(0, 0)), QColor(10, 20, 30));
-        QCOMPARE(h->Group(), QList<TBoardHighlight *>{h});
+        QCOMPARE(h->group(), QList<TBoardHighlight *>{h});
         h->Enter(false);
-        QVERIFY(h->Popup());
+        QVERIFY(h->popup());
         QVERIFY(!twin->Hovered());
-        h->Popup()->close();
+        h->popup()->close();
     }
 
     void groupLightsTogetherAndSharesOnePopup()
@@ -158,7 +158,7 @@ private slots:
             w.addHighlight(QStringLiteral("ModeOptions"), QStringLiteral("Protocol/Mode"),
                            QRect(0, 0, 65, 65), TBoardHighlight::htOptions);
         w.paint();
-        QCOMPARE(modes.first()->Group(), modes);
+        QCOMPARE(modes.first()->group(), modes);
 
         QCursor::setPos(0, 0);
         modes[3]->Enter(false);
@@ -166,20 +166,20 @@ private slots:
             QVERIFY(m->Hovered());
         QVERIFY(!load->Hovered());
         QVERIFY(!other->Hovered());
-        QVERIFY(modes[3]->Popup());
-        QVERIFY(modes[3]->Popup()->isVisible());
+        QVERIFY(modes[3]->popup());
+        QVERIFY(modes[3]->popup()->isVisible());
         for (TBoardHighlight *m : modes) {
             if (m != modes[3])
-                QVERIFY(!m->Popup());
+                QVERIFY(!m->popup());
         }
         // Hovering another member opens no second popup, even after the first one closed.
-        modes[3]->Popup()->close();
+        modes[3]->popup()->close();
         for (TBoardHighlight *m : modes)
             QVERIFY(!m->Hovered());
         // The group's popup comes back through its creator, which the walk over the group reaches.
         modes[5]->Enter(false);
-        QVERIFY(!modes[5]->Popup());
-        QVERIFY(modes[3]->Popup()->isVisible());
+        QVERIFY(!modes[5]->popup());
+        QVERIFY(modes[3]->popup()->isVisible());
         for (TBoardHighlight *m : modes)
             QVERIFY(m->Hovered());
         // Leaving a member closes the creator's unpinned popup and the group returns to idle.
@@ -187,10 +187,10 @@ private slots:
         for (TBoardHighlight *m : modes)
             QVERIFY(!m->Hovered());
         // Entering the creator again shows the same popup.
-        TPopupForm *popup = modes[3]->Popup();
+        TPopupForm *popup = modes[3]->popup();
         modes[0]->Enter(false);
         QVERIFY(popup->isVisible());
-        QCOMPARE(modes[3]->Popup(), popup);
+        QCOMPARE(modes[3]->popup(), popup);
     }
 
     void pinningAndClosing()
@@ -212,20 +212,20 @@ private slots:
         QCOMPARE(clicks.first().first().value<QObject *>(), a);
         QVERIFY(a->Pinned());
         a->Leave(false);
-        QVERIFY(a->Popup()->isVisible());
+        QVERIFY(a->popup()->isVisible());
         QVERIFY(a->Hovered() && b->Hovered());
         // Done closes it; the group is idle, Pinned stays as it was until the next show.
         popupButton(a, "DoneButton")->click();
-        QVERIFY(a->Popup()->isHidden());
+        QVERIFY(a->popup()->isHidden());
         QVERIFY(!a->Hovered() && !b->Hovered());
-        QVERIFY(!a->Popup()->CloseOnLeave());
+        QVERIFY(!a->popup()->CloseOnLeave());
         // Shown again: no longer pinned.
         b->Enter(false);
-        QVERIFY(a->Popup()->isVisible());
+        QVERIFY(a->popup()->isVisible());
         QVERIFY(!a->Pinned());
 
         // By moving into the popup: pinned with CloseOnLeave; leaving the popup then closes it.
-        TPopupForm *popup = a->Popup();
+        TPopupForm *popup = a->popup();
         const QRect outer = popup->frameGeometry();
         QCursor::setPos(outer.topLeft());
         b->Leave(false);
@@ -262,12 +262,12 @@ private slots:
         QTest::mouseClick(h, Qt::LeftButton, {}, QPoint(20, 20));
         QVERIFY(h->Pinned());
         // A press inside that is released outside is no click.
-        h->Popup()->close();
+        h->popup()->close();
         h->Enter(false);
         QTest::mousePress(h, Qt::LeftButton, {}, QPoint(20, 20));
         QTest::mouseRelease(h, Qt::LeftButton, {}, QPoint(60, 20));
         QVERIFY(!h->Pinned());
-        h->Popup()->close();
+        h->popup()->close();
     }
 
     void activationLightsTheGroup()
@@ -293,13 +293,13 @@ private slots:
         // The popup becoming the active window lights the group with the glow image.
         w.window->show();
         a->Enter(false);
-        a->Popup()->activateWindow();
-        QTRY_VERIFY(a->Popup()->isActiveWindow());
+        a->popup()->activateWindow();
+        QTRY_VERIFY(a->popup()->isActiveWindow());
         QVERIFY(a->Active() && b->Active());
         w.window->activateWindow();
         QTRY_VERIFY(!a->Active());
         QVERIFY(!b->Active());
-        a->Popup()->close();
+        a->popup()->close();
     }
 
     void radioPanelLinkRules()
@@ -336,17 +336,17 @@ private slots:
         w.paint();
         QCursor::setPos(799, 599);
         QCoreApplication::sendEvent(w.board, std::make_unique<QEvent>(TBoardImage::showFirstEvent()).get());
-        QVERIFY(first->Popup());
-        QVERIFY(first->Popup()->isVisible());
+        QVERIFY(first->popup());
+        QVERIFY(first->popup()->isVisible());
         QVERIFY(first->Pinned());
         QVERIFY(first->Hovered());
-        QCOMPARE(panel->parentWidget(), first->Popup());
+        QCOMPARE(panel->parentWidget(), first->popup());
         QVERIFY(panel->InPopup());
         QVERIFY(panel->isVisible());
         // Closing hides the panel with the popup; it stays in the popup.
-        first->Popup()->close();
+        first->popup()->close();
         QVERIFY(!panel->isVisible());
-        QCOMPARE(panel->parentWidget(), first->Popup());
+        QCOMPARE(panel->parentWidget(), first->popup());
     }
 
     void createPopupOff()
@@ -357,7 +357,7 @@ private slots:
         w.paint();
         h->Enter(false);
         QVERIFY(h->Hovered());
-        QVERIFY(!h->Popup());
+        QVERIFY(!h->popup());
         h->Click();
         h->Leave(false);
         QVERIFY(!h->Pinned());
@@ -371,7 +371,7 @@ private slots:
         w.paint();
         a->Enter(false);
         a->Click();
-        QPointer<TPopupForm> popup = a->Popup();
+        QPointer<TPopupForm> popup = a->popup();
         delete a;
         QVERIFY(popup.isNull());
     }
@@ -410,11 +410,11 @@ private slots:
             {"pinned, its popup active",
              [&] {
                  h->Click();
-                 activate(h->Popup());
+                 activate(h->popup());
              },
              &TBoardHighlight::glowImage},
             {"pinned, the main window active", [&] { activate(w.window.get()); }, &TBoardHighlight::litImage},
-            {"closed", [&] { h->Popup()->close(); }, &TBoardHighlight::idleImage},
+            {"closed", [&] { h->popup()->close(); }, &TBoardHighlight::idleImage},
         };
         for (const Step &step : steps) {
             step.act();
@@ -441,22 +441,22 @@ private slots:
         // On the highlight's left part, which the popup does not cover.
         const QPoint onHighlight = h->mapToGlobal(QPoint(10, 30));
         movePointer(onHighlight);
-        QTRY_VERIFY(h->Popup() && h->Popup()->isVisible());
+        QTRY_VERIFY(h->popup() && h->popup()->isVisible());
         // Away, not into the popup: closed.
         movePointer(away);
-        QTRY_VERIFY(h->Popup()->isHidden());
+        QTRY_VERIFY(h->popup()->isHidden());
         QVERIFY(!h->Hovered());
         // Back, then straight into the popup: pinned; out of it again: closed.
         movePointer(onHighlight);
-        QTRY_VERIFY(h->Popup()->isVisible());
+        QTRY_VERIFY(h->popup()->isVisible());
         // Shown again, the window may tell its old size for a moment: into it once it has its own.
-        QTRY_COMPARE(h->Popup()->size(), h->Popup()->minimumSize());
-        movePointer(h->Popup()->geometry().center());
+        QTRY_COMPARE(h->popup()->size(), h->popup()->minimumSize());
+        movePointer(h->popup()->geometry().center());
         QTRY_VERIFY(h->Pinned());
-        QVERIFY(h->Popup()->CloseOnLeave());
+        QVERIFY(h->popup()->CloseOnLeave());
         QTest::qWait(100);
         movePointer(away);
-        QTRY_VERIFY(h->Popup()->isHidden());
+        QTRY_VERIFY(h->popup()->isHidden());
     }
 
     void pictures()

@@ -74,7 +74,7 @@ class TestHighlightMenus : public QObject
         TBoardHighlight *creator(const QString &title) const
         {
             for (TBoardHighlight *h : highlights) {
-                if (h->Title() == title && h->Popup())
+                if (h->Title() == title && h->popup())
                     return h;
             }
             return nullptr;
@@ -82,7 +82,7 @@ class TestHighlightMenus : public QObject
         bool popupOpen(const QString &title) const
         {
             const TBoardHighlight *h = creator(title);
-            return h && h->Popup()->isVisible();
+            return h && h->popup()->isVisible();
         }
     };
 
@@ -191,9 +191,9 @@ private slots:
         empty->Enter(false);
         empty->Click();
         popupButton(empty, "NextButton")->click();
-        QVERIFY(empty->Popup()->isVisible());
+        QVERIFY(empty->popup()->isVisible());
         popupButton(empty, "DoneButton")->click();
-        QVERIFY(empty->Popup()->isHidden());
+        QVERIFY(empty->popup()->isHidden());
     }
 
     void itemOpensPinsAndCloses()
@@ -251,10 +251,10 @@ private slots:
         w.paint();
         TBoardHighlight *h = w.byTitle(QStringLiteral("Baud Clock Rate"));
         h->Enter(false);
-        QCursor::setPos(h->Popup()->frameGeometry().center());
+        QCursor::setPos(h->popup()->frameGeometry().center());
         h->Leave(false);
         QVERIFY(h->menuItem()->isChecked());
-        QVERIFY(h->Popup()->CloseOnLeave());
+        QVERIFY(h->popup()->CloseOnLeave());
     }
 
     void nextAndPreviousWrap()
@@ -303,11 +303,11 @@ private slots:
         w.paint();
         h->menuItem()->trigger();
         popupButton(h, "NextButton")->click();
-        QVERIFY(h->Popup()->isVisible());
+        QVERIFY(h->popup()->isVisible());
         QVERIFY(h->Pinned());
         QVERIFY(h->menuItem()->isChecked());
         popupButton(h, "PreviousButton")->click();
-        QVERIFY(h->Popup()->isVisible());
+        QVERIFY(h->popup()->isVisible());
         QVERIFY(h->menuItem()->isChecked());
     }
 
@@ -317,18 +317,18 @@ private slots:
         w.paint();
         TBoardHighlight *h = w.byTitle(QStringLiteral("Port Disable"));
         // A plain object (not a menu item) opens and pins, whatever the check mark says.
-        h->MenuItemClick(w.byTitle(QStringLiteral("Load")));
+        h->menuItemClick(w.byTitle(QStringLiteral("Load")));
         QVERIFY(h->Pinned());
         QVERIFY(h->menuItem()->isChecked());
-        h->MenuItemClick(w.byTitle(QStringLiteral("Load")));
+        h->menuItemClick(w.byTitle(QStringLiteral("Load")));
         QVERIFY(w.popupOpen(QStringLiteral("Port Disable")));
         // A derived class of a menu item does not count as one.
         TDerivedMenuItem derived;
         derived.setCheckable(true);
         derived.setChecked(true);
-        h->MenuItemClick(&derived);
+        h->menuItemClick(&derived);
         QVERIFY(w.popupOpen(QStringLiteral("Port Disable")));
-        h->MenuItemClick(h->menuItem());
+        h->menuItemClick(h->menuItem());
         QVERIFY(!w.popupOpen(QStringLiteral("Port Disable")));
     }
 
@@ -340,15 +340,15 @@ private slots:
         w.addHighlight(QStringLiteral("B"), QStringLiteral("Port Disable"));
         w.paint();
         QCOMPARE(w.bar->actions().size(), 2);
-        QVERIFY(!a->Menu());
+        QVERIFY(!a->menu());
         a->Enter(false);
         a->Click();
         QVERIFY(a->Pinned());
         popupButton(a, "NextButton")->click();
         popupButton(a, "PreviousButton")->click();
-        QVERIFY(a->Popup()->isVisible());
+        QVERIFY(a->popup()->isVisible());
         popupButton(a, "DoneButton")->click();
-        QVERIFY(a->Popup()->isHidden());
+        QVERIFY(a->popup()->isHidden());
     }
 
     void menuPicture()

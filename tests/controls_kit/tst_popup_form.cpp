@@ -43,7 +43,7 @@ private slots:
         w.paint();
         h->Enter(false);
 
-        TPopupForm *popup = h->Popup();
+        TPopupForm *popup = h->popup();
         QVERIFY(popup);
         QCOMPARE(QString::fromLatin1(popup->metaObject()->className()), QStringLiteral("TPopupForm"));
         QCOMPARE(popup->Highlight(), h);
@@ -108,7 +108,7 @@ private slots:
         popup->close();
         w.board->move(215, 143);
         h->Enter(false);
-        QCOMPARE(h->Popup(), popup);
+        QCOMPARE(h->popup(), popup);
         QCOMPARE(popup->frameGeometry().topLeft(), QPoint(100, 60));
     }
 
@@ -122,7 +122,7 @@ private slots:
         w.paint();
         w.board->move(225, 113); // 30 right, 20 up since the first paint
         h->Enter(false);
-        QCOMPARE(h->Popup()->pos(), QPoint(130, 40));
+        QCOMPARE(h->popup()->pos(), QPoint(130, 40));
     }
 
     void smallPanelGetsTheLeastSize()
@@ -133,7 +133,7 @@ private slots:
         h->setRadioPanel(panel);
         w.paint();
         h->Enter(false);
-        TPopupForm *popup = h->Popup();
+        TPopupForm *popup = h->popup();
         QVERIFY(framed(popup));
         // The least size counts the frame, where the platform draws one.
         const QSize frame = popup->frameGeometry().size() - popup->size();
@@ -156,7 +156,7 @@ private slots:
         w.paint();
         w.window->show();
         h->Enter(false);
-        TPopupForm *popup = h->Popup();
+        TPopupForm *popup = h->popup();
         QVERIFY(framed(popup));
         QVERIFY(popup);
         QCOMPARE(popup->Tag(), 0);
@@ -202,15 +202,15 @@ private slots:
         ht->setRadioPanel(top);
         w.paint();
         hl->Enter(false);
-        QVERIFY(framed(hl->Popup()));
-        QTRY_COMPARE(hl->Popup()->frameGeometry().topLeft(), QPoint(0, 10));
+        QVERIFY(framed(hl->popup()));
+        QTRY_COMPARE(hl->popup()->frameGeometry().topLeft(), QPoint(0, 10));
         hr->Enter(false);
-        QVERIFY(framed(hr->Popup()));
-        QTRY_COMPARE(hr->Popup()->frameGeometry().bottomRight(),
+        QVERIFY(framed(hr->popup()));
+        QTRY_COMPARE(hr->popup()->frameGeometry().bottomRight(),
                      QPoint(screen.width() - 1, screen.height() - 1));
         ht->Enter(false);
-        QVERIFY(framed(ht->Popup()));
-        QTRY_COMPARE(ht->Popup()->frameGeometry().topLeft(), QPoint(40, 0));
+        QVERIFY(framed(ht->popup()));
+        QTRY_COMPARE(ht->popup()->frameGeometry().topLeft(), QPoint(40, 0));
     }
 
     void focusGoesToThePanel()
@@ -225,7 +225,7 @@ private slots:
         w.paint();
         w.window->show();
         h->Enter(false);
-        QTRY_VERIFY(h->Popup()->isActiveWindow());
+        QTRY_VERIFY(h->popup()->isActiveWindow());
         QWidget *focus = QApplication::focusWidget();
         QVERIFY(focus == panel || panel->isAncestorOf(focus));
     }
@@ -244,13 +244,13 @@ private slots:
             w.addHighlight(QStringLiteral("SettingsTwin"), QStringLiteral("Serial Connector #2"));
         w.paint();
         options->Enter(false);
-        QVERIFY(!options->Popup());
+        QVERIFY(!options->popup());
         QVERIFY(options->Hovered());
         settings->Enter(false);
-        QVERIFY(settings->Popup());
-        settings->Popup()->close();
+        QVERIFY(settings->popup());
+        settings->popup()->close();
         options->Leave(false);
-        QVERIFY(!options->Popup());
+        QVERIFY(!options->popup());
     }
 
     void popupActivationRaisesThePanelsEvents()
@@ -268,7 +268,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
         h->Enter(false);
         QTRY_COMPARE(activated.size(), 1);
-        QCOMPARE(activated.first().first().value<QObject *>(), h->Popup());
+        QCOMPARE(activated.first().first().value<QObject *>(), h->popup());
         QVERIFY(h->Active());
         w.window->activateWindow();
         QTRY_COMPARE(deactivated.size(), 1);
@@ -282,7 +282,7 @@ private slots:
         w.paint();
         h->Enter(false);
         h->Click();
-        TPopupForm *popup = h->Popup();
+        TPopupForm *popup = h->popup();
         popup->setCloseOnLeave(true);
         bool visibleWhenClosed = false;
         bool hoveredWhenHidden = true;
@@ -298,7 +298,7 @@ private slots:
         QVERIFY(!hoveredWhenHidden);
         QVERIFY(!popup->CloseOnLeave());
         // Hidden, not destroyed.
-        QVERIFY(h->Popup());
+        QVERIFY(h->popup());
         QVERIFY(!popup->testAttribute(Qt::WA_DeleteOnClose));
     }
 
@@ -318,14 +318,14 @@ private slots:
         h->setRadioPanel(panel);
         w.paint();
         h->Enter(false);
-        QVERIFY(h->Popup()->grab().save(dir + QStringLiteral("/popup.png")));
-        h->Popup()->resize(400, 450);
-        QVERIFY(h->Popup()->grab().save(dir + QStringLiteral("/popup_resized.png")));
+        QVERIFY(h->popup()->grab().save(dir + QStringLiteral("/popup.png")));
+        h->popup()->resize(400, 450);
+        QVERIFY(h->popup()->grab().save(dir + QStringLiteral("/popup_resized.png")));
         TBoardHighlight *bare = w.addHighlight(QStringLiteral("Bare"), QStringLiteral("Serial Connector #1"),
                                                QRect(80, 80, 60, 60), TBoardHighlight::htOptions);
         w.paint();
         bare->Enter(false);
-        QVERIFY(bare->Popup()->grab().save(dir + QStringLiteral("/popup_bare.png")));
+        QVERIFY(bare->popup()->grab().save(dir + QStringLiteral("/popup_bare.png")));
     }
 };
 

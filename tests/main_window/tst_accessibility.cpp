@@ -171,9 +171,9 @@ void TestAccessibility::pressActionsAndStateChanges()
     // Pressing a highlight opens its popup pinned; the popup is a window named by its caption.
     auto *ring = get<TBoardHighlight>("BaseHighlight");
     press(ring);
-    QVERIFY(ring->Popup() && ring->Popup()->isVisible());
+    QVERIFY(ring->popup() && ring->popup()->isVisible());
     QVERIFY(ring->Pinned());
-    QAccessibleInterface *popup = face(ring->Popup());
+    QAccessibleInterface *popup = face(ring->popup());
     QCOMPARE(popup->role(), QAccessible::Window);
     QCOMPARE(popup->text(QAccessible::Name), QStringLiteral("Control Base Address"));
 
@@ -206,7 +206,7 @@ void TestAccessibility::tabReachesEveryMasterGlyph()
     for (const TabRow &row : TabOrders) {
         auto *ring = get<TBoardHighlight>(row.highlight);
         press(ring);
-        TPopupForm *popup = ring->Popup();
+        TPopupForm *popup = ring->popup();
         QVERIFY2(popup && popup->isVisible(), row.highlight);
         QStringList visited;
         for (int i = 0; i < 20; ++i) {

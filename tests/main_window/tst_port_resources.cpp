@@ -548,9 +548,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
         auto *highlight = w.get<TBoardHighlight>(QStringLiteral("COMBaseHighlight"));
         // Hovering opens the popup, a click pins it.
-        highlight->ShowPopup();
+        highlight->showPopup();
         highlight->Pin();
-        TPopupForm *popup = highlight->Popup();
+        TPopupForm *popup = highlight->popup();
         QVERIFY(popup && popup->isVisible());
         auto *panel = w.get<TRadioPanel>(QStringLiteral("COMBasePanel"));
         QVERIFY(popup->isAncestorOf(panel));
@@ -562,7 +562,7 @@ private slots:
         w.get<QComboBox>(QStringLiteral("IRQCombo"))->setCurrentIndex(4);
         popup->close();
         QVERIFY(!popup->isVisible());
-        highlight->ShowPopup();
+        highlight->showPopup();
         highlight->Pin();
         QVERIFY(popup->isVisible());
         QVERIFY(w.inConfiguration());
