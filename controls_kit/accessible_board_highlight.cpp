@@ -48,7 +48,7 @@ void TAccessibleBoardHighlight::doAction(const QString &actionName)
     const QPointer<TBoardHighlight> target = highlight();
     target->Enter(false);
     if (target)
-        target->Click();
+        target->click();
     if (target)
         target->Leave(false);
 }

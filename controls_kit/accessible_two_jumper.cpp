@@ -93,7 +93,7 @@ void TAccessibleTwoJumper::doAction(const QString &actionName)
 {
     if (actionName == pressAction() || actionName == toggleAction()) {
         // Exactly a user's click: the toggle, the panel's radio selection and the click handler.
-        glyph()->Click();
+        glyph()->click();
         return;
     }
     QAccessibleWidget::doAction(actionName);

@@ -257,7 +257,7 @@ bool TBoardHighlight::event(QEvent *event)
     const QPointer<TBoardHighlight> self(this);
     Enter(false);
     if (self)
-        Click();
+        click();
     if (self)
         Leave(false);
     return true;
@@ -283,10 +283,10 @@ void TBoardHighlight::mousePressEvent(QMouseEvent *event)
 
 void TBoardHighlight::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_press.release(event, this);
+    const bool clicked = m_press.release(event, this);
     QWidget::mouseReleaseEvent(event);
-    if (click)
-        Click();
+    if (clicked)
+        click();
 }
 
 void TBoardHighlight::Enter(bool Propagated)
@@ -325,7 +325,7 @@ void TBoardHighlight::Leave(bool Propagated)
     }
 }
 
-void TBoardHighlight::Click()
+void TBoardHighlight::click()
 {
     emit OnClick(this);
     Pin();

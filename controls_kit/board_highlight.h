@@ -73,7 +73,7 @@ public:
     void BuildImages();
     void Enter(bool Propagated);
     void Leave(bool Propagated);
-    void Click();
+    void click();
     void Pin();
     void pinAndFocus();
     void SetActive(bool Value, bool Propagate);

@@ -163,7 +163,7 @@ void TBoardHighlight::walk(int step)
     if (KitObjects::isExactly(target, "TMenuItem")) {
         auto *menuItem = static_cast<TMenuItem *>(target);
         if (menuItem->hasClickHandler())
-            menuItem->Click(this);
+            menuItem->click(this);
     }
 }
 

@@ -18,7 +18,7 @@ bool TMenuItem::hasClickHandler() const
     return isSignalConnected(QMetaMethod::fromSignal(&TMenuItem::OnClick));
 }
 
-void TMenuItem::Click(QObject *Sender)
+void TMenuItem::click(QObject *Sender)
 {
     emit OnClick(Sender);
 }

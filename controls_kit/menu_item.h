@@ -17,7 +17,7 @@ public:
     // Whether anything handles OnClick.
     bool hasClickHandler() const;
     // Runs the click handler with Sender, as a click would with the item itself.
-    void Click(QObject *Sender);
+    void click(QObject *Sender);
 
 signals:
     void OnClick(QObject *Sender);

@@ -359,7 +359,7 @@ void TTwoJumper::paintEvent(QPaintEvent *)
     }
 }
 
-void TTwoJumper::Click()
+void TTwoJumper::click()
 {
     // Mirrors are disabled so that only their owner's code sets them.
     if (!isEnabled())
@@ -377,7 +377,7 @@ void TTwoJumper::keyPressEvent(QKeyEvent *event)
     // Space clicks the glyph as a check box's Space does; holding it down clicks only once.
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
         if (!event->isAutoRepeat())
-            Click();
+            click();
         event->accept();
         return;
     }
@@ -398,5 +398,5 @@ void TTwoJumper::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     if (m_press.release(event, this) && isEnabled())
-        Click();
+        click();
 }

@@ -51,7 +51,7 @@ public:
     // when the orientation changed pair after the first paint).
     void render();
     // The user's click: toggle, the panel's radio selection, then OnClick.
-    void Click();
+    void click();
 
 signals:
     void OnClick(QObject *Sender);

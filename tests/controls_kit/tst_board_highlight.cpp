@@ -207,7 +207,7 @@ private slots:
         // By click: stays open and lit after the pointer leaves.
         QSignalSpy clicks(a, &TBoardHighlight::OnClick);
         a->Enter(false);
-        a->Click();
+        a->click();
         QCOMPARE(clicks.size(), 1);
         QCOMPARE(clicks.first().first().value<QObject *>(), a);
         QVERIFY(a->Pinned());
@@ -245,7 +245,7 @@ private slots:
 
         // Without CloseOnLeave leaving the popup changes nothing.
         a->Enter(false);
-        a->Click();
+        a->click();
         QApplication::sendEvent(popup, &leaveOutside);
         QVERIFY(popup->isVisible());
         popup->close();
@@ -358,7 +358,7 @@ private slots:
         h->Enter(false);
         QVERIFY(h->Hovered());
         QVERIFY(!h->popup());
-        h->Click();
+        h->click();
         h->Leave(false);
         QVERIFY(!h->Pinned());
     }
@@ -370,7 +370,7 @@ private slots:
         w.addHighlight(QStringLiteral("A1"), QStringLiteral("Load"));
         w.paint();
         a->Enter(false);
-        a->Click();
+        a->click();
         QPointer<TPopupForm> popup = a->popup();
         delete a;
         QVERIFY(popup.isNull());
@@ -409,7 +409,7 @@ private slots:
              &TBoardHighlight::litImage},
             {"pinned, its popup active",
              [&] {
-                 h->Click();
+                 h->click();
                  activate(h->popup());
              },
              &TBoardHighlight::glowImage},

@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(noLetters2->menuItem()->objectName(), QStringLiteral("MenuItem2"));
         // Previous and Next without an item do nothing but leave the popup as it is.
         empty->Enter(false);
-        empty->Click();
+        empty->click();
         popupButton(empty, "NextButton")->click();
         QVERIFY(empty->popup()->isVisible());
         popupButton(empty, "DoneButton")->click();
@@ -342,7 +342,7 @@ private slots:
         QCOMPARE(w.bar->actions().size(), 2);
         QVERIFY(!a->menu());
         a->Enter(false);
-        a->Click();
+        a->click();
         QVERIFY(a->Pinned());
         popupButton(a, "NextButton")->click();
         popupButton(a, "PreviousButton")->click();

@@ -281,7 +281,7 @@ private slots:
         TBoardHighlight *h = w.addHighlight(QStringLiteral("LoadHighlight0"), QStringLiteral("Load"));
         w.paint();
         h->Enter(false);
-        h->Click();
+        h->click();
         TPopupForm *popup = h->popup();
         popup->setCloseOnLeave(true);
         bool visibleWhenClosed = false;

@@ -97,7 +97,7 @@ void TestRadioPanel::radioDisabledOnlyToggles()
     auto *b = new TTwoJumper(&panel);
     b->setClosed(true);
     QSignalSpy changes(&panel, &TRadioPanel::OnRadioChange);
-    a->Click();
+    a->click();
     QCOMPARE(a->Closed(), true);
     QCOMPARE(b->Closed(), true);
     QCOMPARE(changes.count(), 0);
@@ -132,7 +132,7 @@ void TestRadioPanel::radioSelectsClickedGlyph()
         for (TTwoJumper *glyph : glyphs)
             seenByOnClick.append(glyph->Closed());
     });
-    glyphs[clicked]->Click();
+    glyphs[clicked]->click();
 
     for (int i = 0; i < 3; ++i)
         QCOMPARE(glyphs[i]->Closed(), i == clicked);
@@ -144,7 +144,7 @@ void TestRadioPanel::radioSelectsClickedGlyph()
     // All open, clicking one closes it and changes nothing else: no event.
     glyphs[clicked]->setClosed(false);
     changes.clear();
-    glyphs[0]->Click();
+    glyphs[0]->click();
     QCOMPARE(glyphs[0]->Closed(), true);
     QCOMPARE(changes.count(), 0);
 }
@@ -161,14 +161,14 @@ void TestRadioPanel::onlyDirectExactGlyphsTakePart()
     nested->setClosed(true);
     QSignalSpy changes(&panel, &TRadioPanel::OnRadioChange);
 
-    own->Click();
+    own->click();
     QCOMPARE(own->Closed(), true);
     QCOMPARE(derived->Closed(), true);
     QCOMPARE(nested->Closed(), true);
     QCOMPARE(changes.count(), 0);
 
     // The nested glyph just toggles.
-    nested->Click();
+    nested->click();
     QCOMPARE(nested->Closed(), false);
     QCOMPARE(own->Closed(), true);
     QCOMPARE(changes.count(), 0);
@@ -182,7 +182,7 @@ void TestRadioPanel::subclassPanelNeverSelects()
     auto *b = new TTwoJumper(&panel);
     b->setClosed(true);
     QSignalSpy changes(&panel, &TRadioPanel::OnRadioChange);
-    a->Click();
+    a->click();
     QCOMPARE(a->Closed(), true);
     QCOMPARE(b->Closed(), true);
     QCOMPARE(changes.count(), 0);

@@ -312,8 +312,8 @@ void TestTwoJumper::clickTogglesBeforeOnClick()
         QCOMPARE(sender, &glyph);
         seen.append(glyph.Closed());
     });
-    glyph.Click();
-    glyph.Click();
+    glyph.click();
+    glyph.click();
     QCOMPARE(seen, QList<bool>({true, false}));
 }
 
@@ -357,7 +357,7 @@ void TestTwoJumper::disabledLooksTheSameAndIgnoresClicks()
     QCOMPARE(rendered(*disabled), rendered(*enabled));
 
     QTest::mouseClick(disabled, Qt::LeftButton, {}, QPoint(5, 5));
-    disabled->Click();
+    disabled->click();
     QCOMPARE(disabled->Closed(), true);
     QCOMPARE(clicks.count(), 0);
     // Only code changes it.

@@ -65,7 +65,7 @@ private:
         return object;
     }
     bool closed(const char *name) const { return get<TTwoJumper>(name)->Closed(); }
-    void click(const char *name) const { get<TTwoJumper>(name)->Click(); }
+    void click(const char *name) const { get<TTwoJumper>(name)->click(); }
     void choose(const char *combo, int index) const { QVERIFY(pickInList(get<QComboBox>(combo), index)); }
     void setAddress(const QString &text) const { get<QLineEdit>("BaseEdit")->setText(text); }
     QString feedback() const { return get<QLabel>("BaseLabelFeedback")->text(); }
