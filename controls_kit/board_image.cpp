@@ -52,7 +52,7 @@ void TBoardImage::setScale(bool value)
     if (m_scale == value)
         return;
     m_scale = value;
-    PictureChanged();
+    pictureChanged();
 }
 
 void TBoardImage::setCenter(bool value)
@@ -60,7 +60,7 @@ void TBoardImage::setCenter(bool value)
     if (m_center == value)
         return;
     m_center = value;
-    PictureChanged();
+    pictureChanged();
 }
 
 void TBoardImage::setStretch(bool value)
@@ -68,7 +68,7 @@ void TBoardImage::setStretch(bool value)
     if (m_stretch == value)
         return;
     m_stretch = value;
-    PictureChanged();
+    pictureChanged();
 }
 
 void TBoardImage::setTransparent(bool value)
@@ -76,7 +76,7 @@ void TBoardImage::setTransparent(bool value)
     if (m_transparent == value)
         return;
     m_transparent = value;
-    PictureChanged();
+    pictureChanged();
 }
 
 void TBoardImage::setPicture(const QImage &value)
@@ -85,7 +85,7 @@ void TBoardImage::setPicture(const QImage &value)
     // Twice the size of another photograph is no picture of this one.
     m_highDensityJpeg.clear();
     m_highDensity = QImage();
-    PictureChanged();
+    pictureChanged();
 }
 
 void TBoardImage::setAutoSize(bool value)
@@ -138,7 +138,7 @@ QImage TBoardImage::highDensityPicture() const
     return m_highDensity;
 }
 
-QRect TBoardImage::DestRect() const
+QRect TBoardImage::destRect() const
 {
     const int pw = m_picture.width();
     const int ph = m_picture.height();
@@ -149,7 +149,7 @@ QRect TBoardImage::DestRect() const
     return QRect(0, 0, pw, ph);
 }
 
-void TBoardImage::PictureChanged()
+void TBoardImage::pictureChanged()
 {
     const int pw = m_picture.width();
     const int ph = m_picture.height();
@@ -229,13 +229,13 @@ QSize TBoardImage::devicePixels(const QSize &size, qreal devicePixelRatio)
 
 QPoint TBoardImage::devicePictureOrigin(qreal devicePixelRatio) const
 {
-    const QPointF corner = QPointF(mapTo(window(), DestRect().topLeft())) * devicePixelRatio;
+    const QPointF corner = QPointF(mapTo(window(), destRect().topLeft())) * devicePixelRatio;
     return QPoint(qRound(corner.x()), qRound(corner.y()));
 }
 
 QPoint TBoardImage::deviceOffsetInPicture(const QRect &r, qreal devicePixelRatio) const
 {
-    const QPointF offset = QPointF(r.topLeft() - DestRect().topLeft()) * devicePixelRatio;
+    const QPointF offset = QPointF(r.topLeft() - destRect().topLeft()) * devicePixelRatio;
     return QPoint(qRound(offset.x()), qRound(offset.y()));
 }
 
@@ -247,7 +247,7 @@ QPointF TBoardImage::areaOffset(const QRect &r, qreal devicePixelRatio) const
 
 void TBoardImage::drawControl(QPainter &painter, qreal devicePixelRatio, const QPointF &pictureAt) const
 {
-    const QRect dest = DestRect();
+    const QRect dest = destRect();
     const bool picture = !m_picture.isNull() && dest.width() > 0 && dest.height() > 0;
     if (!picture || !testAttribute(Qt::WA_OpaquePaintEvent) || !dest.contains(rect()))
         painter.fillRect(rect(), palette().color(QPalette::Button));

@@ -77,8 +77,8 @@ public:
     void setHighDensityJpeg(const QByteArray &jpegFile);
     QImage highDensityPicture() const;
 
-    QRect DestRect() const;
-    void PictureChanged();
+    QRect destRect() const;
+    void pictureChanged();
     bool CanAutoSize(int &NewWidth, int &NewHeight) const;
     // Opens and pins the popup of First (enter, click, leave); nothing without First.
     void ShowFirst();
@@ -106,13 +106,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    // Background where the picture does not cover, then the picture in DestRect.
+    // Background where the picture does not cover, then the picture in destRect.
     void drawControl(QPainter &painter, qreal devicePixelRatio, const QPointF &pictureAt) const;
     // The device pixel of the window at which the picture starts.
     QPoint devicePictureOrigin(qreal devicePixelRatio) const;
     // The distance in device pixels from the picture's start to the corner of the area r.
     QPoint deviceOffsetInPicture(const QRect &r, qreal devicePixelRatio) const;
-    // The picture at the size of DestRect in device pixels, scaled once and kept until the picture,
+    // The picture at the size of destRect in device pixels, scaled once and kept until the picture,
     // the size or the ratio changes.
     const QImage &scaledPicture(const QSize &size, qreal devicePixelRatio) const;
     void centerInParent();
@@ -135,6 +135,6 @@ private:
     bool m_designMode = false;
     QByteArray m_highDensityJpeg;      // undecoded until a screen needs it
     mutable QImage m_highDensity;      // decoded from m_highDensityJpeg
-    mutable QImage m_scaledCache;      // the picture as drawn into DestRect, kept between paints
+    mutable QImage m_scaledCache;      // the picture as drawn into destRect, kept between paints
     QPointer<QWidget> m_watchedParent; // whose resizing re-centres the control
 };

@@ -86,9 +86,9 @@ private slots:
         board.setCenter(center);
         board.setPicture(testPicture(picture.width(), picture.height()));
         QCOMPARE(board.size(), QSize(400, 370));
-        QCOMPARE(board.DestRect(), dest);
+        QCOMPARE(board.destRect(), dest);
         if (dest == QRect(-100, -92, 600, 555))
-            QCOMPARE(board.DestRect().bottomRight() + QPoint(1, 1), QPoint(500, 463));
+            QCOMPARE(board.destRect().bottomRight() + QPoint(1, 1), QPoint(500, 463));
     }
 
     void autoSize()
@@ -225,7 +225,7 @@ private slots:
 
         board->setStretch(true);
         QTRY_VERIFY(counter.paints > 0);
-        QCOMPARE(board->DestRect(), QRect(0, 0, 400, 370));
+        QCOMPARE(board->destRect(), QRect(0, 0, 400, 370));
     }
 
     void designModeScale()
