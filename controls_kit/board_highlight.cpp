@@ -413,8 +413,8 @@ void TBoardHighlight::showPopup()
     connect(popup, &TPopupForm::OnActivate, this, [this] { SetActive(true, true); });
     connect(popup, &TPopupForm::OnDeactivate, this, [this] { SetActive(false, true); });
     connect(popup, &TPopupForm::OnClose, this, &TBoardHighlight::popupClosed);
-    connect(popup, &TPopupForm::PreviousClicked, this, &TBoardHighlight::previousClick);
-    connect(popup, &TPopupForm::NextClicked, this, &TBoardHighlight::nextClick);
+    connect(popup, &TPopupForm::previousClicked, this, &TBoardHighlight::previousClick);
+    connect(popup, &TPopupForm::nextClicked, this, &TBoardHighlight::nextClick);
     popup->setPanel(m_radioPanel);
     popup->popup(popup->homePlace());
 }

@@ -12,7 +12,7 @@ TNewChoice::TNewChoice(QComboBox *combo)
     connect(combo, &QComboBox::currentIndexChanged, this, [this] { m_changed = true; });
     connect(combo, &QComboBox::activated, this, [this](int index) {
         if (m_changed)
-            emit Made(index);
+            emit made(index);
     });
 }
 

@@ -6,7 +6,8 @@ class QComboBox;
 
 // Tells a drop-down list's new choices apart from re-choices. QComboBox raises activated also when
 // the user picks, in the opened list, the entry that is already chosen; that changes nothing and
-// must not run the list's change handler. Made is raised only for a choice that changed the entry.
+// must not run the list's change handler. made is emitted only for a choice that changed the
+// entry.
 class TNewChoice : public QObject
 {
     Q_OBJECT
@@ -15,7 +16,7 @@ public:
     explicit TNewChoice(QComboBox *combo);
 
 signals:
-    void Made(int index);
+    void made(int index);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -45,7 +45,7 @@ void TPopupCaption::resizeEvent(QResizeEvent *)
 
 void TPopupCaption::mousePressEvent(QMouseEvent *event)
 {
-    emit Pressed();
+    emit pressed();
     if (event->button() != Qt::LeftButton)
         return;
     m_press.press(event);
@@ -57,7 +57,7 @@ void TPopupCaption::mouseMoveEvent(QMouseEvent *event)
     if (!m_press.down())
         return;
     const QWidget *const popup = parentWidget();
-    emit Dragged(popup->mapToParent(mapTo(popup, event->position().toPoint())) - m_grab);
+    emit dragged(popup->mapToParent(mapTo(popup, event->position().toPoint())) - m_grab);
 }
 
 void TPopupCaption::mouseReleaseEvent(QMouseEvent *event)

@@ -21,9 +21,9 @@ public:
 
 signals:
     // Pressed anywhere, as a window manager activates the window whose title bar is pressed.
-    void Pressed();
+    void pressed();
     // Dragged: the popup's top-left corner the pointer asks for, in its parent's coordinates.
-    void Dragged(const QPoint &topLeft);
+    void dragged(const QPoint &topLeft);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

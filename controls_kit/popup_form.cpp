@@ -62,8 +62,8 @@ TPopupForm::TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString
         m_top = TPopupCaption::Height;
         auto *strip = new TPopupCaption(this);
         Anchoring::setAnchors(strip, Anchors::akLeft | Anchors::akTop | Anchors::akRight);
-        connect(strip, &TPopupCaption::Pressed, this, &TPopupForm::activate);
-        connect(strip, &TPopupCaption::Dragged, this, [this](const QPoint &topLeft) {
+        connect(strip, &TPopupCaption::pressed, this, &TPopupForm::activate);
+        connect(strip, &TPopupCaption::dragged, this, [this](const QPoint &topLeft) {
             m_place = parentWidget()->mapToGlobal(topLeft);
             applyPlace();
         });
@@ -120,13 +120,13 @@ void TPopupForm::buildControls(TRadioPanel *panel)
     previous->setObjectName(QStringLiteral("PreviousButton"));
     previous->setGeometry(6, ch - 44, 58, 25);
     Anchoring::setAnchors(previous, Anchors::akLeft | Anchors::akBottom);
-    connect(previous, &QPushButton::clicked, this, &TPopupForm::PreviousClicked);
+    connect(previous, &QPushButton::clicked, this, &TPopupForm::previousClicked);
 
     auto *next = new QPushButton(QStringLiteral("Next"), this);
     next->setObjectName(QStringLiteral("NextButton"));
     next->setGeometry((cw - 58) / 2, ch - 44, 58, 25);
     Anchoring::setAnchors(next, Anchors::akBottom);
-    connect(next, &QPushButton::clicked, this, &TPopupForm::NextClicked);
+    connect(next, &QPushButton::clicked, this, &TPopupForm::nextClicked);
 
     auto *done = new QPushButton(QStringLiteral("Done"), this);
     done->setObjectName(QStringLiteral("DoneButton"));

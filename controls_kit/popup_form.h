@@ -61,8 +61,8 @@ signals:
     // Raised before the popup hides on any close.
     void OnClose(QObject *Sender);
     // The Previous and Next buttons.
-    void PreviousClicked();
-    void NextClicked();
+    void previousClicked();
+    void nextClicked();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -112,7 +112,7 @@ void TMainForm::resolveReferences()
 void TMainForm::connectChoices()
 {
     const auto connectChoice = [this](QComboBox *combo, void (TMainForm::*handler)(QObject *)) {
-        connect(new TNewChoice(combo), &TNewChoice::Made, this,
+        connect(new TNewChoice(combo), &TNewChoice::made, this,
                 [this, combo, handler] { (this->*handler)(combo); });
     };
     connectChoice(ui->ModeCombo, &TMainForm::ModeComboChange);
