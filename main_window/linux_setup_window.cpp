@@ -27,7 +27,7 @@ TLinuxSetupWindow::TLinuxSetupWindow(const TLinuxSetup &setup, QWidget *parent)
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton *save = buttons->addButton(QStringLiteral("Save..."), QDialogButtonBox::ActionRole);
     save->setObjectName(QStringLiteral("SaveButton"));
-    connect(save, &QPushButton::clicked, this, &TLinuxSetupWindow::SaveButtonClick);
+    connect(save, &QPushButton::clicked, this, &TLinuxSetupWindow::saveButtonClick);
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
@@ -42,7 +42,7 @@ QString TLinuxSetupWindow::text() const
     return m_text->toPlainText();
 }
 
-void TLinuxSetupWindow::SaveButtonClick()
+void TLinuxSetupWindow::saveButtonClick()
 {
     QFileDialog dialog(this, QStringLiteral("Save the Linux Set-up into a Folder"));
     dialog.setObjectName(QStringLiteral("LinuxSetupFolderDialog"));

@@ -20,7 +20,7 @@ public:
     bool saveInto(const QString &folder);
 
 private slots:
-    void SaveButtonClick();
+    void saveButtonClick();
 
 private:
     const TLinuxSetup m_setup;
