@@ -51,12 +51,12 @@ bool bound = false;
 
 } // namespace
 
-const char *EntryName(int index)
+const char *entryName(int index)
 {
     return index >= 0 && index < EntryCount ? Names[std::size_t(index)] : nullptr;
 }
 
-void *Entry(int index)
+void *entry(int index)
 {
     if (index < 0 || index >= EntryCount)
         return nullptr;

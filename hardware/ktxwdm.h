@@ -11,9 +11,9 @@ namespace KTXWDM {
 constexpr int EntryCount = 33;
 
 // The export names in binding order (GetNumCards first, RelOutPortDWord last).
-const char *EntryName(int index);
+const char *entryName(int index);
 // The entry point found for index (0-based), or nullptr.
-void *Entry(int index);
+void *entry(int index);
 
 void BindDriverLibrary();
 // True once one binding found all 33 entry points.

@@ -46,7 +46,7 @@ private slots:
         QVERIFY(!FakeKtxwdm::loaded());
         QVERIFY(!KTXWDM::GetNumCards());
         for (int i = 0; i < KTXWDM::EntryCount; ++i)
-            QCOMPARE(KTXWDM::Entry(i), nullptr);
+            QCOMPARE(KTXWDM::entry(i), nullptr);
 
         KTXWDM::BindDriverLibrary(); // still absent: no change
         QVERIFY(!KTXWDM::DriverLibraryBound());
@@ -60,7 +60,7 @@ private slots:
         QVERIFY(FakeKtxwdm::loaded());
         QVERIFY(KTXWDM::DriverLibraryBound());
         for (int i = 0; i < KTXWDM::EntryCount; ++i)
-            QVERIFY2(KTXWDM::Entry(i), KTXWDM::EntryName(i));
+            QVERIFY2(KTXWDM::entry(i), KTXWDM::entryName(i));
         FakeKtxwdm::setNumCards(1);
         QCOMPARE(KTXWDM::GetNumCards()(), 1);
     }

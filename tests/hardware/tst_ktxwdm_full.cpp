@@ -17,19 +17,19 @@ private slots:
         QVERIFY(!KTXWDM::DriverLibraryBound());
         QVERIFY(!KTXWDM::GetNumCards());
         for (int i = 0; i < KTXWDM::EntryCount; ++i)
-            QCOMPARE(KTXWDM::Entry(i), nullptr);
+            QCOMPARE(KTXWDM::entry(i), nullptr);
     }
 
     void entryNamesInBindingOrder()
     {
         QCOMPARE(KTXWDM::EntryCount, 33);
-        QCOMPARE(KTXWDM::EntryName(0), "GetNumCards");
-        QCOMPARE(KTXWDM::EntryName(16), "EmergencyReboot");
-        QCOMPARE(KTXWDM::EntryName(17), "InPortB");
-        QCOMPARE(KTXWDM::EntryName(32), "RelOutPortDWord");
-        QCOMPARE(KTXWDM::EntryName(-1), nullptr);
-        QCOMPARE(KTXWDM::EntryName(33), nullptr);
-        QCOMPARE(KTXWDM::Entry(33), nullptr);
+        QCOMPARE(KTXWDM::entryName(0), "GetNumCards");
+        QCOMPARE(KTXWDM::entryName(16), "EmergencyReboot");
+        QCOMPARE(KTXWDM::entryName(17), "InPortB");
+        QCOMPARE(KTXWDM::entryName(32), "RelOutPortDWord");
+        QCOMPARE(KTXWDM::entryName(-1), nullptr);
+        QCOMPARE(KTXWDM::entryName(33), nullptr);
+        QCOMPARE(KTXWDM::entry(33), nullptr);
     }
 
     void bindsEveryEntry()
@@ -41,10 +41,10 @@ private slots:
         COMPARE_LOOKUPS("RelOutPortDWord", 1);
         QVERIFY(KTXWDM::DriverLibraryBound());
         for (int i = 0; i < KTXWDM::EntryCount; ++i)
-            QVERIFY2(KTXWDM::Entry(i), KTXWDM::EntryName(i));
+            QVERIFY2(KTXWDM::entry(i), KTXWDM::entryName(i));
         // each entry is the export of its own name, not a neighbour's
         for (int i = 0; i + 1 < KTXWDM::EntryCount; ++i)
-            QVERIFY(KTXWDM::Entry(i) != KTXWDM::Entry(i + 1));
+            QVERIFY(KTXWDM::entry(i) != KTXWDM::entry(i + 1));
     }
 
     void getNumCardsCallsTheLibrary_data()
@@ -59,7 +59,7 @@ private slots:
         QFETCH(qint32, count);
         KTXWDM::TGetNumCards getNumCards = KTXWDM::GetNumCards();
         QVERIFY(getNumCards);
-        QCOMPARE(reinterpret_cast<void *>(getNumCards), KTXWDM::Entry(0));
+        QCOMPARE(reinterpret_cast<void *>(getNumCards), KTXWDM::entry(0));
         FakeKtxwdm::setNumCards(count);
         QCOMPARE(getNumCards(), count);
     }
@@ -68,7 +68,7 @@ private slots:
     {
         QList<void *> before;
         for (int i = 0; i < KTXWDM::EntryCount; ++i)
-            before.append(KTXWDM::Entry(i));
+            before.append(KTXWDM::entry(i));
         SymbolLookups::clear();
         KTXWDM::BindDriverLibrary();
         KTXWDM::BindDriverLibrary();
@@ -76,7 +76,7 @@ private slots:
         COMPARE_LOOKUPS("GetNumCards", 0);
         COMPARE_LOOKUPS("RelOutPortDWord", 0);
         for (int i = 0; i < KTXWDM::EntryCount; ++i)
-            QCOMPARE(KTXWDM::Entry(i), before[i]);
+            QCOMPARE(KTXWDM::entry(i), before[i]);
         QCOMPARE(FakeKtxwdm::loadCount(), 1);
         QCOMPARE(FakeKtxwdm::mappedCopies(), 1);
     }

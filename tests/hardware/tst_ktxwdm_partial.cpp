@@ -15,8 +15,8 @@ private:
     {
         QVERIFY(!KTXWDM::DriverLibraryBound());
         for (int i = 0; i < KTXWDM::EntryCount - 1; ++i)
-            QVERIFY2(KTXWDM::Entry(i), KTXWDM::EntryName(i));
-        QCOMPARE(KTXWDM::Entry(KTXWDM::EntryCount - 1), nullptr);
+            QVERIFY2(KTXWDM::entry(i), KTXWDM::entryName(i));
+        QCOMPARE(KTXWDM::entry(KTXWDM::EntryCount - 1), nullptr);
     }
 
 private slots:
