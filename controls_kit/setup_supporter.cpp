@@ -271,13 +271,13 @@ void TSetupSupporter::appIdle(QObject *Sender, bool &Done)
         return;
     m_built = true;
     try {
-        Build();
+        build();
     } catch (const std::exception &e) {
         showException(QString::fromLocal8Bit(e.what()), ownerWidget());
     }
 }
 
-void TSetupSupporter::Build()
+void TSetupSupporter::build()
 {
     QWidget *const owner = ownerWidget();
     if (!owner)

@@ -126,7 +126,7 @@ private:
     QWidget *ownerWidget() const;
     QWidget *clientArea() const;
     QMenuBar *mainMenu() const;
-    void Build();
+    void build();
     void buildHeaderLabel();
     bool listCards(); // the cards step: true when a card was found
     void updateTimer();
