@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
 {
     // The program holds no privilege (the port helper does); should someone start it with one
     // all the same, its user's environment must not pick the code Qt loads.
-    TPortPrivilege::RestrictEnvironment();
+    PortPrivilege::restrictEnvironment();
     if (const std::optional<int> answered = ProgramOptions::answer(argc, argv))
         return *answered;
     // The preferred platform goes in as an argument, so that programs started from this one

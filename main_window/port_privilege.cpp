@@ -40,12 +40,14 @@ constexpr std::array<const char *, 21> KeptNames{"DISPLAY",
 
 } // namespace
 
-bool TPortPrivilege::Elevated()
+namespace PortPrivilege {
+
+bool elevated()
 {
     return getauxval(AT_SECURE) != 0;
 }
 
-bool TPortPrivilege::KeepVariable(QByteArrayView name)
+bool keepVariable(QByteArrayView name)
 {
     if (name.startsWith("LC_") && name.size() > 3)
         return true;
@@ -56,18 +58,20 @@ bool TPortPrivilege::KeepVariable(QByteArrayView name)
     return false;
 }
 
-void TPortPrivilege::RestrictEnvironment()
+void restrictEnvironment()
 {
-    if (!Elevated())
+    if (!elevated())
         return;
     // Collect first: unsetenv changes the array being walked.
     QList<QByteArray> refused;
     for (char **entry = environ; entry && *entry; ++entry) {
         const char *equals = std::strchr(*entry, '=');
         const QByteArray name = equals ? QByteArray(*entry, equals - *entry) : QByteArray(*entry);
-        if (!KeepVariable(name))
+        if (!keepVariable(name))
             refused.append(name);
     }
     for (const QByteArray &name : std::as_const(refused))
         unsetenv(name.constData());
 }
+
+} // namespace PortPrivilege

@@ -10,15 +10,15 @@
 // An elevated start therefore keeps only the variables that name the display, the user's session
 // and locale, and the window system and scaling the toolkit should use. (The command line and
 // kept variables such as HOME still reach the toolkit: this is no reason to elevate the program.)
-class TPortPrivilege
-{
-public:
-    // True when the process runs with more privilege than its user (file capability or
-    // set-user-ID): the loader's secure-execution mode.
-    static bool Elevated();
-    // Whether an elevated process keeps the environment variable of this name.
-    static bool KeepVariable(QByteArrayView name);
-    // In an elevated process, removes every variable that KeepVariable refuses; nothing otherwise.
-    // Must run before the application object is created.
-    static void RestrictEnvironment();
-};
+namespace PortPrivilege {
+
+// True when the process runs with more privilege than its user (file capability or set-user-ID):
+// the loader's secure-execution mode.
+bool elevated();
+// Whether an elevated process keeps the environment variable of this name.
+bool keepVariable(QByteArrayView name);
+// In an elevated process, removes every variable that keepVariable refuses; nothing otherwise.
+// Must run before the application object is created.
+void restrictEnvironment();
+
+} // namespace PortPrivilege

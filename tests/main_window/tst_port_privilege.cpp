@@ -18,7 +18,7 @@ private slots:
     void keepsDisplaySessionAndLocale()
     {
         QFETCH(QByteArray, name);
-        QVERIFY(TPortPrivilege::KeepVariable(name));
+        QVERIFY(PortPrivilege::keepVariable(name));
     }
 
     // Every one of these can make the toolkit or a library it loads run code from a path the user
@@ -36,14 +36,14 @@ private slots:
     void refusesWhatLoadsCode()
     {
         QFETCH(QByteArray, name);
-        QVERIFY(!TPortPrivilege::KeepVariable(name));
+        QVERIFY(!PortPrivilege::keepVariable(name));
     }
 
     void ordinaryStartKeepsEverything()
     {
-        QVERIFY(!TPortPrivilege::Elevated());
+        QVERIFY(!PortPrivilege::elevated());
         qputenv("QT_PLUGIN_PATH", "/tmp/elsewhere");
-        TPortPrivilege::RestrictEnvironment();
+        PortPrivilege::restrictEnvironment();
         QCOMPARE(qgetenv("QT_PLUGIN_PATH"), QByteArray("/tmp/elsewhere"));
         qunsetenv("QT_PLUGIN_PATH");
     }
