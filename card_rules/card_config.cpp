@@ -196,7 +196,7 @@ std::optional<CardJumpers::Options> TCardConfig::jumperOptions(TCardError *error
     options.protocol = protocol.value.value_or(options.protocol);
     options.clock = clock.value.value_or(options.clock);
     if (df.value)
-        options.df = *df.value ? 1 : 0;
+        options.df = CardJumpers::portSwitchOfJumper(*df.value);
 
     const bool rs485 = options.protocol == CardJumpers::RS485;
     const bool rs422 = options.protocol == CardJumpers::RS422;

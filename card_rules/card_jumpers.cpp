@@ -80,7 +80,7 @@ ProtocolJumpers protocolJumpers(int protocolIndex)
 
 LoadJumpers loadJumpers(int terminationIndex)
 {
-    return {(terminationIndex & 1) != 0, (terminationIndex & 2) != 0};
+    return {(terminationIndex & TL) != 0, (terminationIndex & RL) != 0};
 }
 
 QList<Jumper> jumperRow(const Options &options)
@@ -117,7 +117,7 @@ QList<Jumper> portColumn(const Options &options)
     const bool autoRts = p.autoRts && options.autoRts;
     // RS-232 takes no termination; RS-485 uses TL alone.
     const LoadJumpers load = !p.loadUsed           ? LoadJumpers{false, false}
-                             : p.protocol == RS485 ? loadJumpers(options.termination & 1)
+                             : p.protocol == RS485 ? loadJumpers(options.termination & TL)
                                                    : loadJumpers(options.termination);
     return {
         {QStringLiteral("32"), p.rs232, why(p.rs232)},

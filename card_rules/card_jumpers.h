@@ -81,22 +81,41 @@ struct ProtocolJumpers
 };
 ProtocolJumpers protocolJumpers(int protocolIndex);
 
-// Termination: the index in the termination list is a bit set, 1 = TL, 2 = RL.
+// Termination: the index in the termination list is a bit set of the terminated lines.
+enum LoadLine { TL = 1, RL = 2 };
 struct LoadJumpers
 {
     bool tl;
     bool rl;
 };
 LoadJumpers loadJumpers(int terminationIndex);
+// The termination index with one line's terminator fitted or not, the other line as it was.
+constexpr int withLoadLine(int terminationIndex, LoadLine line, bool fitted)
+{
+    return fitted ? (terminationIndex | line) : (terminationIndex & ~line);
+}
 
-// X8 is fitted for the high-speed clock (index 1), DF to disable the ports (index 1).
+// The baud clock and the port-disable switch, by their indexes in their lists.
+enum Clock { X1 = 0, X8 = 1 };
+enum PortSwitch { PortsEnabled = 0, PortsDisabled = 1 };
+
+// X8 is fitted for the high-speed clock, DF to disable the ports.
 constexpr bool clockJumper(int clockIndex)
 {
-    return clockIndex != 0;
+    return clockIndex != X1;
 }
 constexpr bool dfJumper(int dfIndex)
 {
-    return dfIndex != 0;
+    return dfIndex != PortsEnabled;
+}
+// The list index that a fitted or open X8 or DF jumper chooses.
+constexpr Clock clockOfJumper(bool x8Fitted)
+{
+    return x8Fitted ? X8 : X1;
+}
+constexpr PortSwitch portSwitchOfJumper(bool dfFitted)
+{
+    return dfFitted ? PortsDisabled : PortsEnabled;
 }
 
 // A whole choice of the card's options, as the window holds it.
@@ -106,8 +125,8 @@ struct Options
     int protocol = RS485;
     int termination = 0; // index in the protocol's termination list
     bool autoRts = true; // RS-485 only
-    int clock = 0;       // 0 X1, 1 X8
-    int df = 0;          // 0 ports enabled, 1 ports disabled
+    int clock = X1;
+    int df = PortsEnabled;
 };
 
 struct Jumper

@@ -191,10 +191,10 @@ void TMainForm::FormCreate(QObject *)
     });
 
     // Selections set from code raise no handler: the layout's glyphs already show these choices.
-    ui->ModeCombo->setCurrentIndex(1);
+    ui->ModeCombo->setCurrentIndex(CardJumpers::RS485);
     ui->LoadCombo->setCurrentIndex(0);
-    ui->ClockCombo->setCurrentIndex(0);
-    ui->DFCombo->setCurrentIndex(0);
+    ui->ClockCombo->setCurrentIndex(CardJumpers::X1);
+    ui->DFCombo->setCurrentIndex(CardJumpers::PortsEnabled);
 
     QFont dittoFont = ui->DittoLabel->font();
     dittoFont.setBold(true);
@@ -366,25 +366,25 @@ void TMainForm::LoadComboChange(QObject *)
 
 void TMainForm::RS232JumperClick(QObject *)
 {
-    ui->ModeCombo->setCurrentIndex(ui->RS232JumperA->Closed() ? 0 : 1);
+    ui->ModeCombo->setCurrentIndex(ui->RS232JumperA->Closed() ? CardJumpers::RS232 : CardJumpers::RS485);
     ModeComboChange(this);
 }
 
 void TMainForm::RS4xxJumperClick(QObject *)
 {
-    ui->ModeCombo->setCurrentIndex(ui->RS4xxJumperA->Closed() ? 1 : 0);
+    ui->ModeCombo->setCurrentIndex(ui->RS4xxJumperA->Closed() ? CardJumpers::RS485 : CardJumpers::RS232);
     ModeComboChange(this);
 }
 
 void TMainForm::RS485JumperClick(QObject *)
 {
-    ui->ModeCombo->setCurrentIndex(ui->RS485JumperA->Closed() ? 1 : 2);
+    ui->ModeCombo->setCurrentIndex(ui->RS485JumperA->Closed() ? CardJumpers::RS485 : CardJumpers::RS422);
     ModeComboChange(this);
 }
 
 void TMainForm::RS422JumperClick(QObject *)
 {
-    ui->ModeCombo->setCurrentIndex(ui->RS422JumperA->Closed() ? 2 : 1);
+    ui->ModeCombo->setCurrentIndex(ui->RS422JumperA->Closed() ? CardJumpers::RS422 : CardJumpers::RS485);
     ModeComboChange(this);
 }
 
@@ -402,22 +402,22 @@ void TMainForm::AutoRTSCheckClick(QObject *)
 
 void TMainForm::RLJumperClick(QObject *)
 {
-    int index = ui->LoadCombo->currentIndex();
-    if (ui->ModeCombo->currentIndex() == 1) {
-        // RS-485 uses TL alone: a click on RL toggles the one termination.
-        index = ui->TLJumperA->Closed() ? (index & ~1) : (index | 1);
-    } else {
-        index = ui->RLJumperA->Closed() ? (index | 2) : (index & ~2);
-    }
-    ui->LoadCombo->setCurrentIndex(index);
+    const int index = ui->LoadCombo->currentIndex();
+    // RS-485 uses TL alone: a click on RL toggles the one termination.
+    if (ui->ModeCombo->currentIndex() == CardJumpers::RS485)
+        ui->LoadCombo->setCurrentIndex(
+            CardJumpers::withLoadLine(index, CardJumpers::TL, !ui->TLJumperA->Closed()));
+    else
+        ui->LoadCombo->setCurrentIndex(
+            CardJumpers::withLoadLine(index, CardJumpers::RL, ui->RLJumperA->Closed()));
     LoadComboChange(this);
 }
 
 void TMainForm::TLJumperClick(QObject *)
 {
-    int index = ui->LoadCombo->currentIndex();
-    index = ui->TLJumperA->Closed() ? (index | 1) : (index & ~1);
-    ui->LoadCombo->setCurrentIndex(index);
+    const int index = ui->LoadCombo->currentIndex();
+    ui->LoadCombo->setCurrentIndex(
+        CardJumpers::withLoadLine(index, CardJumpers::TL, ui->TLJumperA->Closed()));
     LoadComboChange(this);
 }
 
@@ -429,7 +429,7 @@ void TMainForm::ClockComboChange(QObject *)
 
 void TMainForm::ClockJumperClick(QObject *)
 {
-    ui->ClockCombo->setCurrentIndex(ui->ClockJumperA->Closed() ? 1 : 0);
+    ui->ClockCombo->setCurrentIndex(CardJumpers::clockOfJumper(ui->ClockJumperA->Closed()));
     ClockComboChange(this);
 }
 
@@ -441,7 +441,7 @@ void TMainForm::DFComboChange(QObject *)
 
 void TMainForm::DFJumperClick(QObject *)
 {
-    ui->DFCombo->setCurrentIndex(ui->DFJumperA->Closed() ? 1 : 0);
+    ui->DFCombo->setCurrentIndex(CardJumpers::portSwitchOfJumper(ui->DFJumperA->Closed()));
     DFComboChange(this);
 }
 
