@@ -130,6 +130,17 @@ void TRadioPanel::setDesignMode(bool value)
     m_designMode = value;
 }
 
+bool TRadioPanel::servesGlyphs() const
+{
+    return metaObject() == &staticMetaObject;
+}
+
+void TRadioPanel::glyphClicked(TTwoJumper *glyph)
+{
+    if (m_radioEnabled)
+        RadioSelect(glyph);
+}
+
 void TRadioPanel::RadioSelect(TTwoJumper *Jumper)
 {
     bool changed = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "anchors.h"
+#include "jumper_host.h"
 
 #include <QColor>
 #include <QFrame>
@@ -11,9 +12,10 @@ class TTwoJumper;
 
 // The container of one option group: its controls, jumper glyphs and explanation text. Hidden on
 // the main window; a highlight's popup takes it in and shows it.
-class TRadioPanel : public QFrame
+class TRadioPanel : public QFrame, public TJumperHost
 {
     Q_OBJECT
+    Q_INTERFACES(TJumperHost)
     Q_PROPERTY(bool RadioEnabled READ RadioEnabled WRITE setRadioEnabled)
     Q_PROPERTY(QStringList Lines READ Lines WRITE setLines)
     Q_PROPERTY(int MemoHeight READ MemoHeight WRITE setMemoHeight)
@@ -45,8 +47,12 @@ public:
     bool DesignMode() const { return m_designMode; }
     void setDesignMode(bool value);
 
-    // Called by a direct-child glyph that was clicked while RadioEnabled is set.
+    // Called when a direct-child glyph was clicked while RadioEnabled is set.
     void RadioSelect(TTwoJumper *Jumper);
+
+    bool servesGlyphs() const override;
+    QColor glyphBackground() const override { return m_color; }
+    void glyphClicked(TTwoJumper *glyph) override;
 
 signals:
     void OnRadioChange(QObject *Sender);

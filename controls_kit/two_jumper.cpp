@@ -1,7 +1,6 @@
 #include "two_jumper.h"
 
-#include "kit_objects.h"
-#include "radio_panel.h"
+#include "jumper_host.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -30,12 +29,10 @@ int nearestEven(double x)
 }
 
 // The direct parent when it is an option panel itself (a subclass does not count).
-TRadioPanel *owningPanel(const QWidget *glyph)
+TJumperHost *owningPanel(const QWidget *glyph)
 {
-    QWidget *const parent = glyph->parentWidget();
-    if (KitObjects::isExactly(parent, "TRadioPanel"))
-        return static_cast<TRadioPanel *>(parent);
-    return nullptr;
+    auto *const host = qobject_cast<TJumperHost *>(glyph->parentWidget());
+    return host && host->servesGlyphs() ? host : nullptr;
 }
 
 // Whether pixel (x, y) lies inside the ellipse of bounding box (l, t, r, b), right and bottom
@@ -166,7 +163,7 @@ TTwoJumper::TTwoJumper(QWidget *parent)
     // never take the focus. In an option panel the panel lets it take the focus when it is first
     // shown, after its other controls; any earlier, it would disturb the order that the window's
     // layout gives those.
-    if (!qobject_cast<TRadioPanel *>(parent))
+    if (!qobject_cast<TJumperHost *>(parent))
         setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -239,8 +236,8 @@ void TTwoJumper::setAnchors(TAnchors value)
 
 QColor TTwoJumper::backgroundColor() const
 {
-    if (const TRadioPanel *panel = owningPanel(this))
-        return panel->Color();
+    if (const TJumperHost *panel = owningPanel(this))
+        return panel->glyphBackground();
     return QApplication::palette().color(QPalette::Button);
 }
 
@@ -366,8 +363,8 @@ void TTwoJumper::click()
         return;
     setClosed(!m_closed);
     QPointer<TTwoJumper> guard(this);
-    if (TRadioPanel *panel = owningPanel(this); panel && panel->RadioEnabled())
-        panel->RadioSelect(this);
+    if (TJumperHost *panel = owningPanel(this))
+        panel->glyphClicked(this);
     if (guard)
         emit OnClick(this);
 }
