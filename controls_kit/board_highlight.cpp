@@ -18,8 +18,7 @@ namespace {
 // A board picture counts only as itself; a derived class is not one.
 TBoardImage *boardOf(const QWidget *highlight)
 {
-    QWidget *const parent = highlight->parentWidget();
-    return KitObjects::isExactly(parent, "TBoardImage") ? static_cast<TBoardImage *>(parent) : nullptr;
+    return KitObjects::exactly<TBoardImage>(highlight->parentWidget());
 }
 
 bool isAsciiLetter(QChar c)
@@ -131,9 +130,9 @@ void TBoardHighlight::setRadioPanel(TRadioPanel *value)
     // One panel serves one group: a highlight of another group already linked to it wins.
     if (const QWidget *parent = parentWidget()) {
         for (QObject *child : parent->children()) {
-            if (child == this || !KitObjects::isExactly(child, "TBoardHighlight"))
+            const auto *other = KitObjects::exactly<TBoardHighlight>(child);
+            if (child == this || !other)
                 continue;
-            const auto *other = static_cast<const TBoardHighlight *>(child);
             if (other->RadioPanel() == value &&
                 (other->Title() != m_title || other->HighlightType() != m_highlightType))
                 return;
@@ -149,9 +148,9 @@ QList<TBoardHighlight *> TBoardHighlight::group() const
         return {const_cast<TBoardHighlight *>(this)};
     QList<TBoardHighlight *> members;
     for (QObject *child : board->children()) {
-        if (!KitObjects::isExactly(child, "TBoardHighlight"))
+        auto *other = KitObjects::exactly<TBoardHighlight>(child);
+        if (!other)
             continue;
-        auto *other = static_cast<TBoardHighlight *>(child);
         if (other->Title() == m_title && other->HighlightType() == m_highlightType)
             members.append(other);
     }

@@ -129,8 +129,8 @@ void TBoardHighlight::checkMenuItem(bool Value)
 
 void TBoardHighlight::menuItemClick(QObject *Sender)
 {
-    const bool checkedItem =
-        KitObjects::isExactly(Sender, "TMenuItem") && static_cast<TMenuItem *>(Sender)->isChecked();
+    const TMenuItem *const item = KitObjects::exactly<TMenuItem>(Sender);
+    const bool checkedItem = item && item->isChecked();
     if (!checkedItem) {
         Enter(false);
         Pin();
@@ -160,11 +160,9 @@ void TBoardHighlight::walk(int step)
     if (m_popup)
         m_popup->close();
     QAction *const target = items.at((index + step + count) % count);
-    if (KitObjects::isExactly(target, "TMenuItem")) {
-        auto *menuItem = static_cast<TMenuItem *>(target);
-        if (menuItem->hasClickHandler())
-            menuItem->click(this);
-    }
+    if (TMenuItem *const menuItem = KitObjects::exactly<TMenuItem>(target);
+        menuItem && menuItem->hasClickHandler())
+        menuItem->click(this);
 }
 
 void TBoardHighlight::previousClick()

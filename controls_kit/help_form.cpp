@@ -1,8 +1,8 @@
 #include "help_form.h"
 
 #include "anchors.h"
+#include "board_image.h"
 #include "kit_fonts.h"
-#include "kit_objects.h"
 #include "rtf_reader.h"
 
 #include <QCoreApplication>
@@ -29,7 +29,7 @@ constexpr int BottomMargin = 8;
 
 bool isBoardImage(const QObject *object)
 {
-    return object->isWidgetType() && object->inherits("TBoardImage");
+    return qobject_cast<const TBoardImage *>(object) != nullptr;
 }
 
 QWidget *firstBoardImage(const QObject *parent)

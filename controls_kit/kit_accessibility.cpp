@@ -3,26 +3,29 @@
 #include "accessible_board_highlight.h"
 #include "accessible_two_jumper.h"
 #include "board_highlight.h"
+#include "board_image.h"
+#include "popup_form.h"
 #include "two_jumper.h"
 
 #include <QAccessibleWidget>
 
 namespace {
 
-// Called for each class of an object's inheritance chain, most derived first, so a subclass of a
-// kit control is described as the control it extends.
-QAccessibleInterface *kitInterface(const QString &className, QObject *object)
+// Qt calls this for each class of an object's inheritance chain, most derived first. The object's
+// type answers at the first call, so a subclass of a kit control is described as the control it
+// extends; no kit control derives from another.
+QAccessibleInterface *kitInterface(const QString &, QObject *object)
 {
-    if (className == QLatin1String("TTwoJumper"))
-        return new TAccessibleTwoJumper(static_cast<TTwoJumper *>(object));
-    if (className == QLatin1String("TBoardHighlight"))
-        return new TAccessibleBoardHighlight(static_cast<TBoardHighlight *>(object));
+    if (auto *jumper = qobject_cast<TTwoJumper *>(object))
+        return new TAccessibleTwoJumper(jumper);
+    if (auto *highlight = qobject_cast<TBoardHighlight *>(object))
+        return new TAccessibleBoardHighlight(highlight);
     // The highlights are its children already; the picture itself is nothing to act on.
-    if (className == QLatin1String("TBoardImage"))
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Grouping);
+    if (auto *board = qobject_cast<TBoardImage *>(object))
+        return new QAccessibleWidget(board, QAccessible::Grouping);
     // A plain widget that is a window would pass for a window's client area.
-    if (className == QLatin1String("TPopupForm"))
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    if (auto *popup = qobject_cast<TPopupForm *>(object))
+        return new QAccessibleWidget(popup, QAccessible::Window);
     return nullptr;
 }
 

@@ -155,8 +155,7 @@ QPoint TPopupForm::homePlace() const
     const QPoint parentPos = parent ? parent->pos() : QPoint();
     int dx = 0;
     int dy = 0;
-    if (KitObjects::isExactly(parent, "TBoardImage")) {
-        const auto *board = static_cast<const TBoardImage *>(parent);
+    if (const TBoardImage *const board = KitObjects::exactly<TBoardImage>(parent)) {
         dx = board->HomeLeft() - m_panelHome.x();
         dy = board->HomeTop() - m_panelHome.y();
     }

@@ -146,9 +146,9 @@ void TRadioPanel::RadioSelect(TTwoJumper *Jumper)
     bool changed = false;
     for (QObject *child : children()) {
         // Only the panel's own glyphs, and only the kit's glyph class itself.
-        if (!KitObjects::isExactly(child, "TTwoJumper"))
+        auto *glyph = KitObjects::exactly<TTwoJumper>(child);
+        if (!glyph)
             continue;
-        auto *glyph = static_cast<TTwoJumper *>(child);
         const bool target = glyph == Jumper;
         if (glyph->Closed() != target)
             changed = true;
