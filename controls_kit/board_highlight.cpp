@@ -21,6 +21,17 @@ TBoardImage *boardOf(const QWidget *highlight)
     return KitObjects::exactly<TBoardImage>(highlight->parentWidget());
 }
 
+// Whether a window of the application other than the kit's popups has this caption and tag (none
+// has tag 0): it stands for the group's popup as well.
+bool windowHasCaption(const QString &caption, int tag)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(), [&](const QWidget *window) {
+        const QVariant windowTag = window->property("Tag");
+        return window->windowTitle() == caption && (windowTag.isValid() ? windowTag.toInt() : 0) == tag;
+    });
+}
+
 bool isAsciiLetter(QChar c)
 {
     return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
@@ -394,16 +405,11 @@ void TBoardHighlight::showPopup()
         return;
     }
 
-    // Another member of the group made the group's popup already.
+    // Another member of the group made the group's popup already. Popups drawn inside the main
+    // window are no top-level windows, so the popups are asked first.
     const int tag = int(m_highlightType);
-    for (const QWidget *window : QApplication::allWidgets()) {
-        // Popups drawn inside the main window are no top-level windows, but popups all the same.
-        if (!window->isWindow() && !qobject_cast<const TPopupForm *>(window))
-            continue;
-        const QVariant windowTag = window->property("Tag");
-        if (window->windowTitle() == m_popupCaption && (windowTag.isValid() ? windowTag.toInt() : 0) == tag)
-            return;
-    }
+    if (TPopupForm::find(m_popupCaption, tag) || windowHasCaption(m_popupCaption, tag))
+        return;
 
     auto *popup = new TPopupForm(this, this, m_popupCaption, tag);
     m_popup = popup;

@@ -40,6 +40,13 @@ bool embeddable(const QWidget *owner)
 // A title bar with the close button alone leaves the narrow popups' whole caption room.
 constexpr Qt::WindowFlags WindowFlags = Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                                         Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+
+// Every popup in existence, for find().
+QList<TPopupForm *> &livePopups()
+{
+    static QList<TPopupForm *> popups;
+    return popups;
+}
 } // namespace
 
 TPopupForm::TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString &caption, int tag)
@@ -52,6 +59,7 @@ TPopupForm::TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString
     // Closing only hides the popup: it and the panel inside it live as long as the highlight.
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(caption);
+    livePopups().append(this);
     if (m_embedded) {
         // Shown by popup() alone, not with the main window.
         hide();
@@ -198,6 +206,20 @@ void TPopupForm::focusMoved()
     const QList<TPopupForm *> popups = parentWidget()->findChildren<TPopupForm *>(Qt::FindDirectChildrenOnly);
     for (TPopupForm *popup : popups)
         popup->focusChanged();
+}
+
+TPopupForm::~TPopupForm()
+{
+    livePopups().removeOne(this);
+}
+
+TPopupForm *TPopupForm::find(const QString &caption, int tag)
+{
+    for (TPopupForm *popup : std::as_const(livePopups())) {
+        if (popup->windowTitle() == caption && popup->Tag() == tag)
+            return popup;
+    }
+    return nullptr;
 }
 
 QRect TPopupForm::outerRect() const

@@ -29,6 +29,10 @@ public:
     // highlight is the highlight that makes the popup; owner, the same highlight as a widget, owns
     // the window. The caption and the tag name the group's popup among the top-level windows.
     TPopupForm(TBoardHighlight *highlight, QWidget *owner, const QString &caption, int tag);
+    ~TPopupForm() override;
+
+    // A popup of the application, shown or hidden, with this caption and tag, or nullptr.
+    static TPopupForm *find(const QString &caption, int tag);
 
     QStatusBar *PopupStatus() const { return m_popupStatus; }
     void setPopupStatus(QStatusBar *value) { m_popupStatus = value; }
