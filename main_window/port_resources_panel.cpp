@@ -6,12 +6,12 @@
 #include "linux_setup.h"
 #include "linux_setup_window.h"
 #include "message_box.h"
+#include "port_resources_boxes.h"
 #include "radio_panel.h"
 #include "resource_rules.h"
 #include "resource_writer.h"
 #include "two_jumper.h"
 #include "up_down.h"
-#include "write_failure.h"
 #include "write_texts.h"
 
 #include <QCheckBox>
@@ -45,16 +45,6 @@ TPortResourceValues resourceValues(const ResourceRules::Addresses &addresses, st
     values.irq = irq;
     values.rs422Mask = rs422Mask;
     return values;
-}
-
-// The boxes of the panel; one that shows details shows them in a fixed-width font.
-QMessageBox::StandardButton showMessage(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
-                                        const QString &text, QMessageBox::StandardButtons buttons,
-                                        const QString &details = QString())
-{
-    TMessageBoxExtras extras;
-    extras.details = details;
-    return showMessageBox(parent, icon, caption, text, buttons, extras);
 }
 
 } // namespace
@@ -120,7 +110,7 @@ void TPortResourcesPanel::ConfigButtonClick()
         return;
     setState(State::Entering);
     const QPointer<TPortResourcesPanel> self(this);
-    const auto answer = showMessage(
+    const auto answer = PortResourcesBoxes::show(
         dialogParent(), QMessageBox::Question, QStringLiteral("Access Warning"),
         QStringLiteral("The setup program will now try to access the card. Only continue if the base address "
                        "has been set correctly(Settings | Base Address) and the card is installed."),
@@ -232,8 +222,8 @@ bool TPortResourcesPanel::checkResource(const QString &text, const QString &labe
 {
     if (ResourceRules::resourceTextValid(text))
         return true;
-    showMessage(dialogParent(), QMessageBox::Warning, QStringLiteral("Invalid Setting"),
-                ResourceRules::invalidSettingText(label), QMessageBox::Ok);
+    PortResourcesBoxes::show(dialogParent(), QMessageBox::Warning, QStringLiteral("Invalid Setting"),
+                             ResourceRules::invalidSettingText(label), QMessageBox::Ok);
     return false;
 }
 
@@ -264,11 +254,11 @@ bool TPortResourcesPanel::writeConfirmed(const ResourceRules::Addresses &address
         return false;
     if (!portAccess()) {
         // Writing would silently do nothing: say so instead of reporting success.
-        showNoPortAccess(m_access);
+        PortResourcesBoxes::noPortAccess(dialogParent(), m_access);
         return false;
     }
     if (!CardJumpers::controlBaseUsable(m_controlBase)) {
-        showUnusableControlBase();
+        PortResourcesBoxes::unusableControlBase(dialogParent(), editText(m_controlBase));
         return false;
     }
     return confirmWrite(addresses, irq);
@@ -294,28 +284,12 @@ bool TPortResourcesPanel::choicesValid() const
     }
     // Two ports at one address would both stop working once the card takes the resources.
     if (const auto shared = ResourceRules::sharedAddress(portAddresses())) {
-        showMessage(dialogParent(), QMessageBox::Warning, QStringLiteral("Invalid Setting"),
-                    ResourceRules::sharedAddressText(shared->first, shared->second), QMessageBox::Ok);
+        PortResourcesBoxes::show(dialogParent(), QMessageBox::Warning, QStringLiteral("Invalid Setting"),
+                                 ResourceRules::sharedAddressText(shared->first, shared->second),
+                                 QMessageBox::Ok);
         return false;
     }
     return true;
-}
-
-void TPortResourcesPanel::showUnusableControlBase() const
-{
-    showMessage(
-        dialogParent(), QMessageBox::Critical, QStringLiteral("Invalid Control Base Address"),
-        QStringLiteral("The card's control base address is %1, but it must be %2 "
-                       "(hexadecimal) for the port resources to be written. Ports below %3 "
-                       "belong to the computer's system board, such as its interrupt "
-                       "controllers and clock, and writing there could upset the whole "
-                       "computer.\n\nNothing has been written. Set the card's address "
-                       "jumpers to %3 or above, enter that address under Settings | Base "
-                       "Address, and start this program again to write the resources.")
-            .arg(editText(m_controlBase),
-                 CardJumpers::rangeText(CardJumpers::ControlBaseRange, CardJumpers::RangeStyle::Digits),
-                 CardJumpers::addressText(CardJumpers::LowestControlBase)),
-        QMessageBox::Ok);
 }
 
 // The question before the write; true when the user answered OK.
@@ -325,11 +299,11 @@ bool TPortResourcesPanel::confirmWrite(const ResourceRules::Addresses &addresses
     // headed by a sentence when one is a problem.
     const QList<Commissioning::Finding> findings = commissioningFindings(addresses, irq);
     const bool problem = Commissioning::count(findings, Commissioning::Severity::Problem) > 0;
-    const auto answer =
-        showMessage(dialogParent(), QMessageBox::Question, QStringLiteral("Confirmation"),
-                    WriteTexts::windowQuestion(), QMessageBox::Ok | QMessageBox::Cancel,
-                    (problem ? QStringLiteral("The checks of this Linux found a problem:\n") : QString()) +
-                        Commissioning::wrapped(Commissioning::findingLines(findings, false), 56, 2));
+    const auto answer = PortResourcesBoxes::show(
+        dialogParent(), QMessageBox::Question, QStringLiteral("Confirmation"), WriteTexts::windowQuestion(),
+        QMessageBox::Ok | QMessageBox::Cancel,
+        (problem ? QStringLiteral("The checks of this Linux found a problem:\n") : QString()) +
+            Commissioning::wrapped(Commissioning::findingLines(findings, false), 56, 2));
     return answer == QMessageBox::Ok;
 }
 
@@ -339,9 +313,7 @@ void TPortResourcesPanel::startWrite(const ResourceRules::Addresses &addresses, 
     // Everything is gathered before the first write: changes made during the waits do not alter
     // the sequence under way.
     const ResourceRules::Values values = ResourceRules::registerValues(addresses, irq, rs422Mask());
-    const bool x8Clock =
-        m_controls.clockCombo && CardJumpers::clockJumper(m_controls.clockCombo->currentIndex());
-    m_linuxSetup.emplace(QList<TLinuxSetup::Card>{{QString(), m_controlBase, addresses, irq, x8Clock}},
+    m_linuxSetup.emplace(QList<TLinuxSetup::Card>{{QString(), m_controlBase, addresses, irq, x8Clock()}},
                          TSystemState::read());
     m_writing = resourceValues(addresses, irq, values.back());
     setState(State::Writing);
@@ -375,7 +347,7 @@ bool TPortResourcesPanel::reportEnd(const TWriteResult &result)
     }
     // Nothing more was written; the panel stays in configuration with the user's values.
     if (!result.cancelled)
-        showWriteFailure(result);
+        PortResourcesBoxes::writeFailure(dialogParent(), result);
     return false;
 }
 
@@ -387,23 +359,15 @@ void TPortResourcesPanel::keepLinuxSetup(bool save)
         emit saveWrittenRequested();
 }
 
+bool TPortResourcesPanel::x8Clock() const
+{
+    return m_controls.clockCombo && CardJumpers::clockJumper(m_controls.clockCombo->currentIndex());
+}
+
 QList<Commissioning::Finding>
 TPortResourcesPanel::commissioningFindings(const ResourceRules::Addresses &addresses, int irq) const
 {
-    const bool x8 = m_controls.clockCombo && CardJumpers::clockJumper(m_controls.clockCombo->currentIndex());
-    return Commissioning::check({m_controlBase, addresses, irq, x8}, TSystemState::read(), m_access);
-}
-
-void TPortResourcesPanel::showNoPortAccess(Commissioning::AccessState access) const
-{
-    showMessage(dialogParent(), QMessageBox::Critical, QStringLiteral("No Port Access"),
-                WriteFailures::windowNoAccessText(access), QMessageBox::Ok);
-}
-
-void TPortResourcesPanel::showWriteFailure(const TWriteResult &result) const
-{
-    const WriteFailures::WindowBox box = WriteFailures::windowBox(result);
-    showMessage(dialogParent(), QMessageBox::Critical, box.caption, box.text, QMessageBox::Ok);
+    return Commissioning::check({m_controlBase, addresses, irq, x8Clock()}, TSystemState::read(), m_access);
 }
 
 void TPortResourcesPanel::BaseUDChangingEx(TUpDown *Sender, bool &AllowChange, int NewValue, int Direction)

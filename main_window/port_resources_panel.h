@@ -106,13 +106,12 @@ protected:
 
 private:
     QWidget *dialogParent() const;
-    void showNoPortAccess(Commissioning::AccessState access) const;
     // The checks against this Linux, for the details of the question before the write.
     QList<Commissioning::Finding> commissioningFindings(const ResourceRules::Addresses &addresses,
                                                         int irq) const;
-    void showWriteFailure(const TWriteResult &result) const;
     bool choicesValid() const;
-    void showUnusableControlBase() const;
+    // The X8 clock jumper as the clock choice sets it.
+    bool x8Clock() const;
     bool writeConfirmed(const ResourceRules::Addresses &addresses, int irq) const;
     bool confirmWrite(const ResourceRules::Addresses &addresses, int irq) const;
     void startWrite(const ResourceRules::Addresses &addresses, int irq);
