@@ -79,7 +79,7 @@ int main(int argc, char *argv[])
         // A few writes after the confirmation has been answered.
         const int before = int(answers.seen().size());
         killer.setInterval(5);
-        QObject::connect(&killer, &QTimer::timeout, [&] {
+        QObject::connect(&killer, &QTimer::timeout, [&, before] {
             if (int(answers.seen().size()) > before && ++killed == 12) {
                 std::printf("WINDOW %s killed the helper %d\n", tag, killHelper());
                 killer.stop();
