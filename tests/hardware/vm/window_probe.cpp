@@ -7,6 +7,7 @@
 #include "main_form.h"
 #include "main_window/message_box_answerer.h"
 #include "port_resources_panel.h"
+#include "resource_writer.h"
 #include "up_down.h"
 
 #include <QApplication>
@@ -73,19 +74,13 @@ int main(int argc, char *argv[])
     auto *irq = form.findChild<QComboBox *>(QStringLiteral("IRQCombo"));
     irq->setCurrentIndex(irq->findText(QStringLiteral("A")));
 
-    QTimer killer;
-    int killed = 0;
     if (killHalfway) {
-        // A few writes after the confirmation has been answered.
-        const int before = int(answers.seen().size());
-        killer.setInterval(5);
-        QObject::connect(&killer, &QTimer::timeout, [&, before] {
-            if (int(answers.seen().size()) > before && ++killed == 12) {
+        // Halfway through: once five of the ten registers went through.
+        auto *writer = panel->findChild<TResourceWriter *>();
+        QObject::connect(writer, &TResourceWriter::registerWritten, writer, [tag](int reg) {
+            if (reg == 5)
                 std::printf("WINDOW %s killed the helper %d\n", tag, killHelper());
-                killer.stop();
-            }
         });
-        killer.start();
     }
     // The writes run on in the event loop; the boxes are told once the sequence has ended.
     QEventLoop sequence;
